@@ -1,0 +1,176 @@
+// Calendar arithmetic of TDateTime: encoding, decoding, the clock and the ISO form used by
+// packets. The pt-BR text conversions live in conversions.cpp.
+#include "platform/date_time.h"
+
+#include <chrono>
+#include <cmath>
+#include <cstdio>
+#include <ctime>
+
+#include "platform/exceptions.h"
+
+namespace {
+
+// Days from 1970-01-01 to 1899-12-30 is -25569.
+constexpr int64_t kUnixEpochOffset = 25569;
+
+// Howard Hinnant's civil-date algorithms (proleptic Gregorian).
+int64_t DaysFromCivil(int64_t y, unsigned m, unsigned d) {
+    y -= m <= 2;
+    const int64_t era = (y >= 0 ? y : y - 399) / 400;
+    const unsigned yoe = static_cast<unsigned>(y - era * 400);
+    const unsigned doy = (153 * (m + (m > 2 ? -3 : 9)) + 2) / 5 + d - 1;
+    const unsigned doe = yoe * 365 + yoe / 4 - yoe / 100 + doy;
+    return era * 146097 + static_cast<int64_t>(doe) - 719468;
+}
+
+DateParts CivilFromDays(int64_t z) {
+    z += 719468;
+    const int64_t era = (z >= 0 ? z : z - 146096) / 146097;
+    const unsigned doe = static_cast<unsigned>(z - era * 146097);
+    const unsigned yoe = (doe - doe / 1460 + doe / 36524 - doe / 146096) / 365;
+    const int64_t y = static_cast<int64_t>(yoe) + era * 400;
+    const unsigned doy = doe - (365 * yoe + yoe / 4 - yoe / 100);
+    const unsigned mp = (5 * doy + 2) / 153;
+    const unsigned d = doy - (153 * mp + 2) / 5 + 1;
+    const unsigned m = mp < 10 ? mp + 3 : mp - 9;
+    return DateParts{static_cast<int>(y + (m <= 2)), static_cast<int>(m), static_cast<int>(d)};
+}
+
+// Splits a TDateTime into whole days and milliseconds of the day. Negative values count the
+// days backwards but the time forwards, as on the platform (-1.25 is 29/12/1899 06:00).
+void Split(TDateTime value, int64_t& days, int64_t& msOfDay) {
+    const double whole = std::trunc(value);
+    int64_t ms = std::llround(std::fabs(value - whole) * 86400000.0);
+    days = static_cast<int64_t>(whole);
+    if (ms >= 86400000) {
+        ms -= 86400000;
+        days += value < 0 ? -1 : 1;
+    }
+    msOfDay = ms;
+}
+
+}  // namespace
+
+bool IsLeapYear(int year) { return (year % 4 == 0 && year % 100 != 0) || year % 400 == 0; }
+
+int DaysInMonth(int year, int month) {
+    static const int kDays[] = {31, 28, 31, 30, 31, 30, 31, 31, 30, 31, 30, 31};
+    if (month < 1 || month > 12) return 0;
+    return month == 2 && IsLeapYear(year) ? 29 : kDays[month - 1];
+}
+
+bool IsValidDate(int year, int month, int day) {
+    return year >= 1 && year <= 9999 && month >= 1 && month <= 12 && day >= 1 &&
+           day <= DaysInMonth(year, month);
+}
+
+bool IsValidTime(int hour, int minute, int second, int msec) {
+    return hour >= 0 && hour < 24 && minute >= 0 && minute < 60 && second >= 0 && second < 60 &&
+           msec >= 0 && msec < 1000;
+}
+
+TDateTime EncodeDate(int year, int month, int day) {
+    if (!IsValidDate(year, month, day)) throw EConvertError("Invalid argument to date encode");
+    return static_cast<double>(DaysFromCivil(year, month, day) + kUnixEpochOffset);
+}
+
+TDateTime EncodeTime(int hour, int minute, int second, int msec) {
+    if (!IsValidTime(hour, minute, second, msec))
+        throw EConvertError("Invalid argument to time encode");
+    return (hour * 3600000.0 + minute * 60000.0 + second * 1000.0 + msec) / 86400000.0;
+}
+
+TDateTime EncodeDateTime(int year, int month, int day, int hour, int minute, int second,
+                         int msec) {
+    const TDateTime d = EncodeDate(year, month, day);
+    const TDateTime t = EncodeTime(hour, minute, second, msec);
+    return d >= 0 ? d + t : d - t;
+}
+
+DateParts DecodeDate(TDateTime value) {
+    int64_t days, ms;
+    Split(value, days, ms);
+    return CivilFromDays(days - kUnixEpochOffset);
+}
+
+TimeParts DecodeTime(TDateTime value) {
+    int64_t days, ms;
+    Split(value, days, ms);
+    TimeParts t;
+    t.hour = static_cast<int>(ms / 3600000);
+    t.minute = static_cast<int>(ms / 60000 % 60);
+    t.second = static_cast<int>(ms / 1000 % 60);
+    t.msec = static_cast<int>(ms % 1000);
+    return t;
+}
+
+int DayOfWeek(TDateTime value) {
+    int64_t days, ms;
+    Split(value, days, ms);
+    // 30/12/1899 was a Saturday (7).
+    int64_t w = (days + 6) % 7;
+    if (w < 0) w += 7;
+    return static_cast<int>(w) + 1;
+}
+
+TDateTime DateOf(TDateTime value) {
+    int64_t days, ms;
+    Split(value, days, ms);
+    return static_cast<double>(days);
+}
+
+TDateTime TimeOf(TDateTime value) {
+    int64_t days, ms;
+    Split(value, days, ms);
+    return ms / 86400000.0;
+}
+
+TDateTime Now() {
+    using namespace std::chrono;
+    const auto now = system_clock::now();
+    const std::time_t secs = system_clock::to_time_t(now);
+    std::tm local{};
+    localtime_r(&secs, &local);
+    const int ms = static_cast<int>(duration_cast<milliseconds>(now.time_since_epoch()).count() % 1000);
+    return EncodeDateTime(local.tm_year + 1900, local.tm_mon + 1, local.tm_mday, local.tm_hour,
+                          local.tm_min, local.tm_sec, ms);
+}
+
+TDateTime Date() { return DateOf(Now()); }
+
+std::string DateTimeToIso(TDateTime value) {
+    const DateParts d = DecodeDate(value);
+    const TimeParts t = DecodeTime(value);
+    char buf[40];
+    if (t.msec != 0)
+        std::snprintf(buf, sizeof buf, "%04d-%02d-%02dT%02d:%02d:%02d.%03d", d.year, d.month, d.day,
+                      t.hour, t.minute, t.second, t.msec);
+    else
+        std::snprintf(buf, sizeof buf, "%04d-%02d-%02dT%02d:%02d:%02d", d.year, d.month, d.day,
+                      t.hour, t.minute, t.second);
+    return buf;
+}
+
+TDateTime IsoToDateTime(const std::string& text) {
+    int y = 0, mo = 0, d = 0, h = 0, mi = 0, s = 0, ms = 0;
+    char tail[8] = {0};
+    const auto bad = [&] { return EConvertError("'" + text + "' is not a valid date and time"); };
+    if (text.size() == 10) {
+        if (std::sscanf(text.c_str(), "%4d-%2d-%2d%1s", &y, &mo, &d, tail) != 3) throw bad();
+    } else if (text.size() == 19 || (text.size() > 20 && text.size() <= 23 && text[19] == '.')) {
+        if (std::sscanf(text.c_str(), "%4d-%2d-%2dT%2d:%2d:%2d", &y, &mo, &d, &h, &mi, &s) != 6)
+            throw bad();
+        if (text.size() > 20) {
+            std::string frac = text.substr(20);
+            for (char c : frac)
+                if (c < '0' || c > '9') throw bad();
+            frac.resize(3, '0');
+            ms = std::stoi(frac);
+        }
+    } else {
+        throw bad();
+    }
+    if (!IsValidDate(y, mo, d) || !IsValidTime(h, mi, s, ms)) throw bad();
+    return EncodeDateTime(y, mo, d, h, mi, s, ms);
+}

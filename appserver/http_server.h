@@ -1,0 +1,58 @@
+// HttpServer: serves an AppServer over HTTP/1.1 (cpp-httplib) on one address.
+//   POST /rpc     body = request envelope, "Authorization: Bearer <token>"; 200 with the
+//                 response envelope (also for method errors), 413 with a bad_request envelope
+//                 when the body exceeds the limit
+//   GET  /health  200 "ok" while the database answers, 503 otherwise
+// Keep-alive, TCP_NODELAY and a fixed thread pool. Start() binds and returns once the server
+// accepts connections; Stop() (or the destructor) ends it. Tests use port 0 and read Port().
+#pragma once
+
+#include <memory>
+#include <string>
+#include <thread>
+
+namespace httplib {
+class Server;
+}
+
+namespace zel::appserver {
+
+class AppServer;
+
+struct HttpServerOptions {
+    std::string host = "127.0.0.1";
+    int port = 8400;  // 0: any free port
+    int threads = 8;
+    size_t maxBodyBytes = 16 * 1024 * 1024;
+    int keepAliveMaxCount = 10000;
+    int readTimeoutSeconds = 30;
+};
+
+class HttpServer {
+  public:
+    HttpServer(AppServer& app, HttpServerOptions opts);
+    ~HttpServer();  // stops
+    HttpServer(const HttpServer&) = delete;
+    HttpServer& operator=(const HttpServer&) = delete;
+
+    // Binds and starts serving in a background thread. Throws std::runtime_error naming the
+    // address when it cannot bind (port in use, bad host).
+    void Start();
+    // Stops accepting, finishes the requests in progress and joins the thread. Idempotent.
+    void Stop();
+    // Serves on the calling thread until Stop() is called from elsewhere (a signal handler).
+    void Run();
+
+    int Port() const { return m_port; }  // the bound port, valid after Start()
+    std::string Address() const;         // "host:port"
+
+  private:
+    void bind();
+    AppServer& m_app;
+    HttpServerOptions m_opts;
+    std::unique_ptr<httplib::Server> m_server;
+    std::thread m_thread;
+    int m_port = 0;
+};
+
+}  // namespace zel::appserver

@@ -1,0 +1,42 @@
+#include "base/application_window.h"
+
+#include <QMainWindow>
+#include <QMdiArea>
+#include <QMdiSubWindow>
+#include <QPointer>
+
+namespace {
+QPointer<QMainWindow> g_mainWindow;
+QPointer<QMdiArea> g_mdiArea;
+}  // namespace
+
+void SetApplicationMainWindow(QMainWindow* window, QMdiArea* mdiArea) {
+    g_mainWindow = window;
+    g_mdiArea = mdiArea;
+}
+
+QMainWindow* ApplicationMainWindow() { return g_mainWindow.data(); }
+QMdiArea* ApplicationMdiArea() { return g_mdiArea.data(); }
+
+void ShowAsMdiChild(QWidget* form) {
+    if (!form) return;
+    QMdiArea* area = g_mdiArea.data();
+    if (!area) {
+        form->show();
+        form->raise();
+        form->activateWindow();
+        return;
+    }
+    QMdiSubWindow* sub = nullptr;
+    for (QMdiSubWindow* w : area->subWindowList())
+        if (w->widget() == form) sub = w;
+    if (!sub) {
+        sub = area->addSubWindow(form);
+        // The sub-window frame goes with the form: closing the form closes the frame.
+        sub->setAttribute(Qt::WA_DeleteOnClose);
+    }
+    sub->show();
+    form->show();
+    area->setActiveSubWindow(sub);
+    sub->raise();
+}

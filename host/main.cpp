@@ -1,0 +1,95 @@
+// zel-host: the suite's desktop shell. Logs the operator in (interactively, or from the
+// command line), shows the MDI main window and opens modules on request.
+//
+//   zel-host [--server HOST:PORT --operator CODE --password PW --branch CODE]
+//            [--open ZEL00400] [--screenshot FILE [--screenshot-delay MS]]
+#include <QApplication>
+#include <QCommandLineParser>
+#include <QDir>
+#include <QMessageBox>
+#include <QScreen>
+#include <QTimer>
+#include <cstdio>
+
+#include "host/host_session.h"
+#include "host/login_dialog.h"
+#include "host/main_window.h"
+#include "host/module_loader.h"
+
+namespace {
+
+QStringList ModuleSearchPath() {
+    const QString appDir = QCoreApplication::applicationDirPath();
+    QStringList path{QDir(appDir).filePath("../lib"), appDir};
+    const QByteArray extra = qgetenv("ZEL_MODULE_PATH");
+    if (!extra.isEmpty()) path.prepend(QString::fromLocal8Bit(extra));
+    return path;
+}
+
+// Saves a picture of the main window after `delayMs` and quits; used by the demo script and to
+// look at the windows on a machine without a display.
+void ScheduleScreenshot(MainWindow& window, const QString& file, int delayMs) {
+    QTimer::singleShot(delayMs, &window, [&window, file] {
+        const bool ok = window.grab().save(file);
+        std::fprintf(ok ? stdout : stderr, "%s %s\n",
+                     ok ? "screenshot:" : "screenshot failed:", qPrintable(file));
+        QCoreApplication::exit(ok ? 0 : 1);
+    });
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+    QApplication app(argc, argv);
+    QCoreApplication::setOrganizationName(QStringLiteral("zel"));
+    QCoreApplication::setApplicationName(QStringLiteral("zel-host"));
+
+    QCommandLineParser parser;
+    parser.setApplicationDescription(QStringLiteral("Host application of the business suite"));
+    parser.addHelpOption();
+    const QCommandLineOption server("server", "Application server address.", "HOST:PORT");
+    const QCommandLineOption op("operator", "Operator code.", "CODE");
+    const QCommandLineOption password("password", "Password.", "PASSWORD");
+    const QCommandLineOption branch("branch", "Branch code.", "CODE");
+    const QCommandLineOption open("open", "Open a module at start (e.g. ZEL00400).", "CODE");
+    const QCommandLineOption shot("screenshot", "Save a picture of the main window and quit.",
+                                  "FILE");
+    const QCommandLineOption delay("screenshot-delay", "Wait before the picture.", "MS", "2000");
+    parser.addOptions({server, op, password, branch, open, shot, delay});
+    parser.process(app);
+
+    HostSession session;
+    LoginRequest request{parser.value(server), parser.value(op), parser.value(password),
+                         parser.value(branch)};
+    const bool batch = parser.isSet(op) && parser.isSet(password);
+    if (batch) {
+        if (request.server.isEmpty()) request.server = QStringLiteral("127.0.0.1:8400");
+        if (request.branch.isEmpty()) request.branch = QStringLiteral("0001");
+        const QString error = session.login(request);
+        if (!error.isEmpty()) {
+            std::fprintf(stderr, "zel-host: %s\n", qPrintable(error));
+            return 2;
+        }
+    } else {
+        LoginDialog dialog([&session](const LoginRequest& r) { return session.login(r); });
+        if (parser.isSet(server) || parser.isSet(op) || parser.isSet(branch)) {
+            LoginRequest initial = dialog.request();
+            if (parser.isSet(server)) initial.server = request.server;
+            if (parser.isSet(op)) initial.operatorCode = request.operatorCode;
+            if (parser.isSet(branch)) initial.branch = request.branch;
+            dialog.setRequest(initial);
+        }
+        if (dialog.exec() != QDialog::Accepted) return 0;
+    }
+
+    ModuleLoader loader(ModuleSearchPath());
+    MainWindow window(loader, session.description());
+    session.attach(window);
+    window.show();
+    if (parser.isSet(open)) window.openModule(parser.value(open));
+    if (parser.isSet(shot))
+        ScheduleScreenshot(window, parser.value(shot), parser.value(delay).toInt());
+    const int rc = app.exec();
+    session.logout();
+    return rc;
+}

@@ -1,0 +1,44 @@
+#include "host/module_loader.h"
+
+#include <QDir>
+#include <QFileInfo>
+#include <QLibrary>
+
+ModuleLoader::ModuleLoader(QStringList searchPath) : m_searchPath(std::move(searchPath)) {}
+
+ModuleLoader::~ModuleLoader() {
+    // Modules own windows and static state that live until the process ends; unloading them
+    // here would run their destructors after the windows are gone.
+    m_loaded.clear();
+}
+
+QString ModuleLoader::open(const QString& moduleName) {
+    const QString key = moduleName.toLower();
+    QLibrary* lib = m_loaded.value(key, nullptr);
+    if (!lib) {
+        QString file;
+        for (const QString& dir : m_searchPath) {
+            const QString candidate = QDir(dir).filePath("lib" + key + ".so");
+            if (QFileInfo::exists(candidate)) {
+                file = candidate;
+                break;
+            }
+        }
+        if (file.isEmpty())
+            return QStringLiteral("Módulo %1 não encontrado em: %2")
+                .arg(moduleName.toUpper(), m_searchPath.join(", "));
+        lib = new QLibrary(file);
+        if (!lib->load()) {
+            const QString error = lib->errorString();
+            delete lib;
+            return QStringLiteral("Não foi possível carregar o módulo %1: %2")
+                .arg(moduleName.toUpper(), error);
+        }
+        m_loaded.insert(key, lib);
+    }
+    using EntryFn = void (*)();
+    auto entry = reinterpret_cast<EntryFn>(lib->resolve("IniProc"));
+    if (!entry) return QStringLiteral("O módulo %1 não exporta IniProc.").arg(moduleName.toUpper());
+    entry();
+    return {};
+}

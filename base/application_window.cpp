@@ -15,8 +15,12 @@ void SetApplicationMainWindow(QMainWindow* window, QMdiArea* mdiArea) {
     g_mdiArea = mdiArea;
 }
 
-QMainWindow* ApplicationMainWindow() { return g_mainWindow.data(); }
-QMdiArea* ApplicationMdiArea() { return g_mdiArea.data(); }
+QMainWindow* ApplicationMainWindow() {
+    return g_mainWindow.data();
+}
+QMdiArea* ApplicationMdiArea() {
+    return g_mdiArea.data();
+}
 
 void ShowAsMdiChild(QWidget* form) {
     if (!form) return;

@@ -152,25 +152,40 @@ std::string DateTimeToIso(TDateTime value) {
     return buf;
 }
 
-TDateTime IsoToDateTime(const std::string& text) {
-    int y = 0, mo = 0, d = 0, h = 0, mi = 0, s = 0, ms = 0;
-    char tail[8] = {0};
-    const auto bad = [&] { return EConvertError("'" + text + "' is not a valid date and time"); };
-    if (text.size() == 10) {
-        if (std::sscanf(text.c_str(), "%4d-%2d-%2d%1s", &y, &mo, &d, tail) != 3) throw bad();
-    } else if (text.size() == 19 || (text.size() > 20 && text.size() <= 23 && text[19] == '.')) {
-        if (std::sscanf(text.c_str(), "%4d-%2d-%2dT%2d:%2d:%2d", &y, &mo, &d, &h, &mi, &s) != 6)
-            throw bad();
-        if (text.size() > 20) {
-            std::string frac = text.substr(20);
-            for (char c : frac)
-                if (c < '0' || c > '9') throw bad();
-            frac.resize(3, '0');
-            ms = std::stoi(frac);
-        }
-    } else {
-        throw bad();
+namespace {
+
+// Digits of text[pos, pos + count) as a number; -1 when any of them is not a digit.
+int IsoNumber(const std::string& text, size_t pos, size_t count) {
+    int value = 0;
+    for (size_t i = pos; i < pos + count; ++i) {
+        if (text[i] < '0' || text[i] > '9') return -1;
+        value = value * 10 + (text[i] - '0');
     }
+    return value;
+}
+
+}  // namespace
+
+// Exactly "yyyy-mm-dd" or "yyyy-mm-ddThh:nn:ss" with an optional ".f", ".ff" or ".fff".
+TDateTime IsoToDateTime(const std::string& text) {
+    const auto bad = [&] { return EConvertError("'" + text + "' is not a valid date and time"); };
+    const size_t n = text.size();
+    if (n != 10 && n != 19 && !(n >= 21 && n <= 23 && text[19] == '.')) throw bad();
+    if (text[4] != '-' || text[7] != '-') throw bad();
+    const int y = IsoNumber(text, 0, 4), mo = IsoNumber(text, 5, 2), d = IsoNumber(text, 8, 2);
+    int h = 0, mi = 0, s = 0, ms = 0;
+    if (n > 10) {
+        if (text[10] != 'T' || text[13] != ':' || text[16] != ':') throw bad();
+        h = IsoNumber(text, 11, 2);
+        mi = IsoNumber(text, 14, 2);
+        s = IsoNumber(text, 17, 2);
+        if (n > 20) {
+            const size_t digits = n - 20;
+            ms = IsoNumber(text, 20, digits);
+            if (ms >= 0) ms *= digits == 1 ? 100 : digits == 2 ? 10 : 1;
+        }
+    }
+    if (y < 0 || mo < 0 || d < 0 || h < 0 || mi < 0 || s < 0 || ms < 0) throw bad();
     if (!IsValidDate(y, mo, d) || !IsValidTime(h, mi, s, ms)) throw bad();
     return EncodeDateTime(y, mo, d, h, mi, s, ms);
 }

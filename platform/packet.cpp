@@ -1,5 +1,6 @@
 #include "platform/packet.h"
 
+#include <cmath>
 #include <nlohmann/json.hpp>
 #include <strings.h>
 
@@ -224,8 +225,12 @@ Variant CoerceToField(const FieldDef& def, const Variant& v) {
             return v;
         case TFieldType::ftInteger:
             if (v.kind() == K::Integer) return v;
-            if (v.kind() == K::Float && v.AsFloat() == static_cast<double>(v.AsInteger()))
-                return Variant(v.AsInteger());
+            if (v.kind() == K::Float) {
+                // A whole number inside the int64 range only (no rounding, no overflow).
+                const double d = v.AsFloat();
+                if (std::trunc(d) == d && d >= -9223372036854775808.0 && d < 9223372036854775808.0)
+                    return Variant(static_cast<int64_t>(d));
+            }
             throw bad();
         case TFieldType::ftFloat:
             if (v.kind() == K::Float) return v;

@@ -57,11 +57,14 @@
 #include <string_view>
 #include <vector>
 
+#include "platform/exceptions.h"
 #include "platform/field.h"
 #include "platform/packet.h"
 #include "platform/variant.h"
 
 class TDataSource;
+struct LoadedData;
+struct DataSetRow;
 class FilterExpression;
 
 enum TDataSetState { dsInactive, dsBrowse, dsEdit, dsInsert };
@@ -167,7 +170,8 @@ class TClientDataSet {
     int MoveBy(int distance);  // returns how many rows the cursor moved
     bool Eof() const { return m_eof; }
     bool Bof() const { return m_bof; }
-    int RecNo() const;         // 1-based position in the view; 0 when there is no row
+    // 1-based position in the view; 0 when there is no row or the record is being inserted.
+    int RecNo() const;
     void SetRecNo(int recNo);  // moves as MoveBy does
     // Rows in the view; a record being inserted is not counted until it is posted.
     int RecordCount() const;
@@ -233,6 +237,33 @@ class TClientDataSet {
     const Variant* CurrentCell(int index) const;
     Variant OriginalCell(int index) const;
     void StoreCell(TField& field, Variant value);
+    void FocusControlOf(TField& field);
+
+    EDatabaseError Error(const std::string& message) const;
+    void CheckActive() const;
+    void Fire(const TDataSetNotifyEvent& event);
+    void SetState(TDataSetState state);
+    void NotifyState();
+    void NotifyDataSetChanged();
+    void NotifyRecordChanged(TField* field);
+    void NotifyUpdateData();
+
+    void Install(LoadedData&& data);
+    void ReplaceFields(const std::vector<FieldDef>& defs);
+    void CloseCursor();
+    void OpenCursor();
+    void BindView(const std::vector<FieldDef>& defs, std::unique_ptr<FilterExpression>& filter,
+                  std::vector<int>& sortFields, bool filtered) const;
+    void ApplyView(std::unique_ptr<FilterExpression> filter, std::vector<int> sortFields,
+                   bool filtered);
+    void BeginInsert(bool append);
+    void DropPendingInsert();
+    void RepositionAfterPost();
+    void LogPostedEdit(DataSetRow& row);
+    int FindInView(const std::vector<int>& fields, const std::vector<Variant>& values,
+                   TLocateOptions options) const;
+    std::vector<int> ResolveFieldList(const std::string& names,
+                                      const std::vector<FieldDef>& defs) const;
 
     std::string m_name;
     TDataSetState m_state = dsInactive;

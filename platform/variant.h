@@ -41,6 +41,8 @@ public:
     bool AsBool() const;
     // The packet's JSON; EConvertError when this is not a packet.
     const nlohmann::json& AsPacket() const;
+    // The stored text without a copy; nullptr when this is not a string (hot loops only).
+    const std::string* StringPtr() const { return std::get_if<std::string>(&m_value); }
 
     // Same kind and same value (integer 1 equals float 1.0; null equals only null).
     friend bool operator==(const Variant& a, const Variant& b);

@@ -1,0 +1,346 @@
+// TClientDataSet: data packets in (SetData) and out (Data), and the change log (Delta,
+// ChangeCount, MergeChangeLog, CancelUpdates, EmptyDataSet).
+#include <strings.h>
+#include <algorithm>
+#include <nlohmann/json.hpp>
+#include <type_traits>
+
+#include "platform/client_data_set.h"
+#include "platform/client_data_set_impl.h"
+#include "platform/exceptions.h"
+
+using nlohmann::json;
+
+namespace {
+
+[[noreturn]] void Fail(const std::string& what) {
+    throw EDatabaseError("Malformed packet: " + what);
+}
+
+int IndexOfName(const std::vector<FieldDef>& fields, const std::string& name) {
+    for (size_t i = 0; i < fields.size(); ++i)
+        if (strcasecmp(fields[i].name.c_str(), name.c_str()) == 0) return static_cast<int>(i);
+    return -1;
+}
+
+// Where each target field's value sits in a packet row. Without declared fields the packet's
+// own fields are the targets.
+std::vector<int> MapColumns(const std::vector<FieldDef>& packetFields,
+                            const std::vector<FieldDef>& declared) {
+    std::vector<int> map;
+    if (declared.empty()) {
+        for (size_t i = 0; i < packetFields.size(); ++i)
+            map.push_back(static_cast<int>(i));
+        return map;
+    }
+    for (const FieldDef& f : declared) {
+        const int at = IndexOfName(packetFields, f.name);
+        if (at < 0) throw EDatabaseError("Field '" + f.name + "' is missing from the data packet");
+        map.push_back(at);
+    }
+    return map;
+}
+
+// One JSON cell in the kind of `def`. Strict: the wrong JSON kind is an error.
+template <typename Json>
+Variant CellFromJson(const FieldDef& def, Json& cell) {
+    using K = json::value_t;
+    const K kind = cell.type();
+    if (kind == K::null) return {};
+    switch (def.type) {
+        case TFieldType::ftString:
+        case TFieldType::ftFixedChar:
+        case TFieldType::ftMemo:
+        case TFieldType::ftBlob:
+            if (kind != K::string) break;
+            if constexpr (std::is_const_v<Json>) {
+                return Variant(cell.template get_ref<const std::string&>());
+            } else {
+                return Variant(std::move(cell.template get_ref<std::string&>()));
+            }
+        case TFieldType::ftInteger:
+            if (kind == K::number_integer) return Variant(cell.template get<long long>());
+            if (kind == K::number_unsigned) {
+                const auto u = cell.template get<uint64_t>();
+                if (u <= static_cast<uint64_t>(INT64_MAX))
+                    return Variant(static_cast<long long>(u));
+            }
+            if (kind == K::number_float) {
+                const double d = cell.template get<double>();
+                if (d == static_cast<double>(static_cast<long long>(d)))
+                    return Variant(static_cast<long long>(d));
+            }
+            break;
+        case TFieldType::ftFloat:
+            if (cell.is_number()) return Variant(cell.template get<double>());
+            break;
+        case TFieldType::ftDateTime:
+            if (kind == K::object && cell.size() == 1) {
+                const auto it = cell.find("$dt");
+                if (it != cell.end() && it->is_string())
+                    return Variant::FromDateTime(
+                        IsoToDateTime(it->template get_ref<const std::string&>()));
+            }
+            break;
+        case TFieldType::ftBoolean:
+            if (kind == K::boolean) return Variant(cell.template get<bool>());
+            break;
+    }
+    throw EConvertError(cell.dump() + " does not fit type " + FieldTypeName(def.type));
+}
+
+template <typename Json>
+LoadedData LoadJson(Json& packet, const std::vector<FieldDef>& declared) {
+    if (!packet.is_object()) Fail("not an object");
+    const auto fieldsIt = packet.find("fields");
+    if (fieldsIt == packet.end() || !fieldsIt->is_array()) Fail("'fields' must be an array");
+    LoadedData out;
+    out.fields.reserve(fieldsIt->size());
+    for (const json& f : *fieldsIt) {
+        out.fields.push_back(FieldDefFromJson(f));
+        if (IndexOfName(out.fields, out.fields.back().name) !=
+            static_cast<int>(out.fields.size()) - 1)
+            Fail("field '" + out.fields.back().name + "' appears twice");
+    }
+    const std::vector<FieldDef>& targets = declared.empty() ? out.fields : declared;
+    const std::vector<int> map = MapColumns(out.fields, declared);
+    const auto rowsIt = packet.find("rows");
+    if (rowsIt == packet.end() || !rowsIt->is_array()) Fail("'rows' must be an array");
+    out.rows.reserve(rowsIt->size());
+    size_t rowNo = 0;
+    for (auto& rowJson : *rowsIt) {
+        ++rowNo;
+        if (!rowJson.is_array() || rowJson.size() != out.fields.size())
+            Fail("row " + std::to_string(rowNo) + " does not hold one value per field");
+        DataSetRow& row = out.rows.emplace_back();
+        row.values.reserve(targets.size());
+        for (size_t t = 0; t < targets.size(); ++t) {
+            try {
+                row.values.push_back(CellFromJson(targets[t], rowJson[map[t]]));
+            } catch (const EConvertError& e) {
+                Fail("row " + std::to_string(rowNo) + ", field '" + targets[t].name +
+                     "': " + e.what());
+            }
+        }
+    }
+    return out;
+}
+
+}  // namespace
+
+LoadedData LoadPacketJson(const json& packet, const std::vector<FieldDef>& declared) {
+    return LoadJson(packet, declared);
+}
+
+LoadedData LoadPacketJson(json&& packet, const std::vector<FieldDef>& declared) {
+    return LoadJson(packet, declared);
+}
+
+LoadedData LoadDataPacket(const DataPacket& packet, const std::vector<FieldDef>& declared) {
+    LoadedData out;
+    out.fields = packet.fields;
+    const std::vector<FieldDef>& targets = declared.empty() ? out.fields : declared;
+    const std::vector<int> map = MapColumns(out.fields, declared);
+    out.rows.reserve(packet.rows.size());
+    for (size_t r = 0; r < packet.rows.size(); ++r) {
+        const PacketRow& source = packet.rows[r];
+        if (source.size() != out.fields.size())
+            Fail("row " + std::to_string(r + 1) + " does not hold one value per field");
+        DataSetRow& row = out.rows.emplace_back();
+        row.values.reserve(targets.size());
+        for (size_t t = 0; t < targets.size(); ++t)
+            row.values.push_back(CoerceToField(targets[t], source[map[t]]));
+    }
+    return out;
+}
+
+// ---- data in ----
+
+void TClientDataSet::SetData(const Variant& packet) {
+    switch (packet.kind()) {
+        case Variant::Kind::Packet:
+            SetData(packet.AsPacket());
+            return;
+        case Variant::Kind::String:
+            SetDataFromJsonText(*packet.StringPtr());
+            return;
+        case Variant::Kind::Null:
+            Close();
+            return;
+        default:
+            throw Error("A " + packet.DebugString() + " value is not a data packet");
+    }
+}
+
+void TClientDataSet::SetData(const json& packet) {
+    Install(LoadPacketJson(packet, m_impl->fieldsDeclared ? FieldDefs() : std::vector<FieldDef>{}));
+}
+
+void TClientDataSet::SetData(const DataPacket& packet) {
+    Install(LoadDataPacket(packet, m_impl->fieldsDeclared ? FieldDefs() : std::vector<FieldDef>{}));
+}
+
+void TClientDataSet::SetDataFromJsonText(std::string_view text) {
+    json parsed = json::parse(text, nullptr, false);
+    if (parsed.is_discarded()) throw Error("Malformed packet: the text is not valid JSON");
+    Install(LoadPacketJson(std::move(parsed),
+                           m_impl->fieldsDeclared ? FieldDefs() : std::vector<FieldDef>{}));
+}
+
+// Everything that can fail is checked before the dataset is touched.
+void TClientDataSet::Install(LoadedData&& data) {
+    const std::vector<FieldDef> defs = m_impl->fieldsDeclared ? FieldDefs() : data.fields;
+    std::unique_ptr<FilterExpression> filter;
+    std::vector<int> sortFields;
+    BindView(defs, filter, sortFields, m_filtered);
+
+    CloseCursor();
+    if (!m_impl->fieldsDeclared) ReplaceFields(data.fields);
+    m_impl->rows = std::move(data.rows);
+    for (DataSetRow& row : m_impl->rows)
+        row.id = m_impl->nextId++;
+    m_impl->hasData = true;
+    m_impl->filter = std::move(filter);
+    m_impl->sortFields = std::move(sortFields);
+    OpenCursor();
+}
+
+// Fields taken from a packet keep their TField objects (and the handlers set on them) when
+// a later packet has a field of the same name.
+void TClientDataSet::ReplaceFields(const std::vector<FieldDef>& defs) {
+    std::vector<std::unique_ptr<TField>> fields;
+    fields.reserve(defs.size());
+    for (size_t i = 0; i < defs.size(); ++i) {
+        std::unique_ptr<TField> field;
+        for (auto& old : m_fields)
+            if (old && strcasecmp(old->FieldName().c_str(), defs[i].name.c_str()) == 0) {
+                field = std::move(old);
+                break;
+            }
+        if (!field) field = std::make_unique<TField>(*this, defs[i], static_cast<int>(i));
+        field->m_def = defs[i];
+        field->m_index = static_cast<int>(i);
+        fields.push_back(std::move(field));
+    }
+    m_fields = std::move(fields);
+}
+
+// ---- data out ----
+
+Variant TClientDataSet::Data() const {
+    json fields = json::array();
+    for (const auto& f : m_fields)
+        fields.push_back(FieldDefToJson(f->Def()));
+    json rows = json::array();
+    for (const DataSetRow& row : m_impl->rows) {
+        if (row.status == RowStatus::Deleted || row.status == RowStatus::Pending) continue;
+        json r = json::array();
+        for (const Variant& v : m_impl->PostedValues(row))
+            r.push_back(VariantToJson(v));
+        rows.push_back(std::move(r));
+    }
+    return Variant::FromPacket(json{{"fields", std::move(fields)}, {"rows", std::move(rows)}});
+}
+
+DataPacket TClientDataSet::DataAsPacket() const {
+    DataPacket p;
+    p.fields = FieldDefs();
+    for (const DataSetRow& row : m_impl->rows)
+        if (row.status != RowStatus::Deleted && row.status != RowStatus::Pending)
+            p.rows.push_back(m_impl->PostedValues(row));
+    return p;
+}
+
+ChangePacket TClientDataSet::DeltaAsPacket() const {
+    std::vector<const DataSetRow*> changed;
+    for (const DataSetRow& row : m_impl->rows)
+        if (row.changeSeq != 0) changed.push_back(&row);
+    std::sort(changed.begin(), changed.end(),
+              [](const DataSetRow* a, const DataSetRow* b) { return a->changeSeq < b->changeSeq; });
+    ChangePacket p;
+    p.fields = FieldDefs();
+    for (const DataSetRow* row : changed) {
+        Change c;
+        switch (row->status) {
+            case RowStatus::Inserted:
+                c.op = ChangeOp::Insert;
+                c.newValues = m_impl->PostedValues(*row);
+                break;
+            case RowStatus::Modified:
+                c.op = ChangeOp::Update;
+                c.oldValues = row->original;
+                c.newValues = m_impl->PostedValues(*row);
+                break;
+            case RowStatus::Deleted:
+                c.op = ChangeOp::Delete;
+                c.oldValues = row->original;
+                break;
+            default:
+                continue;
+        }
+        p.changes.push_back(std::move(c));
+    }
+    return p;
+}
+
+Variant TClientDataSet::Delta() const {
+    return Variant::FromPacket(ChangePacketToJson(DeltaAsPacket()));
+}
+
+int TClientDataSet::ChangeCount() const {
+    int n = 0;
+    for (const DataSetRow& row : m_impl->rows)
+        if (row.changeSeq != 0) ++n;
+    return n;
+}
+
+// ---- the change log ----
+
+void TClientDataSet::MergeChangeLog() {
+    Impl& d = *m_impl;
+    const uint64_t keep = d.pos >= 0 ? d.rows[d.view[d.pos]].id : 0;
+    std::vector<DataSetRow> rows;
+    rows.reserve(d.rows.size());
+    for (DataSetRow& row : d.rows) {
+        if (row.status == RowStatus::Deleted) continue;
+        if (row.status != RowStatus::Pending) row.status = RowStatus::Unchanged;
+        row.changeSeq = 0;
+        row.original.clear();
+        rows.push_back(std::move(row));
+    }
+    d.rows = std::move(rows);
+    if (Active()) d.RebuildView(m_filtered, keep);
+}
+
+void TClientDataSet::CancelUpdates() {
+    if (!Active()) return;
+    if (m_state == dsEdit || m_state == dsInsert) Cancel();
+    Impl& d = *m_impl;
+    const uint64_t keep = d.pos >= 0 ? d.rows[d.view[d.pos]].id : 0;
+    std::vector<DataSetRow> rows;
+    rows.reserve(d.rows.size());
+    for (DataSetRow& row : d.rows) {
+        if (row.status == RowStatus::Inserted) continue;
+        if (row.status == RowStatus::Modified || row.status == RowStatus::Deleted)
+            row.values = std::move(row.original);
+        row.status = RowStatus::Unchanged;
+        row.changeSeq = 0;
+        row.original.clear();
+        rows.push_back(std::move(row));
+    }
+    d.rows = std::move(rows);
+    d.RebuildView(m_filtered, keep);
+    m_bof = d.view.empty() || d.pos == 0;
+    m_eof = d.view.empty();
+    NotifyDataSetChanged();
+}
+
+void TClientDataSet::EmptyDataSet() {
+    CheckActive();
+    if (m_state == dsEdit || m_state == dsInsert) Cancel();
+    m_impl->rows.clear();
+    m_impl->view.clear();
+    m_impl->pos = -1;
+    m_bof = m_eof = true;
+    NotifyDataSetChanged();
+}

@@ -2,14 +2,15 @@
 
 #include <cstdio>
 
-namespace {
-
+// External linkage on purpose: one hook per process even when this library is linked into
+// several shared objects (see server_connection.cpp).
+namespace zel_server_detail {
 std::function<void(const std::string&)>& display() {
     static std::function<void(const std::string&)> hook;
     return hook;
 }
-
-}  // namespace
+}  // namespace zel_server_detail
+using zel_server_detail::display;
 
 Variant CheckServerResult(const Variant& result, bool /*showError*/, int /*mode*/) {
     return result;

@@ -6,12 +6,18 @@
 #include "server/check_server_result.h"
 #include "server/http_transport.h"
 
-namespace {
-
+// Process-wide state lives in functions with external linkage: this library is linked into
+// several shared objects (base libraries, module), and the dynamic linker then binds them all
+// to one definition, so there is one provider per process.
+namespace zel_server_detail {
 std::function<std::string()>& tokenProvider() {
     static std::function<std::string()> provider;
     return provider;
 }
+}  // namespace zel_server_detail
+using zel_server_detail::tokenProvider;
+
+namespace {
 
 [[noreturn]] void protocolError(const std::string& address, const std::string& what) {
     throw EServerError("protocol",

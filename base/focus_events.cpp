@@ -1,0 +1,147 @@
+#include "base/focus_events.h"
+
+#include <QApplication>
+#include <QKeyEvent>
+#include <QMouseEvent>
+#include <QPointer>
+#include <QTimer>
+#include <QWidget>
+
+#include "base/guard.h"
+
+namespace {
+
+const char* kOwnerProperty = "zelFocusOwner";
+
+// Watches focus changes and the inputs that would cause them.
+class FocusController : public QObject {
+  public:
+    FocusController() {
+        qApp->installEventFilter(this);
+        connect(qApp, &QApplication::focusChanged, this, &FocusController::focusChanged);
+    }
+
+    // Runs the exit of the control that has the focus, unless `target` belongs to the same
+    // control. False when the exit raised.
+    bool leaveFor(QWidget* target) {
+        TFocusEvents* current = currentOwner();
+        if (!current || FocusOwnerOf(target) == current) return true;
+        if (m_exitDone == current) return true;
+        if (!Guard([&] { current->DoExit(); })) return false;
+        m_exitDone = current;
+        // The input may not move the focus after all; the mark must not outlive it.
+        QTimer::singleShot(0, this, [this] { m_exitDone = nullptr; });
+        return true;
+    }
+
+    void forget(TFocusEvents* owner) {
+        if (m_exitDone == owner) m_exitDone = nullptr;
+        if (m_current == owner) m_current = nullptr;
+    }
+
+  protected:
+    bool eventFilter(QObject* watched, QEvent* event) override {
+        if (event->type() == QEvent::MouseButtonPress && watched->isWidgetType())
+            return !mousePress(static_cast<QWidget*>(watched));
+        if (event->type() == QEvent::KeyPress) {
+            auto* key = static_cast<QKeyEvent*>(event);
+            if ((key->key() == Qt::Key_Tab || key->key() == Qt::Key_Backtab) &&
+                !(key->modifiers() & Qt::ControlModifier) && watched == qApp->focusWidget())
+                return !tabPress(static_cast<QWidget*>(watched));
+        }
+        return false;
+    }
+
+  private:
+    TFocusEvents* currentOwner() const {
+        return m_current && m_currentWidget ? m_current : nullptr;
+    }
+
+    // The widget a click on `w` gives the focus to, as QApplication decides it.
+    static QWidget* clickFocusTarget(QWidget* w) {
+        for (QWidget* f = w; f; f = f->parentWidget()) {
+            if (f->isEnabled() && (f->focusPolicy() & Qt::ClickFocus)) return f;
+            if (f->isWindow()) break;
+        }
+        return nullptr;
+    }
+
+    bool mousePress(QWidget* w) {
+        QWidget* target = clickFocusTarget(w);
+        if (!target || target == qApp->focusWidget()) return true;
+        if (!currentOwner() || target->window() != m_currentWidget->window()) return true;
+        return leaveFor(target);
+    }
+
+    bool tabPress(QWidget* focus) {
+        TFocusEvents* owner = currentOwner();
+        // Controls that use Tab inside themselves (grids move between columns) handle it.
+        if (!owner || focus->property("zelOwnTab").toBool()) return true;
+        return leaveFor(nullptr);
+    }
+
+    void focusChanged(QWidget* old, QWidget* now) {
+        if (m_restoring || !now) return;
+        TFocusEvents* next = FocusOwnerOf(now);
+        TFocusEvents* current = currentOwner();
+        if (current && now->window() != m_currentWidget->window()) return;  // another window
+        if (next == current) return;
+        if (current && m_exitDone != current && !Guard([&] { current->DoExit(); })) {
+            QPointer<QWidget> back = m_currentWidget;
+            m_restoring = true;
+            back->setFocus(Qt::OtherFocusReason);
+            m_restoring = false;
+            return;
+        }
+        (void)old;
+        m_exitDone = nullptr;
+        m_current = next;
+        m_currentWidget = next ? next->Widget() : nullptr;
+        if (next) Guard([&] { next->DoEnter(); });
+    }
+
+    TFocusEvents* m_current = nullptr;
+    QPointer<QWidget> m_currentWidget;
+    TFocusEvents* m_exitDone = nullptr;
+    bool m_restoring = false;
+};
+
+FocusController*& controller() {
+    static FocusController* c = nullptr;
+    return c;
+}
+
+}  // namespace
+
+TFocusEvents::TFocusEvents(QWidget* self) : m_self(self) {
+    self->setProperty(kOwnerProperty, QVariant::fromValue(static_cast<void*>(this)));
+    InstallFocusController();
+}
+
+TFocusEvents::~TFocusEvents() {
+    if (controller()) controller()->forget(this);
+}
+
+TFocusEvents* FocusOwnerOf(QWidget* widget) {
+    for (QWidget* w = widget; w; w = w->parentWidget()) {
+        const QVariant p = w->property(kOwnerProperty);
+        if (p.isValid()) return static_cast<TFocusEvents*>(p.value<void*>());
+        if (w->isWindow()) break;
+    }
+    return nullptr;
+}
+
+void InstallFocusController() {
+    if (!controller() && qApp) {
+        controller() = new FocusController();
+        controller()->setParent(qApp);
+    }
+}
+
+bool SetFocus(QWidget* target) {
+    InstallFocusController();
+    if (!target) return false;
+    if (!controller()->leaveFor(target)) return false;
+    target->setFocus(Qt::OtherFocusReason);
+    return true;
+}

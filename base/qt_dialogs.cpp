@@ -1,0 +1,169 @@
+#include "base/qt_dialogs.h"
+
+#include <QApplication>
+#include <QDialog>
+#include <QDialogButtonBox>
+#include <QHeaderView>
+#include <QInputDialog>
+#include <QLabel>
+#include <QListWidget>
+#include <QMessageBox>
+#include <QPrintPreviewDialog>
+#include <QPrinter>
+#include <QProgressBar>
+#include <QTableView>
+#include <QVBoxLayout>
+
+#include "base/data_set_model.h"
+#include "base/multi_select_keys.h"
+#include "platform/client_data_set.h"
+
+namespace {
+
+QWidget* activeParent() {
+    if (QWidget* w = QApplication::activeModalWidget()) return w;
+    return QApplication::activeWindow();
+}
+
+const QString kCaption = QStringLiteral("Atenção");
+
+}  // namespace
+
+QtDialogs::QtDialogs() = default;
+QtDialogs::~QtDialogs() {
+    delete m_busy;
+}
+
+void QtDialogs::Error(const std::string& text) {
+    QMessageBox::critical(activeParent(), QStringLiteral("Erro"), QString::fromStdString(text));
+}
+
+bool QtDialogs::Question(const std::string& text) {
+    return QMessageBox::question(activeParent(), QStringLiteral("Confirmação"),
+                                 QString::fromStdString(text), QMessageBox::Yes | QMessageBox::No,
+                                 QMessageBox::No) == QMessageBox::Yes;
+}
+
+void QtDialogs::Notice(const std::string& text) {
+    QMessageBox::information(activeParent(), kCaption, QString::fromStdString(text));
+}
+
+bool QtDialogs::Search(TDataSource& source, const std::string& title,
+                       const std::string& emptyMessage) {
+    TClientDataSet* ds = source.DataSet();
+    if (!ds || ds->IsEmpty()) {
+        if (!emptyMessage.empty()) Notice(emptyMessage);
+        return false;
+    }
+    QDialog dialog(activeParent());
+    dialog.setWindowTitle(QString::fromStdString(title));
+    auto* layout = new QVBoxLayout(&dialog);
+    auto* view = new QTableView(&dialog);
+    auto* model = new DataSetModel(&dialog);
+    model->SetDataSource(&source);
+    view->setModel(model);
+    view->setSelectionBehavior(QAbstractItemView::SelectRows);
+    view->setSelectionMode(QAbstractItemView::SingleSelection);
+    view->setEditTriggers(QAbstractItemView::NoEditTriggers);
+    view->horizontalHeader()->setStretchLastSection(true);
+    view->selectRow(std::max(0, ds->DisplayRecordIndex()));
+    auto* buttons = new QDialogButtonBox(QDialogButtonBox::Ok | QDialogButtonBox::Cancel, &dialog);
+    layout->addWidget(view);
+    layout->addWidget(buttons);
+    QObject::connect(buttons, &QDialogButtonBox::accepted, &dialog, &QDialog::accept);
+    QObject::connect(buttons, &QDialogButtonBox::rejected, &dialog, &QDialog::reject);
+    QObject::connect(view, &QTableView::doubleClicked, &dialog, &QDialog::accept);
+    dialog.resize(520, 360);
+    if (dialog.exec() != QDialog::Accepted) return false;
+    const QModelIndex current = view->currentIndex();
+    if (!current.isValid()) return false;
+    ds->MoveBy(current.row() - ds->DisplayRecordIndex());
+    return true;
+}
+
+bool QtDialogs::MultiSelect(TDataSource& source, const std::string& keyField,
+                            const std::string& title, const std::string& emptyMessage,
+                            std::string& keys) {
+    TClientDataSet* ds = source.DataSet();
+    if (!ds || ds->IsEmpty()) {
+        if (!emptyMessage.empty()) Notice(emptyMessage);
+        return false;
+    }
+    const std::vector<std::string> checked = ParseKeyList(keys);
+    QDialog dialog(activeParent());
+    dialog.setWindowTitle(QString::fromStdString(title));
+    auto* layout = new QVBoxLayout(&dialog);
+    auto* list = new QListWidget(&dialog);
+    std::vector<std::string> rowKeys;
+    ds->First();
+    while (!ds->Eof()) {
+        const std::string key = ds->FieldByName(keyField).AsString();
+        std::string caption = key;
+        for (int i = 0; i < ds->FieldCount(); ++i) {
+            const TField& f = ds->Fields(i);
+            if (f.Visible() && f.FieldName() != keyField) caption += "  " + f.DisplayText();
+        }
+        auto* item = new QListWidgetItem(QString::fromStdString(caption), list);
+        item->setCheckState(std::find(checked.begin(), checked.end(), key) != checked.end()
+                                ? Qt::Checked
+                                : Qt::Unchecked);
+        rowKeys.push_back(key);
+        ds->Next();
+    }
+    auto* buttons = new QDialogButtonBox(QDialogButtonBox::Ok | QDialogButtonBox::Cancel, &dialog);
+    layout->addWidget(list);
+    layout->addWidget(buttons);
+    QObject::connect(buttons, &QDialogButtonBox::accepted, &dialog, &QDialog::accept);
+    QObject::connect(buttons, &QDialogButtonBox::rejected, &dialog, &QDialog::reject);
+    dialog.resize(480, 360);
+    if (dialog.exec() != QDialog::Accepted) return false;
+    std::vector<std::string> chosen;
+    for (int i = 0; i < list->count(); ++i)
+        if (list->item(i)->checkState() == Qt::Checked) chosen.push_back(rowKeys[i]);
+    keys = FormatKeyList(chosen);
+    return true;
+}
+
+bool QtDialogs::FindRecord(TClientDataSet& dataSet) {
+    bool ok = false;
+    const QString text =
+        QInputDialog::getText(activeParent(), QStringLiteral("Procurar"),
+                              QStringLiteral("Procurar por:"), QLineEdit::Normal, QString(), &ok);
+    if (!ok || text.isEmpty()) return false;
+    return FindInDataSet(dataSet, text.toStdString());
+}
+
+void QtDialogs::ShowBusy(QWidget* over, int) {
+    if (!over) over = QApplication::activeWindow();
+    delete m_busy;
+    auto* panel = new QFrame(over, over ? Qt::Widget : Qt::Tool | Qt::FramelessWindowHint);
+    panel->setFrameShape(QFrame::Box);
+    panel->setAutoFillBackground(true);
+    auto* layout = new QVBoxLayout(panel);
+    layout->addWidget(new QLabel(QStringLiteral("Aguarde..."), panel));
+    auto* bar = new QProgressBar(panel);
+    bar->setRange(0, 0);
+    layout->addWidget(bar);
+    panel->adjustSize();
+    if (over)
+        panel->move((over->width() - panel->width()) / 2, (over->height() - panel->height()) / 2);
+    panel->show();
+    panel->raise();
+    panel->repaint();
+    m_busy = panel;
+}
+
+void QtDialogs::HideBusy() {
+    delete m_busy;
+}
+
+void QtDialogs::ReportPreview(const std::string& title,
+                              const std::function<void(QPrinter&)>& paint) {
+    QPrinter printer(QPrinter::HighResolution);
+    printer.setDocName(QString::fromStdString(title));
+    QPrintPreviewDialog preview(&printer, activeParent());
+    preview.setWindowTitle(QString::fromStdString(title));
+    QObject::connect(&preview, &QPrintPreviewDialog::paintRequested, &preview,
+                     [&paint](QPrinter* p) { paint(*p); });
+    preview.exec();
+}

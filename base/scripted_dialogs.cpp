@@ -1,0 +1,102 @@
+#include "base/scripted_dialogs.h"
+
+#include "base/multi_select_keys.h"
+#include "platform/client_data_set.h"
+#include "platform/data_source.h"
+
+ScriptedDialogs& ScriptedDialogs::Install() {
+    auto dialogs = std::make_unique<ScriptedDialogs>();
+    ScriptedDialogs& ref = *dialogs;
+    InstallDialogs(std::move(dialogs));
+    return ref;
+}
+
+void ScriptedDialogs::AnswerSearch(const std::string& field, const std::string& value) {
+    AnswerSearch([field, value](TClientDataSet& ds) { return ds.Locate(field, {Variant(value)}); });
+}
+
+std::string ScriptedDialogs::ShownText() const {
+    std::string out;
+    for (const auto& line : m_shown) {
+        if (!out.empty()) out += '\n';
+        out += line;
+    }
+    return out;
+}
+
+void ScriptedDialogs::Error(const std::string& text) {
+    m_shown.push_back("error: " + text);
+}
+
+bool ScriptedDialogs::Question(const std::string& text) {
+    if (m_questions.empty()) {
+        m_shown.push_back("unscripted question: " + text);
+        return false;
+    }
+    m_shown.push_back("question: " + text);
+    const bool yes = m_questions.front();
+    m_questions.pop_front();
+    return yes;
+}
+
+void ScriptedDialogs::Notice(const std::string& text) {
+    m_shown.push_back("notice: " + text);
+}
+
+bool ScriptedDialogs::Search(TDataSource& source, const std::string& title,
+                             const std::string& emptyMessage) {
+    TClientDataSet* ds = source.DataSet();
+    if (!ds || ds->IsEmpty()) {
+        if (!emptyMessage.empty()) Notice(emptyMessage);
+        return false;
+    }
+    if (m_searches.empty()) {
+        m_shown.push_back("unscripted search: " + title);
+        return false;
+    }
+    m_shown.push_back("search: " + title);
+    auto pick = std::move(m_searches.front());
+    m_searches.pop_front();
+    return pick && pick(*ds);
+}
+
+bool ScriptedDialogs::MultiSelect(TDataSource& source, const std::string&, const std::string& title,
+                                  const std::string& emptyMessage, std::string& keys) {
+    TClientDataSet* ds = source.DataSet();
+    if (!ds || ds->IsEmpty()) {
+        if (!emptyMessage.empty()) Notice(emptyMessage);
+        return false;
+    }
+    if (m_multi.empty()) {
+        m_shown.push_back("unscripted multiselect: " + title);
+        return false;
+    }
+    m_shown.push_back("multiselect: " + title);
+    keys = FormatKeyList(ParseKeyList(m_multi.front()));
+    m_multi.pop_front();
+    return true;
+}
+
+bool ScriptedDialogs::FindRecord(TClientDataSet& dataSet) {
+    if (m_finds.empty()) {
+        m_shown.push_back("unscripted find");
+        return false;
+    }
+    m_shown.push_back("find: " + m_finds.front());
+    const std::string text = m_finds.front();
+    m_finds.pop_front();
+    return FindInDataSet(dataSet, text);
+}
+
+void ScriptedDialogs::ShowBusy(QWidget*, int) {
+    ++m_busy;
+}
+
+void ScriptedDialogs::HideBusy() {
+    --m_busy;
+}
+
+void ScriptedDialogs::ReportPreview(const std::string& title,
+                                    const std::function<void(QPrinter&)>&) {
+    m_shown.push_back("preview: " + title);
+}

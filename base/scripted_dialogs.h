@@ -1,0 +1,66 @@
+// ScriptedDialogs: the Dialogs of tests. Answers come from a script given beforehand, and
+// every text shown is recorded, so a test asserts with one comparison what the operator saw:
+//
+//   auto& d = ScriptedDialogs::Install();
+//   d.AnswerQuestion(true);
+//   ... run the window ...
+//   EXPECT_EQ(d.ShownText(), "error: Sala não cadastrada.");
+//
+// A dialog without a scripted answer records "unscripted <kind>: <text>" and answers No /
+// cancel, so a missing answer shows in the assertion instead of hanging the test.
+#pragma once
+
+#include <deque>
+#include <functional>
+#include <string>
+#include <vector>
+
+#include "base/dialogs.h"
+
+class ScriptedDialogs : public Dialogs {
+  public:
+    // Creates one, installs it as the current Dialogs and returns it.
+    static ScriptedDialogs& Install();
+
+    // --- script ---
+    void AnswerQuestion(bool yes) { m_questions.push_back(yes); }
+    // The next Search picks the row `pick` moves to (return false to cancel).
+    void AnswerSearch(std::function<bool(TClientDataSet&)> pick) {
+        m_searches.push_back(std::move(pick));
+    }
+    // Picks the first row whose `field` equals `value`.
+    void AnswerSearch(const std::string& field, const std::string& value);
+    void CancelSearch() { m_searches.push_back(nullptr); }
+    void AnswerMultiSelect(std::string keys) { m_multi.push_back(std::move(keys)); }
+    void AnswerFind(std::string text) { m_finds.push_back(std::move(text)); }
+
+    // --- record ---
+    // Lines "error: ...", "question: ...", "notice: ...", "search: title", "multiselect: title",
+    // "find: text", "preview: title" (the busy indicator is counted, not listed), in order.
+    const std::vector<std::string>& Shown() const { return m_shown; }
+    // Shown() joined with '\n'.
+    std::string ShownText() const;
+    void ClearShown() { m_shown.clear(); }
+    int BusyVisible() const { return m_busy; }
+
+    void Error(const std::string& text) override;
+    bool Question(const std::string& text) override;
+    void Notice(const std::string& text) override;
+    bool Search(TDataSource& source, const std::string& title,
+                const std::string& emptyMessage) override;
+    bool MultiSelect(TDataSource& source, const std::string& keyField, const std::string& title,
+                     const std::string& emptyMessage, std::string& keys) override;
+    bool FindRecord(TClientDataSet& dataSet) override;
+    void ShowBusy(QWidget* over, int kind) override;
+    void HideBusy() override;
+    void ReportPreview(const std::string& title,
+                       const std::function<void(QPrinter&)>& paint) override;
+
+  private:
+    std::deque<bool> m_questions;
+    std::deque<std::function<bool(TClientDataSet&)>> m_searches;
+    std::deque<std::string> m_multi;
+    std::deque<std::string> m_finds;
+    std::vector<std::string> m_shown;
+    int m_busy = 0;
+};

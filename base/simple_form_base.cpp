@@ -1,0 +1,151 @@
+#include "base/simple_form_base.h"
+
+#include <QCloseEvent>
+#include <QFrame>
+#include <QHBoxLayout>
+#include <QLabel>
+#include <QMenuBar>
+#include <QVBoxLayout>
+
+#include "base/dialogs.h"
+#include "base/guard.h"
+#include "messages/message_tables.h"
+#include "platform/client_data_set.h"
+
+TSimpleFormBase::TSimpleFormBase(QWidget* parent)
+    : QWidget(parent), msgMensagensPadroes(MeetingWindowStandardMessages()) {
+    auto* layout = new QVBoxLayout(this);
+    layout->setContentsMargins(0, 0, 0, 0);
+    layout->setSpacing(0);
+    mnuMenu = new QMenuBar(this);
+    mnuMenu->setObjectName("mnuMenu");
+    mnuOperacao = mnuMenu->addMenu(QStringLiteral("&Operação"));
+    mnuOperacao->setObjectName("mnuOperacao");
+    mnuManutencao = mnuMenu->addMenu(QStringLiteral("&Manutenção"));
+    mnuManutencao->setObjectName("mnuManutencao");
+    layout->setMenuBar(mnuMenu);
+
+    panMenu = new QFrame(this);
+    panMenu->setObjectName("panMenu");
+    panMenu->setFrameShape(QFrame::StyledPanel);
+    panMenuLayout = new QHBoxLayout(panMenu);
+    panMenuLayout->setContentsMargins(2, 2, 2, 2);
+    panMenuLayout->setSpacing(1);
+    sbtConfirmar = addButton("sbtConfirmar", "OK", "Confirmar");
+    sbtCancelar = addButton("sbtCancelar", "X", "Cancelar");
+    sbtIncluir = addButton("sbtIncluir", "+", "Incluir");
+    sbtAlterar = addButton("sbtAlterar", "A", "Alterar");
+    sbtExcluir = addButton("sbtExcluir", "-", "Excluir");
+    sbtProcurar = addButton("sbtProcurar", "?", "Procurar");
+    sbtVerificar = addButton("sbtVerificar", "@", "Atualizar");
+    sbtImprimir = addButton("sbtImprimir", "P", "Imprimir");
+    sbtAjuda = addButton("sbtAjuda", "H", "Ajuda");
+    sbtFechar = addButton("sbtFechar", "F", "Fechar");
+    dbtNome = new QLabel(panMenu);
+    dbtNome->setObjectName("dbtNome");
+    panMenuLayout->addStretch(1);
+    panMenuLayout->addWidget(dbtNome);
+    layout->addWidget(panMenu);
+
+    m_client = new QWidget(this);
+    layout->addWidget(m_client, 1);
+    lblCodTela = new QLabel(this);
+    lblCodTela->setObjectName("lblCodTela");
+    lblCodTela->setAlignment(Qt::AlignRight);
+    layout->addWidget(lblCodTela);
+
+    sbtConfirmar->OnClick = [this] { sbtConfirmarClick(); };
+    sbtCancelar->OnClick = [this] { sbtCancelarClick(); };
+    sbtIncluir->OnClick = [this] { sbtIncluirClick(); };
+    sbtAlterar->OnClick = [this] { sbtAlterarClick(); };
+    sbtExcluir->OnClick = [this] { sbtExcluirClick(); };
+    sbtProcurar->OnClick = [this] { sbtProcurarClick(); };
+    sbtVerificar->OnClick = [this] { sbtVerificarClick(); };
+    sbtImprimir->OnClick = [this] { sbtImprimirClick(); };
+    sbtAjuda->OnClick = [this] { sbtAjudaClick(); };
+    sbtFechar->OnClick = [this] { sbtFecharClick(); };
+    dtsPadrao.OnStateChange = [this](TDataSource&) { dtsPadraoStateChange(); };
+    // Standard buttons start disabled; the state rules enable them.
+    for (TFlatButton* b :
+         {sbtConfirmar, sbtCancelar, sbtIncluir, sbtAlterar, sbtExcluir, sbtProcurar, sbtVerificar})
+        b->setEnabled(false);
+}
+
+TSimpleFormBase::~TSimpleFormBase() = default;
+
+TFlatButton* TSimpleFormBase::addButton(const char* name, const char* text, const char* hint) {
+    auto* b = new TFlatButton(panMenu);
+    b->setObjectName(QString::fromLatin1(name));
+    b->setText(QString::fromUtf8(text));
+    b->setToolTip(QString::fromUtf8(hint));
+    panMenuLayout->addWidget(b);
+    return b;
+}
+
+void TSimpleFormBase::Create() {
+    Guard([this] { FormCreate(); });
+}
+
+void TSimpleFormBase::sbtConfirmarClick() {
+    if (TClientDataSet* ds = dtsPadrao.DataSet()) ds->Post();
+}
+
+void TSimpleFormBase::sbtCancelarClick() {
+    TClientDataSet* ds = dtsPadrao.DataSet();
+    if (!ds) return;
+    if (msgMensagensPadroes.ShowMsg("Canc", TMsgDlgType::mtConfirmation, mbYes | mbNo) == mrYes)
+        ds->Cancel();
+}
+
+void TSimpleFormBase::sbtIncluirClick() {
+    if (TClientDataSet* ds = dtsPadrao.DataSet()) ds->Insert();
+}
+
+void TSimpleFormBase::sbtAlterarClick() {
+    if (TClientDataSet* ds = dtsPadrao.DataSet()) ds->Edit();
+}
+
+void TSimpleFormBase::sbtExcluirClick() {
+    TClientDataSet* ds = dtsPadrao.DataSet();
+    if (!ds || ds->IsEmpty()) return;
+    if (msgMensagensPadroes.ShowMsg("Excl", TMsgDlgType::mtConfirmation, mbYes | mbNo) == mrYes)
+        ds->Delete();
+}
+
+void TSimpleFormBase::sbtProcurarClick() {
+    if (TClientDataSet* ds = dtsPadrao.DataSet()) FindRecordDialog(*ds);
+}
+
+void TSimpleFormBase::sbtFecharClick() {
+    close();
+}
+
+void TSimpleFormBase::dtsPadraoStateChange() {
+    const TDataSetState state = dtsPadrao.State();
+    const bool browsing = state == dsBrowse;
+    const bool editing = state == dsEdit || state == dsInsert;
+    const bool hasRows = browsing && dtsPadrao.DataSet() && !dtsPadrao.DataSet()->IsEmpty();
+    sbtConfirmar->setEnabled(editing);
+    sbtCancelar->setEnabled(editing);
+    sbtIncluir->setEnabled(browsing);
+    sbtAlterar->setEnabled(hasRows);
+    sbtExcluir->setEnabled(hasRows);
+    sbtProcurar->setEnabled(hasRows);
+    sbtVerificar->setEnabled(browsing);
+}
+
+bool TSimpleFormBase::event(QEvent* e) {
+    if (e->type() == QEvent::WindowActivate) Guard([this] { FormActivate(); });
+    return QWidget::event(e);
+}
+
+void TSimpleFormBase::closeEvent(QCloseEvent* e) {
+    if (m_closing) {
+        e->accept();
+        return;
+    }
+    m_closing = true;
+    Guard([this] { FormClose(); });
+    m_closing = false;
+    e->accept();
+}

@@ -1,0 +1,88 @@
+// TSimpleFormBase: the base window of the suite's maintenance windows (an MDI child).
+//
+// It holds the top panel panMenu with the standard buttons (sbtConfirmar, sbtCancelar,
+// sbtIncluir, sbtAlterar, sbtExcluir, sbtProcurar, sbtVerificar, sbtImprimir, sbtAjuda,
+// sbtFechar) and the label dbtNome, the main menu mnuMenu with mnuOperacao and mnuManutencao,
+// the data source dtsPadrao the buttons act on, the screen code label lblCodTela, and the
+// message tables msgPadrao (the derived window's, set by it) and msgMensagensPadroes (the
+// standard confirmations "Canc" and "Excl").
+//
+// The buttons call virtual handlers; a derived window overrides them and calls the base
+// version first where the base's behaviour is wanted. Every handler runs through the guard.
+// Below the top panel, ClientArea() is where the derived window puts its content.
+#pragma once
+
+#include <QWidget>
+
+#include "base/buttons.h"
+#include "messages/message_table.h"
+#include "platform/data_source.h"
+
+class QLabel;
+class QMenuBar;
+class QMenu;
+class QFrame;
+class QVBoxLayout;
+class QHBoxLayout;
+
+class TSimpleFormBase : public QWidget {
+    Q_OBJECT
+  public:
+    explicit TSimpleFormBase(QWidget* parent = nullptr);
+    ~TSimpleFormBase() override;
+
+    // --- inherited components ---
+    QFrame* panMenu;
+    QHBoxLayout* panMenuLayout;  // derived windows add their own buttons here
+    QLabel* dbtNome;
+    TFlatButton* sbtConfirmar;
+    TFlatButton* sbtCancelar;
+    TFlatButton* sbtIncluir;
+    TFlatButton* sbtAlterar;
+    TFlatButton* sbtExcluir;
+    TFlatButton* sbtProcurar;
+    TFlatButton* sbtVerificar;
+    TFlatButton* sbtImprimir;
+    TFlatButton* sbtAjuda;
+    TFlatButton* sbtFechar;
+    QMenuBar* mnuMenu;
+    QMenu* mnuOperacao;
+    QMenu* mnuManutencao;
+    QLabel* lblCodTela;
+    TDataSource dtsPadrao;
+    // The window's own table; derived windows point it at theirs.
+    const TMessageTable* msgPadrao = nullptr;
+    const TMessageTable& msgMensagensPadroes;
+
+    QWidget* ClientArea() const { return m_client; }
+    // Runs FormCreate once (through the guard); derived constructors call it at their end.
+    void Create();
+
+    // --- handlers ---
+    virtual void FormCreate() {}
+    virtual void FormActivate() {}
+    virtual void FormClose() {}
+    // Standard actions on dtsPadrao's dataset.
+    virtual void sbtConfirmarClick();  // Post
+    virtual void sbtCancelarClick();   // asks "Canc"; Yes cancels
+    virtual void sbtIncluirClick();    // Insert
+    virtual void sbtAlterarClick();    // Edit
+    virtual void sbtExcluirClick();    // asks "Excl"; Yes deletes
+    virtual void sbtProcurarClick();   // FindRecordDialog
+    virtual void sbtVerificarClick() {}
+    virtual void sbtImprimirClick() {}
+    virtual void sbtAjudaClick() {}
+    virtual void sbtFecharClick();  // close()
+    // The standard enabling of the buttons for dtsPadrao's state (browse: include, alter,
+    // delete, find; edit/insert: confirm, cancel). Runs on every state change of dtsPadrao.
+    virtual void dtsPadraoStateChange();
+
+  protected:
+    void closeEvent(QCloseEvent* event) override;
+    bool event(QEvent* event) override;
+
+  private:
+    TFlatButton* addButton(const char* name, const char* text, const char* hint);
+    QWidget* m_client;
+    bool m_closing = false;
+};

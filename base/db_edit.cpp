@@ -42,7 +42,9 @@ void TDBEdit::refresh() {
     }
     m_typed = false;
     // Loading the record's text is a change of the text: OnChange fires, as on the platform.
-    setText(QString::fromStdString(text));
+    // The same text is left alone, so the cursor and selection survive a state change.
+    const QString shown = QString::fromStdString(text);
+    if (shown != QString::fromStdString(Text())) setText(shown);
     setModified(false);
     updateReadOnly();
 }

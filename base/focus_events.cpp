@@ -6,6 +6,7 @@
 #include <QPointer>
 #include <QTimer>
 #include <QWidget>
+#include <QWindow>
 
 #include "base/guard.h"
 
@@ -41,8 +42,13 @@ class FocusController : public QObject {
 
   protected:
     bool eventFilter(QObject* watched, QEvent* event) override {
-        if (event->type() == QEvent::MouseButtonPress && watched->isWidgetType())
-            return !mousePress(static_cast<QWidget*>(watched));
+        // QApplication gives the focus for a click before the widget's filters see the press,
+        // so the press is caught where it enters: at its window.
+        if (event->type() == QEvent::MouseButtonPress && watched->isWindowType()) {
+            QWidget* w = widgetUnder(static_cast<QWindow*>(watched),
+                                     static_cast<QMouseEvent*>(event)->position().toPoint());
+            return w && !mousePress(w);
+        }
         if (event->type() == QEvent::KeyPress) {
             auto* key = static_cast<QKeyEvent*>(event);
             if ((key->key() == Qt::Key_Tab || key->key() == Qt::Key_Backtab) &&
@@ -55,6 +61,15 @@ class FocusController : public QObject {
   private:
     TFocusEvents* currentOwner() const {
         return m_current && m_currentWidget ? m_current : nullptr;
+    }
+
+    static QWidget* widgetUnder(QWindow* window, const QPoint& pos) {
+        for (QWidget* top : QApplication::topLevelWidgets()) {
+            if (top->windowHandle() != window) continue;
+            QWidget* child = top->childAt(pos);
+            return child ? child : top;
+        }
+        return nullptr;
     }
 
     // The widget a click on `w` gives the focus to, as QApplication decides it.

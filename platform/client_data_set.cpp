@@ -270,6 +270,8 @@ void TClientDataSet::BeginInsert(bool append) {
     CheckBrowseMode();
     Fire(BeforeInsert);
     Fire(BeforeScroll);
+    CheckActive();  // a handler may have closed the dataset
+    CheckBrowseMode();
     Impl& d = *m_impl;
     DataSetRow row;
     row.id = d.nextId++;
@@ -316,6 +318,7 @@ void TClientDataSet::Edit() {
         return;
     }
     Fire(BeforeEdit);
+    if (m_state != dsBrowse || m_impl->pos < 0) return;  // the handler moved on itself
     m_impl->editSnapshot = m_impl->CurrentRow()->values;
     SetState(dsEdit);
     NotifyRecordChanged(nullptr);
@@ -327,6 +330,7 @@ void TClientDataSet::Post() {
     if (m_state != dsEdit && m_state != dsInsert) throw Error("Dataset not in edit or insert mode");
     NotifyUpdateData();
     Fire(BeforePost);
+    if (m_state != dsEdit && m_state != dsInsert) return;  // the handler ended the edit itself
     Impl& d = *m_impl;
     DataSetRow& row = *d.CurrentRow();
     if (m_state == dsInsert) {
@@ -389,6 +393,7 @@ void TClientDataSet::RepositionAfterPost() {
 void TClientDataSet::Cancel() {
     if (m_state != dsEdit && m_state != dsInsert) return;
     Fire(BeforeCancel);
+    if (m_state != dsEdit && m_state != dsInsert) return;
     Impl& d = *m_impl;
     if (m_state == dsInsert) {
         DropPendingInsert();
@@ -410,6 +415,7 @@ void TClientDataSet::Delete() {
     if (RecordCount() == 0) throw Error("Cannot perform this operation on an empty dataset");
     Fire(BeforeDelete);
     Fire(BeforeScroll);
+    if (m_state == dsInactive || m_state == dsInsert || RecordCount() == 0) return;
     Impl& d = *m_impl;
     const int natural = d.view[d.pos];
     DataSetRow& row = d.rows[natural];
@@ -484,6 +490,7 @@ int TClientDataSet::MoveBy(int distance) {
     CheckActive();
     CheckBrowseMode();
     Fire(BeforeScroll);
+    CheckActive();
     Impl& d = *m_impl;
     int moved = 0;
     if ((distance > 0 && !m_eof) || (distance < 0 && !m_bof)) {

@@ -302,9 +302,10 @@ bool TClientDataSet::BookmarkValid(const TBookmark& bookmark) const {
 void TClientDataSet::GotoBookmark(const TBookmark& bookmark) {
     CheckActive();
     CheckBrowseMode();
-    const int at = m_impl->ViewIndexOfId(bookmark.rowId);
-    if (at < 0) throw Error("Record not found");
+    if (m_impl->ViewIndexOfId(bookmark.rowId) < 0) throw Error("Record not found");
     Fire(BeforeScroll);
+    const int at = m_impl->ViewIndexOfId(bookmark.rowId);  // the handler may have reloaded
+    if (at < 0) return;
     m_impl->pos = at;
     m_bof = m_eof = false;
     NotifyDataSetChanged();

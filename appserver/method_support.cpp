@@ -1,0 +1,67 @@
+#include "appserver/method_support.h"
+
+#include "appserver/packet_builder.h"
+#include "appserver/rpc_error.h"
+
+namespace zel::appserver {
+
+std::string Trimmed(const std::string& text) {
+    const auto first = text.find_first_not_of(" \t\r\n");
+    if (first == std::string::npos) return {};
+    const auto last = text.find_last_not_of(" \t\r\n");
+    return text.substr(first, last - first + 1);
+}
+
+Variant CodeOrNull(const std::string& text) {
+    return IsBlankText(text) ? Variant() : Variant(text);
+}
+
+bool AllFlag(const std::string& flag) {
+    const std::string t = Trimmed(flag);
+    return !t.empty() && t[0] == 'T';
+}
+
+MethodDef Method(std::string name, std::vector<ParamSpec> params, MethodDef::Handler handler,
+                 Access access, int branchParam) {
+    MethodDef def;
+    def.name = std::move(name);
+    def.params = std::move(params);
+    def.handler = std::move(handler);
+    def.access = access;
+    def.branchParam = branchParam;
+    return def;
+}
+
+Variant QueryPacket(SqlConnection& db, const std::vector<FieldDef>& fields, const std::string& sql,
+                    const SqlParams& params) {
+    const SqlResult r = db.Exec(sql, params);
+    return PacketResult(BuildDataPacket(fields, r.rows));
+}
+
+std::string RequireMeeting(SqlConnection& db, const std::string& branch, const std::string& nr) {
+    const SqlResult r = db.Exec(
+        "SELECT IDSITTAREFA FROM TAREFA WHERE CDFILIAL = ? AND NRTAREFA = ? AND IDORIGTARE = '4'",
+        {branch, nr});
+    if (r.rows.empty())
+        throw RpcError(code::kNotFound,
+                       "Reunião " + nr + " não cadastrada na filial " + branch + ".");
+    return r.rows[0][0].IsNull() ? std::string() : r.rows[0][0].AsString();
+}
+
+std::string RequireOpenMeeting(SqlConnection& db, const std::string& branch, const std::string& nr,
+                               const std::string& message) {
+    std::string status = RequireMeeting(db, branch, nr);
+    if (status == "X" || status == "C") throw RpcError(code::kConflict, message);
+    return status;
+}
+
+std::string ChangeText(const ChangePacket& packet, const Change& change, const std::string& field,
+                       bool oldValues) {
+    const int i = packet.FieldIndex(field);
+    if (i < 0) return {};
+    const PacketRow& row = oldValues ? change.oldValues : change.newValues;
+    if (static_cast<size_t>(i) >= row.size() || row[static_cast<size_t>(i)].IsNull()) return {};
+    return row[static_cast<size_t>(i)].AsString();
+}
+
+}  // namespace zel::appserver

@@ -126,6 +126,22 @@ LoadedData LoadJson(Json& packet, const std::vector<FieldDef>& declared) {
     return out;
 }
 
+json RowToJson(const std::vector<Variant>& values) {
+    json::array_t out;
+    out.reserve(values.size());
+    for (const Variant& v : values)
+        out.push_back(VariantToJson(v));
+    return json(std::move(out));
+}
+
+json FieldsToJson(const std::vector<FieldDef>& defs) {
+    json::array_t out;
+    out.reserve(defs.size());
+    for (const FieldDef& f : defs)
+        out.push_back(FieldDefToJson(f));
+    return json(std::move(out));
+}
+
 }  // namespace
 
 LoadedData LoadPacketJson(const json& packet, const std::vector<FieldDef>& declared) {
@@ -228,18 +244,13 @@ void TClientDataSet::ReplaceFields(const std::vector<FieldDef>& defs) {
 // ---- data out ----
 
 Variant TClientDataSet::Data() const {
-    json fields = json::array();
-    for (const auto& f : m_fields)
-        fields.push_back(FieldDefToJson(f->Def()));
-    json rows = json::array();
-    for (const DataSetRow& row : m_impl->rows) {
-        if (row.status == RowStatus::Deleted || row.status == RowStatus::Pending) continue;
-        json r = json::array();
-        for (const Variant& v : m_impl->PostedValues(row))
-            r.push_back(VariantToJson(v));
-        rows.push_back(std::move(r));
-    }
-    return Variant::FromPacket(json{{"fields", std::move(fields)}, {"rows", std::move(rows)}});
+    json::array_t rows;
+    rows.reserve(m_impl->rows.size());
+    for (const DataSetRow& row : m_impl->rows)
+        if (row.status != RowStatus::Deleted && row.status != RowStatus::Pending)
+            rows.push_back(RowToJson(m_impl->PostedValues(row)));
+    return Variant::FromPacket(
+        json{{"fields", FieldsToJson(FieldDefs())}, {"rows", json(std::move(rows))}});
 }
 
 DataPacket TClientDataSet::DataAsPacket() const {
@@ -251,15 +262,20 @@ DataPacket TClientDataSet::DataAsPacket() const {
     return p;
 }
 
-ChangePacket TClientDataSet::DeltaAsPacket() const {
+// The logged rows in the order of their first change.
+std::vector<const DataSetRow*> TClientDataSet::Impl::ChangedRows() const {
     std::vector<const DataSetRow*> changed;
-    for (const DataSetRow& row : m_impl->rows)
+    for (const DataSetRow& row : rows)
         if (row.changeSeq != 0) changed.push_back(&row);
     std::sort(changed.begin(), changed.end(),
               [](const DataSetRow* a, const DataSetRow* b) { return a->changeSeq < b->changeSeq; });
+    return changed;
+}
+
+ChangePacket TClientDataSet::DeltaAsPacket() const {
     ChangePacket p;
     p.fields = FieldDefs();
-    for (const DataSetRow* row : changed) {
+    for (const DataSetRow* row : m_impl->ChangedRows()) {
         Change c;
         switch (row->status) {
             case RowStatus::Inserted:
@@ -283,8 +299,32 @@ ChangePacket TClientDataSet::DeltaAsPacket() const {
     return p;
 }
 
+// Written straight from the rows (the same JSON as ChangePacketToJson of DeltaAsPacket,
+// without copying every value twice).
 Variant TClientDataSet::Delta() const {
-    return Variant::FromPacket(ChangePacketToJson(DeltaAsPacket()));
+    const std::vector<const DataSetRow*> changed = m_impl->ChangedRows();
+    json::array_t changes;
+    changes.reserve(changed.size());
+    for (const DataSetRow* row : changed) {
+        switch (row->status) {
+            case RowStatus::Inserted:
+                changes.push_back(
+                    {{"op", "insert"}, {"new", RowToJson(m_impl->PostedValues(*row))}});
+                break;
+            case RowStatus::Modified:
+                changes.push_back({{"op", "update"},
+                                   {"old", RowToJson(row->original)},
+                                   {"new", RowToJson(m_impl->PostedValues(*row))}});
+                break;
+            case RowStatus::Deleted:
+                changes.push_back({{"op", "delete"}, {"old", RowToJson(row->original)}});
+                break;
+            default:
+                break;
+        }
+    }
+    return Variant::FromPacket(
+        json{{"fields", FieldsToJson(FieldDefs())}, {"changes", json(std::move(changes))}});
 }
 
 int TClientDataSet::ChangeCount() const {

@@ -56,6 +56,7 @@ struct TClientDataSet::Impl {
         if (pos >= 0 && &row == &rows[view[pos]] && !editSnapshot.empty()) return editSnapshot;
         return row.values;
     }
+    std::vector<const DataSetRow*> ChangedRows() const;
     int ViewIndexOfId(uint64_t id) const;
     bool RowPasses(const DataSetRow& row, bool filtered) const;
     bool SortLess(int a, int b) const;

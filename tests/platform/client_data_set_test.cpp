@@ -177,6 +177,25 @@ TEST_F(ClientDataSetTest, ExceptionInAfterHandlerPropagatesOnceTheOperationHappe
     EXPECT_EQ(ds.ChangeCount(), 1);
 }
 
+TEST_F(ClientDataSetTest, HandlerReloadingTheDataSetEndsTheOperationCleanly) {
+    // Windows reload their lists from handlers; the operation must not touch stale rows.
+    ds.Last();
+    const TBookmark last = ds.GetBookmark();
+    ds.BeforeScroll = [](TClientDataSet& d) {
+        d.BeforeScroll = nullptr;
+        d.SetData(MeetingPacket());
+    };
+    ds.GotoBookmark(last);  // the reload made the bookmark stale: nothing moves
+    EXPECT_EQ(Nr(), "0000000001");
+    ds.Edit();
+    F("DSREFETAREFA").SetAsString("x");
+    ds.BeforePost = [](TClientDataSet& d) { d.SetData(MeetingPacket()); };
+    ds.Post();
+    EXPECT_EQ(ds.State(), dsBrowse);
+    EXPECT_EQ(F("DSREFETAREFA").AsString(), "Planejamento");
+    EXPECT_EQ(ds.ChangeCount(), 0);
+}
+
 // ---- change log ----
 
 TEST_F(ClientDataSetTest, InsertThenEditThenDeleteLeavesNothingInTheLog) {

@@ -1,0 +1,22 @@
+// Admin subcommands of zel-appserver (branches, operators, rooms, migrate, seed-demo).
+#pragma once
+
+#include <CLI/CLI.hpp>
+#include <functional>
+#include <string>
+
+namespace zel::appserver {
+
+struct CliSettings {
+    std::string db = "sqlite:zel.db";
+    std::string listen = "127.0.0.1:8400";
+    bool demo = false;
+    std::string logLevel = "info";
+    int threads = 8;
+    int pool = 8;
+};
+
+// Adds the subcommands; the one chosen stores its action in `action`, run after parsing.
+void AddAdminCommands(CLI::App& app, const CliSettings& settings, std::function<int()>& action);
+
+}  // namespace zel::appserver

@@ -1,0 +1,192 @@
+#include "appserver/app_server.h"
+
+#include <spdlog/spdlog.h>
+
+#include <nlohmann/json.hpp>
+
+#include "appserver/app_server_impl.h"
+#include "appserver/demo_data.h"
+#include "appserver/methods.h"
+#include "appserver/methods_activities.h"
+#include "appserver/methods_activity_sync.h"
+#include "appserver/methods_agenda.h"
+#include "appserver/methods_cancellation.h"
+#include "appserver/methods_import.h"
+#include "appserver/methods_lookups.h"
+#include "appserver/methods_registration.h"
+#include "appserver/methods_rooms.h"
+#include "appserver/rpc_error.h"
+#include "appserver/schema.h"
+#include "appserver/server_queries.h"
+#include "platform/exceptions.h"
+
+using nlohmann::json;
+
+namespace zel::appserver {
+
+namespace {
+
+json ErrorEnvelope(const json& id, const std::string& code, const std::string& message) {
+    return {{"id", id}, {"error", {{"code", code}, {"message", message}}}};
+}
+
+// A database failure as the operator should read it.
+RpcError FromDbError(const DbError& e) {
+    using K = DbError::Kind;
+    switch (e.kind()) {
+        case K::UniqueViolation:
+            return RpcError(code::kDuplicateKey, "Já existe um registro com esta chave.");
+        case K::ForeignKeyViolation:
+            return RpcError(code::kConflict,
+                            "O registro está em uso por outros dados ou faz referência a um "
+                            "registro inexistente.");
+        case K::ConstraintViolation:
+            if (std::string(e.what()).find("SOBREPOSTA") != std::string::npos ||
+                std::string(e.what()).find("sobreposta") != std::string::npos)
+                return RpcError(code::kConflict, text::kRoomTaken);
+            return RpcError(code::kConflict, "A alteração fere uma regra dos dados.");
+        case K::Retryable:
+            return RpcError(code::kUnavailable,
+                            "O banco de dados está ocupado. Tente novamente em instantes.");
+        case K::Unavailable:
+            return RpcError(code::kUnavailable, "O banco de dados não está disponível no momento.");
+        case K::Other:
+            break;
+    }
+    return RpcError(code::kInternal, "Erro interno do servidor de aplicação.");
+}
+
+}  // namespace
+
+AppServerImpl::AppServerImpl(AppServerOptions opts)
+    : m_opts(std::move(opts)), m_sessions(m_opts.tokenTtlSeconds, m_opts.fastPasswordHashing) {
+    try {
+        m_db = Database::Open(m_opts.db, m_opts.poolSize);
+        Migrate(*m_db);
+        if (m_opts.demo) SeedDemoData(*m_db, now(), m_opts.fastPasswordHashing);
+    } catch (const DbError& e) {
+        throw std::runtime_error(e.what());
+    }
+    RegisterSessionMethods(m_methods, m_sessions);
+    RegisterMeetingMethods(m_methods);
+    RegisterRoomMethods(m_methods);
+    RegisterActivityMethods(m_methods);
+    RegisterCancellationMethods(m_methods);
+    RegisterActivitySyncMethods(m_methods);
+    RegisterLookupMethods(m_methods);
+    RegisterAgendaMethods(m_methods);
+    RegisterRegistrationMethods(m_methods);
+    RegisterImportMethods(m_methods);
+    RegisterServerQueryMethods(m_methods);
+}
+
+TDateTime AppServerImpl::now() const {
+    return m_clock ? m_clock() : Now();
+}
+
+std::string AppServerImpl::HandleRpc(std::string_view body, std::string_view token) {
+    json request;
+    try {
+        request = json::parse(body);
+    } catch (const json::exception&) {
+        return ErrorEnvelope(nullptr, code::kBadRequest, "O pedido não é um JSON válido.").dump();
+    }
+    json id = nullptr;
+    try {
+        if (!request.is_object())
+            throw RpcError(code::kBadRequest, "O pedido deve ser um objeto JSON.");
+        if (auto it = request.find("id"); it != request.end()) {
+            if (!(it->is_number() || it->is_string() || it->is_null()))
+                throw RpcError(code::kBadRequest, "O campo \"id\" deve ser um número.");
+            id = *it;
+        }
+        return dispatch(request, token).dump(-1, ' ', false, json::error_handler_t::replace);
+    } catch (const RpcError& e) {
+        return ErrorEnvelope(id, e.code(), e.what())
+            .dump(-1, ' ', false, json::error_handler_t::replace);
+    } catch (const DbError& e) {
+        // Refusals the client caused (duplicates, rows in use) are routine; the rest is not.
+        if (e.kind() == DbError::Kind::Other || e.kind() == DbError::Kind::Unavailable)
+            spdlog::warn("database error: {}", e.what());
+        else
+            spdlog::debug("database refusal: {}", e.what());
+        const RpcError r = FromDbError(e);
+        return ErrorEnvelope(id, r.code(), r.what())
+            .dump(-1, ' ', false, json::error_handler_t::replace);
+    } catch (const EDatabaseError& e) {
+        return ErrorEnvelope(id, code::kBadArguments, e.what())
+            .dump(-1, ' ', false, json::error_handler_t::replace);
+    } catch (const EConvertError& e) {
+        return ErrorEnvelope(id, code::kBadArguments, e.what())
+            .dump(-1, ' ', false, json::error_handler_t::replace);
+    } catch (const std::exception& e) {
+        spdlog::error("internal error: {}", e.what());
+        return ErrorEnvelope(id, code::kInternal, "Erro interno do servidor de aplicação.").dump();
+    } catch (...) {
+        spdlog::error("internal error of unknown kind");
+        return ErrorEnvelope(id, code::kInternal, "Erro interno do servidor de aplicação.").dump();
+    }
+}
+
+json AppServerImpl::dispatch(const json& request, std::string_view token) {
+    const auto m = request.find("method");
+    if (m == request.end() || !m->is_string())
+        throw RpcError(code::kBadRequest, "O pedido não informa o método (\"method\").");
+    const std::string name = m->get<std::string>();
+    json noParams = json::array();
+    const auto p = request.find("params");
+    if (p != request.end() && !p->is_array() && !p->is_null())
+        throw RpcError(code::kBadRequest, "\"params\" deve ser uma lista.");
+    const json& params = (p == request.end() || p->is_null()) ? noParams : *p;
+
+    const MethodDef* def = m_methods.find(name);
+    if (!def) throw RpcError(code::kUnknownMethod, "Método desconhecido: " + name + ".");
+    if (params.size() != def->params.size())
+        throw RpcError(code::kBadArguments,
+                       "O método " + def->name + " espera " + std::to_string(def->params.size()) +
+                           " argumento(s); recebeu " + std::to_string(params.size()) + ".");
+    if (def->needsSession && token.empty())
+        throw RpcError(code::kUnauthenticated, text::kNoSession);
+
+    std::vector<Variant> args;
+    std::vector<std::optional<ChangePacket>> deltas(params.size());
+    args.reserve(params.size());
+    for (size_t i = 0; i < params.size(); ++i)
+        args.push_back(DecodeArgument(def->params[i], i, params[i], deltas[i]));
+
+    const TDateTime now = this->now();
+    return m_db->Transact(def->access == Access::Write, [&](SqlConnection& conn) {
+        std::optional<Session> session;
+        if (def->needsSession) {
+            session = m_sessions.Find(conn, token, now);
+            if (!session) throw RpcError(code::kUnauthenticated, text::kNoSession);
+        }
+        CallContext ctx(conn, session ? &*session : nullptr, args, deltas, now, token);
+        if (def->branchParam >= 0) RequireBranch(ctx, ctx.str(def->branchParam));
+        const Variant result = def->handler(ctx);
+        json out = {{"id", request.value("id", json())}, {"result", VariantToJson(result)}};
+        json refs = json::object();
+        for (const auto& [index, value] : ctx.refs())
+            refs[std::to_string(index)] = VariantToJson(value);
+        out["refs"] = std::move(refs);
+        return out;
+    });
+}
+
+AppServer::AppServer(AppServerOptions opts)
+    : m_impl(std::make_unique<AppServerImpl>(std::move(opts))) {}
+AppServer::~AppServer() = default;
+
+std::string AppServer::HandleRpc(std::string_view body, std::string_view bearerToken) {
+    return m_impl->HandleRpc(body, bearerToken);
+}
+
+bool AppServer::Healthy() {
+    return m_impl->db().Ping();
+}
+
+const AppServerOptions& AppServer::Options() const {
+    return m_impl->options();
+}
+
+}  // namespace zel::appserver

@@ -1,0 +1,117 @@
+#include "appserver/cli.h"
+
+#include <signal.h>
+#include <spdlog/sinks/stdout_color_sinks.h>
+#include <spdlog/spdlog.h>
+
+#include <iostream>
+
+#include "appserver/admin_commands.h"
+#include "appserver/app_server.h"
+#include "appserver/http_server.h"
+
+namespace zel::appserver {
+
+namespace {
+
+bool SplitListen(const std::string& listen, std::string& host, int& port) {
+    const size_t colon = listen.rfind(':');
+    if (colon == std::string::npos || colon == 0) return false;
+    host = listen.substr(0, colon);
+    try {
+        size_t used = 0;
+        port = std::stoi(listen.substr(colon + 1), &used);
+        return used == listen.size() - colon - 1 && port >= 0 && port <= 65535;
+    } catch (const std::exception&) {
+        return false;
+    }
+}
+
+int Serve(const CliSettings& s) {
+    std::string host;
+    int port = 0;
+    if (!SplitListen(s.listen, host, port)) {
+        std::cerr << "zel-appserver: --listen espera HOST:PORTA, recebeu '" << s.listen << "'\n";
+        return kExitUsage;
+    }
+    // Signals are taken by sigwait below, so block them before any thread starts.
+    sigset_t signals;
+    sigemptyset(&signals);
+    sigaddset(&signals, SIGINT);
+    sigaddset(&signals, SIGTERM);
+    pthread_sigmask(SIG_BLOCK, &signals, nullptr);
+
+    std::unique_ptr<AppServer> app;
+    try {
+        AppServerOptions o;
+        o.db = s.db;
+        o.demo = s.demo;
+        o.poolSize = s.pool;
+        app = std::make_unique<AppServer>(o);
+    } catch (const std::exception& e) {
+        std::cerr << "zel-appserver: banco de dados " << s.db << ": " << e.what() << "\n";
+        return kExitDatabase;
+    }
+    HttpServerOptions h;
+    h.host = host;
+    h.port = port;
+    h.threads = s.threads;
+    HttpServer http(*app, h);
+    try {
+        http.Start();
+    } catch (const std::exception& e) {
+        std::cerr << "zel-appserver: " << e.what() << "\n";
+        return kExitListen;
+    }
+    spdlog::info("zel-appserver listening on {} (database {})", http.Address(), s.db);
+    // Scripts that start the server on port 0 read the bound address from this line.
+    std::cout << "listening " << http.Address() << std::endl;
+    int sig = 0;
+    sigwait(&signals, &sig);
+    spdlog::info("signal {}: stopping", sig);
+    http.Stop();
+    return kExitOk;
+}
+
+}  // namespace
+
+int RunCli(int argc, char** argv) {
+    CliSettings s;
+    std::function<int()> action;
+    CLI::App app{"zel-appserver: servidor de aplicação do controle de reuniões"};
+    app.add_option("--db", s.db, "sqlite:ARQUIVO, sqlite::memory: ou postgresql://...")
+        ->capture_default_str();
+    app.add_option("--listen", s.listen, "Endereço HOST:PORTA (porta 0: qualquer livre)")
+        ->capture_default_str();
+    app.add_flag("--demo", s.demo, "Preenche um banco vazio com os dados de demonstração");
+    app.add_option("--log-level", s.logLevel, "trace, debug, info, warn, error, off")
+        ->check(CLI::IsMember({"trace", "debug", "info", "warn", "error", "critical", "off"}))
+        ->capture_default_str();
+    app.add_option("--threads", s.threads, "Tarefas HTTP em paralelo")
+        ->check(CLI::Range(1, 256))
+        ->capture_default_str();
+    app.add_option("--pool", s.pool, "Conexões com o banco")
+        ->check(CLI::Range(1, 256))
+        ->capture_default_str();
+    AddAdminCommands(app, s, action);
+    try {
+        app.parse(argc, argv);
+    } catch (const CLI::CallForHelp& e) {
+        return app.exit(e);
+    } catch (const CLI::CallForAllHelp& e) {
+        return app.exit(e);
+    } catch (const CLI::ParseError& e) {
+        app.exit(e);
+        return kExitUsage;
+    } catch (const std::exception& e) {
+        std::cerr << "zel-appserver: " << e.what() << "\n";
+        return kExitFailure;
+    }
+    // Logs go to standard error; standard output carries only what scripts read.
+    spdlog::set_default_logger(spdlog::stderr_color_mt("zel-appserver"));
+    spdlog::set_level(spdlog::level::from_str(s.logLevel));
+    if (action) return action();
+    return Serve(s);
+}
+
+}  // namespace zel::appserver

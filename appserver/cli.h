@@ -1,0 +1,27 @@
+// The command line of zel-appserver: serving (the default) and the admin commands.
+//
+//   zel-appserver [--db URL] [--listen HOST:PORT] [--demo] [--log-level LEVEL]
+//   zel-appserver [--db URL] migrate | seed-demo
+//   zel-appserver [--db URL] branch add CODE NAME | branch list
+//   zel-appserver [--db URL] operator add CODE NAME --branch B... [--password P]
+//   zel-appserver [--db URL] operator passwd CODE [--password P] | enable CODE | disable CODE
+//   zel-appserver [--db URL] operator grant CODE BRANCH | revoke CODE BRANCH | list
+//   zel-appserver [--db URL] room add BRANCH CODE NAME | enable/disable BRANCH CODE | list BRANCH
+// A password not given on the command line is read from the first line of standard input.
+#pragma once
+
+namespace zel::appserver {
+
+// Exit codes scripts can test.
+enum ExitCode {
+    kExitOk = 0,
+    kExitFailure = 1,   // anything else
+    kExitUsage = 2,     // a bad flag or argument
+    kExitDatabase = 3,  // the database cannot be opened or migrated
+    kExitListen = 4,    // the address cannot be bound (port in use)
+    kExitRefused = 5,   // an admin command refused (duplicate, unknown code, too long)
+};
+
+int RunCli(int argc, char** argv);
+
+}  // namespace zel::appserver

@@ -1,0 +1,217 @@
+// Activities of a meeting as the activity page edits them.
+#include "appserver/methods_activities.h"
+
+#include "appserver/activity_rules.h"
+#include "appserver/method_helpers.h"
+#include "appserver/methods.h"
+#include "appserver/packet_builder.h"
+#include "appserver/resolver.h"
+#include "appserver/rpc_error.h"
+#include "appserver/schema.h"
+
+namespace zel::appserver {
+
+namespace {
+
+// Every activity of the meeting, with process, participant and work-item names, in
+// plan-activity order.
+Variant GetAtividades(CallContext& ctx) {
+    SqlResult r = ctx.db().Exec(
+        ActivitySelect(false) + "WHERE A.CDFILIAL = ? AND A.NRTAREFA = ? ORDER BY A.NRPLATIVTARE",
+        {ctx.str(0), ctx.str(1)});
+    FillDurationTexts(r.rows, false);
+    return RowsPacket(AtividadesFields(), r.rows);
+}
+
+std::string Text(const PacketRow& row, int index) {
+    return index < 0 || row.at(static_cast<size_t>(index)).IsNull()
+               ? std::string()
+               : row.at(static_cast<size_t>(index)).AsString();
+}
+
+// Refusals made before the packet is applied, against the rows as stored: a foreign branch,
+// a meeting closed to changes (cancelled or concluded), an activity that is already
+// cancelled or concluded.
+void CheckActivityChanges(CallContext& ctx, const ChangePacket& packet) {
+    const int branchAt = packet.FieldIndex("CDFILIAL"), meetingAt = packet.FieldIndex("NRTAREFA");
+    const int numberAt = packet.FieldIndex("NRPLATIVTARE");
+    if (branchAt < 0 || meetingAt < 0) return;  // the resolver refuses a packet without its key
+    for (const Change& c : packet.changes) {
+        const PacketRow& row = c.op == ChangeOp::Insert ? c.newValues : c.oldValues;
+        const std::string branch = Text(row, branchAt), meeting = Text(row, meetingAt);
+        RequireBranch(ctx, branch);
+        if (c.op != ChangeOp::Delete) RequireActivitiesOpen(ctx.db(), branch, meeting);
+        if (c.op == ChangeOp::Insert || numberAt < 0) continue;
+        const SqlResult r = ctx.db().Exec(
+            "SELECT IDSITATIVTAR FROM PLANATIVTARE WHERE CDFILIAL = ? AND NRTAREFA = ? "
+            "AND NRPLATIVTARE = ?",
+            {branch, meeting, Text(row, numberAt)});
+        if (r.rows.empty()) continue;  // the resolver reports the row as changed meanwhile
+        const std::string status = r.rows[0][0].AsString();
+        if (status == "X" || status == "C")
+            throw RpcError(code::kConflict, std::string("Atividade ") +
+                                                (status == "X" ? "cancelada" : "concluída") +
+                                                " não pode ser alterada nem excluída.");
+    }
+}
+
+// Codes and values of an activity about to be written (column values).
+void ValidateActivity(SqlConnection& db, const RowValues& row) {
+    auto get = [&](const char* c) {
+        auto it = row.find(c);
+        return it == row.end() || it->second.IsNull() ? std::string() : it->second.AsString();
+    };
+    const std::string process = get("CDPROCESSO");
+    if (process.empty()) throw RpcError(code::kBadArguments, "Processo deve ser informado.");
+    if (db.Exec("SELECT 1 FROM PROCESSO WHERE CDPROCESSO = ?", {process}).rows.empty())
+        throw RpcError(code::kNotFound, "Processo não cadastrado.");
+    const std::string resp = get("CDOPERRESP");
+    if (!resp.empty()) RequireOperator(db, resp, "Participante não cadastrado.");
+    const std::string item = get("CDITEMTRAB");
+    if (!item.empty() &&
+        db.Exec("SELECT 1 FROM ITEMTRAB WHERE CDITEMTRAB = ?", {item}).rows.empty())
+        throw RpcError(code::kNotFound, "Item de Trabalho não cadastrado.");
+    const std::string status = get("IDSITATIVTAR");
+    if (status.size() != 1 || std::string("PAICX").find(status) == std::string::npos)
+        throw RpcError(code::kBadArguments, "Situação de atividade inválida: \"" + status + "\".");
+    const std::string took = get("IDOPERPAREUNIAO");
+    if (!took.empty() && took != "S" && took != "N")
+        throw RpcError(code::kBadArguments, "Participação na reunião deve ser \"S\" ou \"N\".");
+    auto hours = row.find("QTHRPATIVTAR");
+    if (hours != row.end() && !hours->second.IsNull() &&
+        !(hours->second.AsFloat() >= 0 && hours->second.AsFloat() < 24))
+        throw RpcError(code::kBadArguments, "A data final não pode ultrapassar o dia.");
+    const std::string from = get("DTINPATIVTAR"), to = get("DTFIPATIVTAR");
+    if (!from.empty() && !to.empty() && to < from)
+        throw RpcError(code::kBadArguments,
+                       "A data/hora final da atividade não pode ser anterior à inicial.");
+}
+
+// Activity change packets. A new activity is always pending ("P"), gets a plan-activity
+// number when the client sent none, and takes part "N" unless told; every write stamps the
+// session's operator and the server clock as the last writer. Names and duration texts
+// only travel.
+Variant SetAtividades(CallContext& ctx) {
+    SqlConnection& db = ctx.db();
+    CheckActivityChanges(ctx, ctx.delta(0));
+    const std::string op = ctx.session().operatorCode;
+    const TDateTime now = ctx.now();
+    ResolvePolicy policy;
+    policy.checkBranch = [&ctx](const std::string& b) { RequireBranch(ctx, b); };
+    policy.stampInsert = [&db, op, now](RowValues& row) {
+        row["IDSITATIVTAR"] = "P";
+        row["DTINCATIVTAR"] = Variant::FromDateTime(now);
+        row["CDOPERINCL"] = op;
+        if (row["IDOPERPAREUNIAO"].IsNull()) row["IDOPERPAREUNIAO"] = "N";
+        if (row["NRPLATIVTARE"].IsNull() && !row["CDFILIAL"].IsNull() && !row["NRTAREFA"].IsNull())
+            row["NRPLATIVTARE"] =
+                NextPlanActivityNumber(db, row["CDFILIAL"].AsString(), row["NRTAREFA"].AsString());
+    };
+    policy.stampUpdate = [op, now](RowValues& row) {
+        row["DTINCATIVTAR"] = Variant::FromDateTime(now);
+        row["CDOPERINCL"] = op;
+    };
+    policy.validate = [&db](const RowValues& row) { ValidateActivity(db, row); };
+    const ResolveCounts n = ApplyChangePacket(db, Table("PLANATIVTARE"), ctx.delta(0), policy);
+    return Variant(n.inserted + n.updated + n.deleted);
+}
+
+// A fresh plan-activity number of an existing meeting ("00001"), reserved by this call.
+Variant GetPrxPlanAtivTare(CallContext& ctx) {
+    if (!MeetingStatus(ctx.db(), ctx.str(0), ctx.str(1)))
+        throw RpcError(code::kNotFound, "Reunião " + ctx.str(1) + " não cadastrada.");
+    return Variant(NextPlanActivityNumber(ctx.db(), ctx.str(0), ctx.str(1)));
+}
+
+// Process check of the activity grid: the active process of that tree code (typed with or
+// without the picture's separators); empty for an unknown or blank code.
+Variant GetValProc(CallContext& ctx) {
+    static const std::vector<FieldDef> fields = {
+        StringField("CDPROCESSO", 10), StringField("CDARVPROCESS", 20),
+        StringField("CDNVPROCESSO", 1), StringField("NMPROCESSO", 100)};
+    const std::string code = PlainTreeCode(ctx.str(0));
+    if (code.empty()) return RowsPacket(fields, {});
+    return RowsPacket(fields, ctx.db()
+                                  .Exec("SELECT CDPROCESSO, CDARVPROCESS, CDNVPROCESSO, NMPROCESSO "
+                                        "FROM PROCESSO WHERE CDARVPROCESS = ? AND IDATIVO = 'S'",
+                                        {code})
+                                  .rows);
+}
+
+// Participant check: the active operator of that code; empty when unknown.
+Variant GetValOper(CallContext& ctx) {
+    static const std::vector<FieldDef> fields = {StringField("CDOPERADOR", 12),
+                                                 StringField("NMOPERADOR", 40)};
+    return RowsPacket(fields, ctx.db()
+                                  .Exec("SELECT CDOPERADOR, NMOPERADOR FROM OPERADOR "
+                                        "WHERE CDOPERADOR = ? AND IDATIVO = 'S'",
+                                        {ctx.str(0)})
+                                  .rows);
+}
+
+// Work-item check: the work item of that tree code; empty when unknown or blank. The level
+// count of the client's picture must be a number; the code itself is matched whole, its
+// levels being implied by its length.
+Variant GetValPesqItTrab(CallContext& ctx) {
+    static const std::vector<FieldDef> fields = {StringField("CDITEMTRAB", 10),
+                                                 StringField("NMITEMTRAB", 100),
+                                                 StringField("CDARVITTRAB", 20)};
+    const std::string levels = ctx.str(0);
+    if (levels.empty() || levels.find_first_not_of("0123456789 ") != std::string::npos)
+        throw RpcError(code::kBadArguments,
+                       "Número de níveis do item de trabalho inválido: \"" + levels + "\".");
+    const std::string code = PlainTreeCode(ctx.str(1));
+    if (code.empty()) return RowsPacket(fields, {});
+    return RowsPacket(fields, ctx.db()
+                                  .Exec("SELECT CDITEMTRAB, NMITEMTRAB, CDARVITTRAB FROM ITEMTRAB "
+                                        "WHERE CDARVITTRAB = ?",
+                                        {code})
+                                  .rows);
+}
+
+// The meeting's participation activities (process with IDPROREUNIAO "S") that already
+// started ("A") or ended ("C"); while there is one the meeting may not be changed.
+Variant GetAuxAtiv(CallContext& ctx) {
+    static const std::vector<FieldDef> fields = {
+        StringField("CDFILIAL", 4), StringField("NRTAREFA", 10), StringField("IDPROREUNIAO", 1),
+        StringField("IDSITATIVTAR", 1)};
+    return RowsPacket(fields, ctx.db()
+                                  .Exec("SELECT A.CDFILIAL, A.NRTAREFA, P.IDPROREUNIAO, "
+                                        "A.IDSITATIVTAR FROM PLANATIVTARE A JOIN PROCESSO P ON "
+                                        "P.CDPROCESSO = A.CDPROCESSO WHERE A.CDFILIAL = ? AND "
+                                        "A.NRTAREFA = ? AND P.IDPROREUNIAO = 'S' AND "
+                                        "A.IDSITATIVTAR IN ('A', 'C') ORDER BY A.NRPLATIVTARE",
+                                        {ctx.str(0), ctx.str(1)})
+                                  .rows);
+}
+
+// Removes the activities of a meeting about to be deleted. Only a pending meeting may be
+// deleted, so the activities of any other meeting are kept and the call is refused; an
+// unknown meeting has nothing to remove. Returns the number of activities removed.
+Variant GetDelAtiv(CallContext& ctx) {
+    const std::optional<std::string> status = MeetingStatus(ctx.db(), ctx.str(0), ctx.str(1));
+    if (!status) return Variant(0);
+    if (*status != "P")
+        throw RpcError(code::kConflict, "Somente reunião pendente pode ser excluída.");
+    const SqlResult r = ctx.db().Exec(
+        "DELETE FROM PLANATIVTARE WHERE CDFILIAL = ? AND NRTAREFA = ?", {ctx.str(0), ctx.str(1)});
+    return Variant(static_cast<long long>(r.affected));
+}
+
+}  // namespace
+
+void RegisterActivityMethods(MethodRegistry& registry) {
+    const ParamSpec branch = StrParam("CDFILIAL", 4), meeting = StrParam("NRTAREFA", 10);
+    AddMethod(registry, "GetAtividades", {branch, meeting}, GetAtividades, 0);
+    AddMethod(registry, "SetAtividades", {DeltaParam("Delta")}, SetAtividades, -1, Access::Write);
+    AddMethod(registry, "GetPrxPlanAtivTare", {branch, meeting}, GetPrxPlanAtivTare, 0,
+              Access::Write);
+    AddMethod(registry, "GetValProc", {StrParam("CDARVPROCESS", 20, true)}, GetValProc, -1);
+    AddMethod(registry, "GetValOper", {StrParam("CDOPERADOR", 12)}, GetValOper, -1);
+    AddMethod(registry, "GetValPesqItTrab", {StrParam("NIVEIS", 2), StrParam("CDARVITTRAB", 20)},
+              GetValPesqItTrab, -1);
+    AddMethod(registry, "GetAuxAtiv", {branch, meeting}, GetAuxAtiv, 0);
+    AddMethod(registry, "GetDelAtiv", {branch, meeting}, GetDelAtiv, 0, Access::Write);
+}
+
+}  // namespace zel::appserver

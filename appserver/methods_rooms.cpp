@@ -1,0 +1,320 @@
+// Rooms and bookings. A booking occupies its room on its day from HRINIAGESALA to
+// HRFINAGESALA (four-digit HHMM texts); intervals are half-open, so 0900-1000 and 1000-1100
+// do not collide. Only active bookings (IDSITAGESALA "A") hold a room.
+#include "appserver/methods_rooms.h"
+
+#include "appserver/activity_rules.h"
+#include "appserver/counters.h"
+#include "appserver/method_helpers.h"
+#include "appserver/methods.h"
+#include "appserver/packet_builder.h"
+#include "appserver/resolver.h"
+#include "appserver/rpc_error.h"
+#include "appserver/schema.h"
+#include "appserver/sql_value.h"
+
+namespace zel::appserver {
+
+namespace {
+
+using T = TFieldType;
+
+const std::vector<FieldDef>& AgeAtiviSalaFields() {
+    constexpr unsigned kKey = pfInUpdate | pfInWhere | pfInKey;
+    static const std::vector<FieldDef> fields = {
+        StringField("CDFILIAL", 4, kKey),
+        StringField("NRTAREFA", 10),
+        StringField("CDSALA", 5),
+        StringField("NMSALA", 30),
+        Field("DTATIAGESALA", T::ftDateTime, 0, kKey),
+        StringField("NRSEQAGESALA", 5, kKey),
+        StringField("IDSITAGESALA", 1),
+        StringField("DSAGENDASALA", 1000),
+        Field("DTINCAGESALA", T::ftDateTime),
+        StringField("HRINIAGESALA", 4),
+        StringField("CDOPERADOR", 12),
+        StringField("HRFINAGESALA", 4),
+    };
+    return fields;
+}
+
+const std::vector<FieldDef>& SalasFields() {
+    static const std::vector<FieldDef> fields = {
+        StringField("CDFILIAL", 4, pfHidden), StringField("CDSALA", 5), StringField("NMSALA", 30)};
+    return fields;
+}
+
+const std::vector<FieldDef>& SalaFields() {
+    static const std::vector<FieldDef> fields = {StringField("CDSALA", 5),
+                                                 StringField("NMSALA", 30)};
+    return fields;
+}
+
+const std::vector<FieldDef>& DadosSalasFields() {
+    static const std::vector<FieldDef> fields = {
+        StringField("CDFILIAL", 4),           StringField("CDSALA", 5),
+        Field("DTATIAGESALA", T::ftDateTime), StringField("NRSEQAGESALA", 5),
+        StringField("HRINIAGESALA", 4),       StringField("HRFINAGESALA", 4),
+    };
+    return fields;
+}
+
+// A four-digit HHMM time of day, 0000 to 2359.
+bool IsHhmm(const std::string& s) {
+    if (s.size() != 4) return false;
+    for (char c : s)
+        if (c < '0' || c > '9') return false;
+    return std::stoi(s.substr(0, 2)) <= 23 && std::stoi(s.substr(2, 2)) <= 59;
+}
+
+// The window [start, end) of a call, checked: both HHMM and start before end.
+struct Window {
+    std::string start, end;
+};
+
+Window WindowArgs(const CallContext& ctx, size_t startArg, size_t endArg) {
+    Window w{ctx.str(startArg), ctx.str(endArg)};
+    if (!IsHhmm(w.start))
+        throw RpcError(code::kBadArguments,
+                       "Hora inicial inválida: \"" + w.start + "\" (use HHMM, de 0000 a 2359).");
+    if (!IsHhmm(w.end))
+        throw RpcError(code::kBadArguments,
+                       "Hora final inválida: \"" + w.end + "\" (use HHMM, de 0000 a 2359).");
+    if (w.start >= w.end)
+        throw RpcError(code::kBadArguments, "A hora final deve ser maior que a hora inicial.");
+    return w;
+}
+
+// Bound values of the whole day of `day`: [midnight, next midnight).
+SqlParams DayRange(TDateTime day) {
+    return {Variant::FromDateTime(DateOf(day)), Variant::FromDateTime(DateOf(day) + 1)};
+}
+
+// Active bookings of one room colliding with a window of a day.
+constexpr const char* kCollides =
+    "A.CDFILIAL = ? AND A.CDSALA = ? AND A.IDSITAGESALA = 'A' AND A.DTATIAGESALA >= ? "
+    "AND A.DTATIAGESALA < ? AND A.HRINIAGESALA < ? AND A.HRFINAGESALA > ?";
+
+SqlParams CollideParams(const std::string& branch, const std::string& room, TDateTime day,
+                        const Window& w) {
+    const SqlParams d = DayRange(day);
+    return {branch, room, d[0], d[1], w.end, w.start};
+}
+
+// The booking of a meeting: the room's active booking of that day with exactly that start
+// and end, with the room's name. A blank room means the meeting has none: empty packet.
+Variant GetAgeAtiviSala(CallContext& ctx) {
+    const std::string room = ctx.str(1);
+    if (IsBlank(room)) return RowsPacket(AgeAtiviSalaFields(), {});
+    const Window w = WindowArgs(ctx, 3, 4);
+    const SqlParams d = DayRange(ctx.date(2));
+    const SqlResult r = ctx.db().Exec(
+        "SELECT A.CDFILIAL, A.NRTAREFA, A.CDSALA, S.NMSALA, A.DTATIAGESALA, A.NRSEQAGESALA, "
+        "A.IDSITAGESALA, A.DSAGENDASALA, A.DTINCAGESALA, A.HRINIAGESALA, A.CDOPERADOR, "
+        "A.HRFINAGESALA FROM AGEATIVISALA A "
+        "JOIN SALA S ON S.CDFILIAL = A.CDFILIAL AND S.CDSALA = A.CDSALA "
+        "WHERE A.CDFILIAL = ? AND A.CDSALA = ? AND A.IDSITAGESALA = 'A' "
+        "AND A.DTATIAGESALA >= ? AND A.DTATIAGESALA < ? AND A.HRINIAGESALA = ? "
+        "AND A.HRFINAGESALA = ? ORDER BY A.NRSEQAGESALA",
+        {ctx.str(0), room, d[0], d[1], w.start, w.end});
+    return RowsPacket(AgeAtiviSalaFields(), r.rows);
+}
+
+// Active rooms of the branch without an active booking colliding with the window; with
+// `alsoRoom` that room too (the meeting's own, which its own booking would hide).
+Variant FreeRooms(CallContext& ctx, TDateTime day, const Window& w, const std::string* alsoRoom) {
+    const SqlParams d = DayRange(day);
+    std::string sql =
+        "SELECT S.CDFILIAL, S.CDSALA, S.NMSALA FROM SALA S WHERE S.CDFILIAL = ? AND ((S.IDATIVO "
+        "= 'S' AND NOT EXISTS (SELECT 1 FROM AGEATIVISALA A WHERE A.CDFILIAL = S.CDFILIAL "
+        "AND A.CDSALA = S.CDSALA AND A.IDSITAGESALA = 'A' AND A.DTATIAGESALA >= ? "
+        "AND A.DTATIAGESALA < ? AND A.HRINIAGESALA < ? AND A.HRFINAGESALA > ?))";
+    SqlParams params = {ctx.str(0), d[0], d[1], w.end, w.start};
+    if (alsoRoom) {
+        sql += " OR S.CDSALA = ?";
+        params.push_back(*alsoRoom);
+    }
+    sql += ") ORDER BY S.CDSALA";
+    return RowsPacket(SalasFields(), ctx.db().Exec(sql, params).rows);
+}
+
+Variant GetSalas(CallContext& ctx) {
+    return FreeRooms(ctx, ctx.date(1), WindowArgs(ctx, 2, 3), nullptr);
+}
+
+Variant GetSalas2(CallContext& ctx) {
+    const std::string room = ctx.str(2);
+    return FreeRooms(ctx, ctx.date(1), WindowArgs(ctx, 3, 4), &room);
+}
+
+// Room search: the room of that code, or every active room of the branch for an empty code.
+Variant GetPesqSala(CallContext& ctx) {
+    const std::string room = ctx.str(1);
+    if (IsBlank(room))
+        return RowsPacket(SalaFields(),
+                          ctx.db()
+                              .Exec("SELECT CDSALA, NMSALA FROM SALA WHERE CDFILIAL = ? "
+                                    "AND IDATIVO = 'S' ORDER BY CDSALA",
+                                    {ctx.str(0)})
+                              .rows);
+    return RowsPacket(SalaFields(),
+                      ctx.db()
+                          .Exec("SELECT CDSALA, NMSALA FROM SALA WHERE CDFILIAL = ? AND CDSALA = ?",
+                                {ctx.str(0), room})
+                          .rows);
+}
+
+// Existence check of a typed room code: only an active room of the branch may be booked.
+Variant GetVdSala(CallContext& ctx) {
+    return RowsPacket(SalaFields(), ctx.db()
+                                        .Exec("SELECT CDSALA, NMSALA FROM SALA WHERE CDFILIAL = ? "
+                                              "AND CDSALA = ? AND IDATIVO = 'S'",
+                                              {ctx.str(0), ctx.str(1)})
+                                        .rows);
+}
+
+// The active bookings of the room colliding with the window, one row each.
+Variant GetFindSala(CallContext& ctx) {
+    const Window w = WindowArgs(ctx, 2, 3);
+    const SqlResult r = ctx.db().Exec(
+        std::string("SELECT A.CDFILIAL, A.CDSALA, S.NMSALA FROM AGEATIVISALA A "
+                    "JOIN SALA S ON S.CDFILIAL = A.CDFILIAL AND S.CDSALA = A.CDSALA WHERE ") +
+            kCollides + " ORDER BY A.HRINIAGESALA",
+        CollideParams(ctx.str(0), ctx.str(4), ctx.date(1), w));
+    return RowsPacket(SalasFields(), r.rows);
+}
+
+// A fresh booking sequence of the day, reserved by this call: two calls never get the same
+// number, also when the first number is never used.
+std::string NextBookingSequence(SqlConnection& db, TDateTime day) {
+    const SqlParams d = DayRange(day);
+    const int64_t floor = NextAfterMax(db,
+                                       "SELECT MAX(NRSEQAGESALA) FROM AGEATIVISALA "
+                                       "WHERE DTATIAGESALA >= ? AND DTATIAGESALA < ?",
+                                       d);
+    const std::string key = SqlDateTimeText(DateOf(day)).substr(0, 10);
+    return NumberText(NextCounterValue(db, counter::kRoomBooking, key, floor), 5,
+                      "as reservas do dia " + DateToStr(day));
+}
+
+Variant GetSeqSalas(CallContext& ctx) {
+    const std::string seq = NextBookingSequence(ctx.db(), ctx.date(0));
+    static const std::vector<FieldDef> fields = {Field("NRSEQAGESALA", T::ftFloat)};
+    return RowsPacket(fields, {{Variant(std::stod(seq))}});
+}
+
+// Checks of a booking row about to be written (column values, dates as stored text). An
+// active booking must name an existing room, a valid window, an open meeting with no other
+// active booking, and must not collide with another active booking of its room.
+void ValidateBooking(SqlConnection& db, const RowValues& row) {
+    auto get = [&](const char* c) {
+        auto it = row.find(c);
+        return it == row.end() || it->second.IsNull() ? std::string() : it->second.AsString();
+    };
+    const std::string branch = get("CDFILIAL"), room = get("CDSALA"), meeting = get("NRTAREFA");
+    const std::string start = get("HRINIAGESALA"), end = get("HRFINAGESALA");
+    if (!IsHhmm(start) || !IsHhmm(end) || start >= end)
+        throw RpcError(code::kBadArguments,
+                       "Horário da reserva inválido: " + start + " a " + end +
+                           " (use HHMM; a hora final deve ser maior que a inicial, no mesmo dia).");
+    if (db.Exec("SELECT 1 FROM SALA WHERE CDFILIAL = ? AND CDSALA = ?", {branch, room})
+            .rows.empty())
+        throw RpcError(code::kNotFound, "Sala não cadastrada.");
+    if (get("IDSITAGESALA") != "A") return;
+    const std::string dayText = get("DTATIAGESALA"), seq = get("NRSEQAGESALA");
+    if (!meeting.empty()) {
+        const std::optional<std::string> status = MeetingStatus(db, branch, meeting);
+        if (!status) throw RpcError(code::kNotFound, "Reunião " + meeting + " não cadastrada.");
+        if (*status == "X" || *status == "C")
+            throw RpcError(code::kConflict,
+                           "Reunião cancelada ou concluída não pode reservar sala.");
+        if (!db.Exec("SELECT 1 FROM AGEATIVISALA WHERE CDFILIAL = ? AND NRTAREFA = ? "
+                     "AND IDSITAGESALA = 'A' AND NOT (DTATIAGESALA = ? AND NRSEQAGESALA = ?)",
+                     {branch, meeting, dayText, seq})
+                 .rows.empty())
+            throw RpcError(code::kConflict, "A reunião " + meeting + " já tem uma sala reservada.");
+    }
+    SqlParams params = CollideParams(branch, room, ParseSqlDateTime(dayText), Window{start, end});
+    params.push_back(dayText);
+    params.push_back(seq);
+    if (!db.Exec(std::string("SELECT 1 FROM AGEATIVISALA A WHERE ") + kCollides +
+                     " AND NOT (A.DTATIAGESALA = ? AND A.NRSEQAGESALA = ?)",
+                 params)
+             .rows.empty())
+        throw RpcError(code::kConflict, text::kRoomTaken);
+}
+
+// Booking change packets. The overlap rule is checked here, inside the write transaction,
+// before each row is written (so the refusal names the reason); the SQLite triggers and the
+// PostgreSQL exclusion constraint back it for writers that race past the check. Any refused
+// row refuses the whole packet. Who booked and when are the session's operator and the
+// server clock; a new booking holds its day without a time of day.
+Variant SetSalas(CallContext& ctx) {
+    SqlConnection& db = ctx.db();
+    const std::string op = ctx.session().operatorCode;
+    const TDateTime now = ctx.now();
+    ResolvePolicy policy;
+    policy.checkBranch = [&ctx](const std::string& b) { RequireBranch(ctx, b); };
+    policy.stampInsert = [&db, op, now](RowValues& row) {
+        row["CDOPERADOR"] = op;
+        row["DTINCAGESALA"] = Variant::FromDateTime(now);
+        if (row["IDSITAGESALA"].IsNull()) row["IDSITAGESALA"] = "A";
+        Variant& day = row["DTATIAGESALA"];
+        if (day.IsNull()) return;  // refused as a missing key
+        const TDateTime d = DateOf(ParseSqlDateTime(day.AsString()));
+        day = SqlDateTimeText(d);
+        if (row["NRSEQAGESALA"].IsNull()) row["NRSEQAGESALA"] = NextBookingSequence(db, d);
+    };
+    policy.stampUpdate = [op](RowValues& row) { row["CDOPERADOR"] = op; };
+    policy.validate = [&db](const RowValues& row) { ValidateBooking(db, row); };
+    const ResolveCounts n = ApplyChangePacket(db, Table("AGEATIVISALA"), ctx.delta(0), policy);
+    return Variant(n.inserted + n.updated + n.deleted);
+}
+
+// Frees a booking (after its meeting was cancelled). A booking already gone is not an error:
+// the room is free either way. Returns the number of bookings removed (0 or 1).
+Variant GetDelSala(CallContext& ctx) {
+    const SqlParams d = DayRange(ctx.date(2));
+    const SqlResult r = ctx.db().Exec(
+        "DELETE FROM AGEATIVISALA WHERE CDFILIAL = ? AND CDSALA = ? AND DTATIAGESALA >= ? "
+        "AND DTATIAGESALA < ? AND NRSEQAGESALA = ?",
+        {ctx.str(0), ctx.str(1), d[0], d[1], ctx.str(3)});
+    return Variant(static_cast<long long>(r.affected));
+}
+
+// The booking a meeting holds, read before it is cancelled: same match as GetAgeAtiviSala.
+Variant GetDadosSalas(CallContext& ctx) {
+    const std::string room = ctx.str(1);
+    if (IsBlank(room)) return RowsPacket(DadosSalasFields(), {});
+    const Window w = WindowArgs(ctx, 3, 4);
+    const SqlParams d = DayRange(ctx.date(2));
+    const SqlResult r = ctx.db().Exec(
+        "SELECT CDFILIAL, CDSALA, DTATIAGESALA, NRSEQAGESALA, HRINIAGESALA, HRFINAGESALA "
+        "FROM AGEATIVISALA WHERE CDFILIAL = ? AND CDSALA = ? AND IDSITAGESALA = 'A' "
+        "AND DTATIAGESALA >= ? AND DTATIAGESALA < ? AND HRINIAGESALA = ? AND HRFINAGESALA = ? "
+        "ORDER BY NRSEQAGESALA",
+        {ctx.str(0), room, d[0], d[1], w.start, w.end});
+    return RowsPacket(DadosSalasFields(), r.rows);
+}
+
+}  // namespace
+
+void RegisterRoomMethods(MethodRegistry& registry) {
+    const ParamSpec branch = StrParam("CDFILIAL", 4), room = StrParam("CDSALA", 5);
+    const ParamSpec start = StrParam("HRINIAGESALA", 4), end = StrParam("HRFINAGESALA", 4);
+    const ParamSpec day = DateParam("DTATIAGESALA");
+    AddMethod(registry, "GetAgeAtiviSala", {branch, room, day, start, end}, GetAgeAtiviSala, 0);
+    AddMethod(registry, "GetSalas", {branch, day, start, end}, GetSalas, 0);
+    AddMethod(registry, "GetSalas2", {branch, day, StrParam("CDSALA", 5, true), start, end},
+              GetSalas2, 0);
+    AddMethod(registry, "GetPesqSala", {branch, room}, GetPesqSala, 0);
+    AddMethod(registry, "getVdSala", {branch, room}, GetVdSala, 0);
+    AddMethod(registry, "getFindSala", {branch, day, start, end, room}, GetFindSala, 0);
+    AddMethod(registry, "SetSalas", {DeltaParam("Delta")}, SetSalas, -1, Access::Write);
+    AddMethod(registry, "GetSeqSalas", {day}, GetSeqSalas, -1, Access::Write);
+    AddMethod(registry, "GetDelSala", {branch, room, day, StrParam("NRSEQAGESALA", 5)}, GetDelSala,
+              0, Access::Write);
+    AddMethod(registry, "GetDadosSalas", {branch, room, day, start, end}, GetDadosSalas, 0);
+}
+
+}  // namespace zel::appserver

@@ -1,0 +1,117 @@
+#include "appserver/office_setup.h"
+
+#include "appserver/resolver.h"
+#include "appserver/rpc_error.h"
+#include "appserver/schema.h"
+
+namespace zel::appserver::office {
+
+namespace {
+
+// Checks a value against its column (size, required) before it is written.
+Variant Checked(const char* table, const char* column, const std::string& value) {
+    const ColumnDef* c = Table(table).Column(column);
+    if (c->notNull && value.empty())
+        throw RpcError(code::kBadArguments,
+                       std::string("O campo ") + column + " deve ser informado.");
+    return ToColumnValue(*c, Variant(value));
+}
+
+void RequireOne(const SqlResult& r, const std::string& what) {
+    if (r.affected != 1) throw RpcError(code::kNotFound, what + " não cadastrado(a).");
+}
+
+std::vector<std::vector<std::string>> AsText(const SqlResult& r) {
+    std::vector<std::vector<std::string>> out;
+    for (const SqlRow& row : r.rows) {
+        std::vector<std::string> line;
+        for (const Variant& v : row)
+            line.push_back(v.AsString());
+        out.push_back(std::move(line));
+    }
+    return out;
+}
+
+}  // namespace
+
+void AddBranch(SqlConnection& db, const std::string& code, const std::string& name) {
+    db.Exec("INSERT INTO FILIAL (CDFILIAL, NMFILIAL, IDATIVO) VALUES (?, ?, 'S')",
+            {Checked("FILIAL", "CDFILIAL", code), Checked("FILIAL", "NMFILIAL", name)});
+}
+
+void AddOperator(SqlConnection& db, const std::string& code, const std::string& name,
+                 const std::string& passwordHash, const std::vector<std::string>& branches) {
+    db.Exec("INSERT INTO OPERADOR (CDOPERADOR, NMOPERADOR, DSSENHA, IDATIVO) VALUES (?, ?, ?, 'S')",
+            {Checked("OPERADOR", "CDOPERADOR", code), Checked("OPERADOR", "NMOPERADOR", name),
+             passwordHash});
+    for (const std::string& b : branches)
+        GrantBranch(db, code, b);
+}
+
+void SetPassword(SqlConnection& db, const std::string& code, const std::string& passwordHash) {
+    RequireOne(
+        db.Exec("UPDATE OPERADOR SET DSSENHA = ? WHERE CDOPERADOR = ?", {passwordHash, code}),
+        "Operador " + code);
+    // Sessions opened with the old password end.
+    db.Exec("DELETE FROM SESSAO WHERE CDOPERADOR = ?", {code});
+}
+
+void SetOperatorActive(SqlConnection& db, const std::string& code, bool active) {
+    RequireOne(
+        db.Exec("UPDATE OPERADOR SET IDATIVO = ? WHERE CDOPERADOR = ?", {active ? "S" : "N", code}),
+        "Operador " + code);
+    if (!active) db.Exec("DELETE FROM SESSAO WHERE CDOPERADOR = ?", {code});
+}
+
+void GrantBranch(SqlConnection& db, const std::string& operatorCode, const std::string& branch) {
+    db.Exec("INSERT INTO OPERFILIAL (CDOPERADOR, CDFILIAL) VALUES (?, ?)",
+            {Checked("OPERFILIAL", "CDOPERADOR", operatorCode),
+             Checked("OPERFILIAL", "CDFILIAL", branch)});
+}
+
+void RevokeBranch(SqlConnection& db, const std::string& operatorCode, const std::string& branch) {
+    RequireOne(db.Exec("DELETE FROM OPERFILIAL WHERE CDOPERADOR = ? AND CDFILIAL = ?",
+                       {operatorCode, branch}),
+               "Acesso do operador " + operatorCode + " à filial " + branch);
+}
+
+void AddRoom(SqlConnection& db, const std::string& branch, const std::string& code,
+             const std::string& name) {
+    db.Exec("INSERT INTO SALA (CDFILIAL, CDSALA, NMSALA, IDATIVO) VALUES (?, ?, ?, 'S')",
+            {Checked("SALA", "CDFILIAL", branch), Checked("SALA", "CDSALA", code),
+             Checked("SALA", "NMSALA", name)});
+}
+
+void SetRoomActive(SqlConnection& db, const std::string& branch, const std::string& code,
+                   bool active) {
+    RequireOne(db.Exec("UPDATE SALA SET IDATIVO = ? WHERE CDFILIAL = ? AND CDSALA = ?",
+                       {active ? "S" : "N", branch, code}),
+               "Sala " + code);
+}
+
+std::vector<std::vector<std::string>> ListBranches(SqlConnection& db) {
+    return AsText(db.Exec("SELECT CDFILIAL, NMFILIAL, IDATIVO FROM FILIAL ORDER BY CDFILIAL"));
+}
+
+std::vector<std::vector<std::string>> ListOperators(SqlConnection& db) {
+    auto ops =
+        AsText(db.Exec("SELECT CDOPERADOR, NMOPERADOR, IDATIVO FROM OPERADOR ORDER BY CDOPERADOR"));
+    for (auto& row : ops) {
+        std::string branches;
+        for (const SqlRow& b : db.Exec("SELECT CDFILIAL FROM OPERFILIAL WHERE CDOPERADOR = ? "
+                                       "ORDER BY CDFILIAL",
+                                       {row[0]})
+                                   .rows)
+            branches += (branches.empty() ? "" : ",") + b[0].AsString();
+        row.push_back(branches);
+    }
+    return ops;
+}
+
+std::vector<std::vector<std::string>> ListRooms(SqlConnection& db, const std::string& branch) {
+    return AsText(db.Exec(
+        "SELECT CDFILIAL, CDSALA, NMSALA, IDATIVO FROM SALA WHERE CDFILIAL = ? ORDER BY CDSALA",
+        {branch}));
+}
+
+}  // namespace zel::appserver::office

@@ -1,0 +1,78 @@
+#include "appserver/packet_builder.h"
+
+#include <cmath>
+#include <nlohmann/json.hpp>
+
+#include "appserver/sql_value.h"
+#include "platform/exceptions.h"
+
+namespace zel::appserver {
+
+FieldDef Field(const std::string& name, TFieldType type, int size, unsigned flags) {
+    FieldDef f;
+    f.name = name;
+    f.type = type;
+    f.size = size;
+    f.flags = flags;
+    return f;
+}
+
+Variant FromSqlValue(const FieldDef& f, const Variant& raw) {
+    if (raw.IsNull()) return raw;
+    switch (f.type) {
+        case TFieldType::ftString:
+        case TFieldType::ftFixedChar: {
+            std::string s = raw.AsString();
+            if (f.size > 0 && Utf8Length(s) > static_cast<size_t>(f.size))
+                s = Utf8Prefix(s, static_cast<size_t>(f.size));
+            return Variant(std::move(s));
+        }
+        case TFieldType::ftMemo:
+        case TFieldType::ftBlob:
+            return Variant(raw.AsString());
+        case TFieldType::ftInteger:
+            if (raw.kind() == Variant::Kind::Float)
+                return Variant(static_cast<long long>(std::llround(raw.AsFloat())));
+            if (raw.kind() == Variant::Kind::String) {
+                double d = 0;
+                return ParsePtBrNumber(raw.AsString(), d) ? Variant(static_cast<long long>(d))
+                                                          : Variant();
+            }
+            return raw;
+        case TFieldType::ftFloat:
+            if (raw.kind() == Variant::Kind::String) {
+                double d = 0;
+                return ParsePtBrNumber(raw.AsString(), d) ? Variant(d) : Variant();
+            }
+            return Variant(raw.AsFloat());
+        case TFieldType::ftDateTime:
+            if (raw.kind() == Variant::Kind::String) {
+                if (raw.AsString().empty()) return Variant();
+                return Variant::FromDateTime(ParseSqlDateTime(raw.AsString()));
+            }
+            return Variant::FromDateTime(raw.AsFloat());
+        case TFieldType::ftBoolean:
+            return Variant(raw.AsInteger() != 0);
+    }
+    return raw;
+}
+
+DataPacket BuildDataPacket(std::vector<FieldDef> fields, const std::vector<SqlRow>& rows) {
+    DataPacket p;
+    p.fields = std::move(fields);
+    p.rows.reserve(rows.size());
+    for (const SqlRow& raw : rows) {
+        PacketRow row;
+        row.reserve(p.fields.size());
+        for (size_t i = 0; i < p.fields.size(); ++i)
+            row.push_back(FromSqlValue(p.fields[i], i < raw.size() ? raw[i] : Variant()));
+        p.rows.push_back(std::move(row));
+    }
+    return p;
+}
+
+Variant PacketResult(const DataPacket& packet) {
+    return Variant::FromPacket(DataPacketToJson(packet));
+}
+
+}  // namespace zel::appserver

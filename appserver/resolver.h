@@ -1,0 +1,53 @@
+// Resolver: applies a change packet (a client dataset's Delta) to one table, inside the
+// caller's transaction.
+//
+// Rules:
+// - Only fields that are columns of the table are written; every other field (names, texts
+//   computed for display) only travels.
+// - The row is located by its key (fields flagged pfInKey, else the table's primary key) and,
+//   for an update, by the original values of every changed column flagged pfInWhere; a row
+//   changed or removed by someone else since it was read is not touched and the whole packet
+//   is refused with stale_row.
+// - Texts longer than their column are refused (too_long), never cut.
+// - Empty texts in nullable text columns are stored as NULL, so "" and null locate alike.
+#pragma once
+
+#include <functional>
+#include <map>
+#include <string>
+
+#include "appserver/schema.h"
+#include "appserver/storage.h"
+#include "platform/packet.h"
+
+namespace zel::appserver {
+
+// Column values of one row, by upper-case column name.
+using RowValues = std::map<std::string, Variant>;
+
+struct ResolvePolicy {
+    // Values the server sets whatever the client sent: on insert, and on an update that
+    // changes anything (stamps of who and when).
+    std::function<void(RowValues&)> stampInsert;
+    std::function<void(RowValues&)> stampUpdate;
+    // Called with the key of a row before it is deleted (to remove its dependants).
+    std::function<void(SqlConnection&, const RowValues& key)> beforeDelete;
+    // Called with the branch of every row touched; throws to refuse it (RpcError forbidden).
+    std::function<void(const std::string& branch)> checkBranch;
+    // Checks run on the values of an inserted or updated row (after stamping).
+    std::function<void(const RowValues& row)> validate;
+};
+
+struct ResolveCounts {
+    int inserted = 0, updated = 0, deleted = 0;
+};
+
+// Throws RpcError (stale_row, too_long, bad_arguments, forbidden) or DbError; the caller's
+// transaction then rolls back, so no part of the packet stays applied.
+ResolveCounts ApplyChangePacket(SqlConnection& db, const TableDef& table,
+                                const ChangePacket& packet, const ResolvePolicy& policy = {});
+
+// A protocol value in the form a column stores (checks kind and size). Throws RpcError.
+Variant ToColumnValue(const ColumnDef& column, const Variant& value);
+
+}  // namespace zel::appserver

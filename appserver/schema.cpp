@@ -1,0 +1,86 @@
+#include "appserver/schema.h"
+
+#include <functional>
+
+#include "appserver/schema_v1.sql.h"
+#include "appserver/sql_value.h"
+
+namespace zel::appserver {
+
+namespace {
+
+std::string ReplaceAll(std::string s, const std::string& from, const std::string& to) {
+    for (size_t pos = 0; (pos = s.find(from, pos)) != std::string::npos; pos += to.size())
+        s.replace(pos, from.size(), to);
+    return s;
+}
+
+std::string ForDialect(const std::string& script, Dialect d) {
+    const bool pg = d == Dialect::PostgreSQL;
+    std::string s = ReplaceAll(script, "{DT}", pg ? "TIMESTAMP(0)" : "TEXT");
+    s = ReplaceAll(s, "{REAL}", pg ? "DOUBLE PRECISION" : "REAL");
+    s = ReplaceAll(s, "{BIGINT}", pg ? "BIGINT" : "INTEGER");
+    return ReplaceAll(s, "{TEXT}", "TEXT");
+}
+
+struct Migration {
+    int version;
+    const char* description;
+    std::function<void(SqlConnection&)> apply;
+};
+
+const std::vector<Migration>& Migrations() {
+    static const std::vector<Migration> migrations = {
+        {1, "tabelas, chaves e indices",
+         [](SqlConnection& c) {
+             c.ExecScript(ForDialect(kSchemaV1, c.dialect()));
+             c.ExecScript(c.dialect() == Dialect::PostgreSQL ? kRoomOverlapPostgres
+                                                             : kRoomOverlapSqlite);
+             // Code pictures of the tree codes (process: kind 13, work item: kind 15).
+             c.Exec("INSERT INTO PARAMETRO (NMPARAMETRO, VLPARAMETRO) VALUES (?, ?)",
+                    {"MASCPROCESSO", "99.99.99.99;0; "});
+             c.Exec("INSERT INTO PARAMETRO (NMPARAMETRO, VLPARAMETRO) VALUES (?, ?)",
+                    {"MASCITTRAB", "99.99.99;0; "});
+         }},
+    };
+    return migrations;
+}
+
+int CurrentVersion(SqlConnection& c) {
+    const SqlResult r = c.Exec("SELECT MAX(VERSAO) FROM VERSAOESQUEMA");
+    return r.rows.empty() || r.rows[0][0].IsNull() ? 0 : static_cast<int>(r.rows[0][0].AsInteger());
+}
+
+}  // namespace
+
+int LatestSchemaVersion() {
+    return Migrations().back().version;
+}
+
+int Migrate(Database& db) {
+    return db.Transact(true, [](SqlConnection& c) {
+        if (c.dialect() == Dialect::PostgreSQL) {
+            // Several servers may start at once against one database.
+            c.Exec("SELECT pg_advisory_xact_lock(7400400)");
+        }
+        c.ExecScript(
+            "CREATE TABLE IF NOT EXISTS VERSAOESQUEMA (VERSAO INTEGER NOT NULL PRIMARY KEY, "
+            "DTAPLICACAO VARCHAR(19) NOT NULL, DSMIGRACAO VARCHAR(100) NOT NULL)");
+        int version = CurrentVersion(c);
+        if (version > LatestSchemaVersion())
+            throw DbError(DbError::Kind::Other, "the database has schema version " +
+                                                    std::to_string(version) +
+                                                    ", newer than this server knows (" +
+                                                    std::to_string(LatestSchemaVersion()) + ")");
+        for (const Migration& m : Migrations()) {
+            if (m.version <= version) continue;
+            m.apply(c);
+            c.Exec("INSERT INTO VERSAOESQUEMA (VERSAO, DTAPLICACAO, DSMIGRACAO) VALUES (?, ?, ?)",
+                   {m.version, SqlDateTimeText(Now()), m.description});
+            version = m.version;
+        }
+        return version;
+    });
+}
+
+}  // namespace zel::appserver

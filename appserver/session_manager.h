@@ -1,0 +1,57 @@
+// SessionManager: Login, Logout and the token check of every other call.
+//
+// Sessions live in the SESSAO table (the token's digest, never the token itself), so several
+// servers behind one load balancer share them on PostgreSQL. A small in-process cache keeps
+// the token check off the database for a few seconds; Logout on this server takes effect at
+// once, on another server within that time.
+#pragma once
+
+#include <chrono>
+#include <mutex>
+#include <optional>
+#include <string>
+#include <string_view>
+#include <unordered_map>
+
+#include "appserver/method_registry.h"
+#include "appserver/storage.h"
+
+namespace zel::appserver {
+
+struct LoginResult {
+    std::string token;
+    Session session;
+};
+
+class SessionManager {
+  public:
+    SessionManager(int tokenTtlSeconds, bool fastPasswordHashing)
+        : m_ttlSeconds(tokenTtlSeconds), m_fastHashing(fastPasswordHashing) {}
+
+    // The session of a token, or nullopt when the token is unknown, expired, or its operator
+    // was deactivated. `now` is the server clock.
+    std::optional<Session> Find(SqlConnection& db, std::string_view token, TDateTime now);
+
+    // Checks operator, password and branch; throws RpcError(unauthenticated) with one and the
+    // same text whichever was wrong. Stores the new session.
+    LoginResult Login(SqlConnection& db, const std::string& operatorCode,
+                      const std::string& password, const std::string& branch, TDateTime now);
+
+    void Logout(SqlConnection& db, std::string_view token);
+
+    bool fastHashing() const { return m_fastHashing; }
+
+  private:
+    struct Cached {
+        Session session;
+        std::chrono::steady_clock::time_point checked;
+    };
+    static std::vector<std::string> Branches(SqlConnection& db, const std::string& operatorCode);
+
+    int m_ttlSeconds;
+    bool m_fastHashing;
+    std::mutex m_mutex;
+    std::unordered_map<std::string, Cached> m_cache;  // by token digest
+};
+
+}  // namespace zel::appserver

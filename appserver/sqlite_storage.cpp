@@ -1,0 +1,189 @@
+#include "appserver/sqlite_storage.h"
+
+#include <sqlite3.h>
+
+#include <unordered_map>
+
+#include "appserver/sql_value.h"
+
+namespace zel::appserver {
+
+namespace {
+
+DbError ErrorFrom(sqlite3* db, int rc, const std::string& context) {
+    const int ext = db ? sqlite3_extended_errcode(db) : rc;
+    const std::string msg = context + ": " + (db ? sqlite3_errmsg(db) : sqlite3_errstr(rc));
+    using K = DbError::Kind;
+    switch (ext) {
+        case SQLITE_CONSTRAINT_PRIMARYKEY:
+        case SQLITE_CONSTRAINT_UNIQUE:
+            return DbError(K::UniqueViolation, msg);
+        case SQLITE_CONSTRAINT_FOREIGNKEY:
+            return DbError(K::ForeignKeyViolation, msg);
+        case SQLITE_CONSTRAINT_TRIGGER:
+            // RAISE(ABORT, 'name') in a trigger: the text names the rule.
+            return DbError(K::ConstraintViolation, msg, db ? sqlite3_errmsg(db) : "");
+        default:
+            break;
+    }
+    switch (rc & 0xFF) {
+        case SQLITE_CONSTRAINT:
+            return DbError(K::ConstraintViolation, msg);
+        case SQLITE_BUSY:
+        case SQLITE_LOCKED:
+            return DbError(K::Retryable, msg);
+        case SQLITE_CANTOPEN:
+        case SQLITE_NOTADB:
+        case SQLITE_IOERR:
+        case SQLITE_FULL:
+        case SQLITE_READONLY:
+            return DbError(K::Unavailable, msg);
+        default:
+            return DbError(K::Other, msg);
+    }
+}
+
+class SqliteConnection : public SqlConnection {
+  public:
+    explicit SqliteConnection(sqlite3* db) : m_db(db) {}
+    ~SqliteConnection() override {
+        for (auto& [sql, stmt] : m_statements)
+            sqlite3_finalize(stmt);
+        sqlite3_close_v2(m_db);
+    }
+
+    Dialect dialect() const override { return Dialect::SQLite; }
+
+    SqlResult Exec(const std::string& sql, const SqlParams& params) override {
+        sqlite3_stmt* stmt = prepare(sql);
+        struct Reset {
+            sqlite3_stmt* s;
+            ~Reset() {
+                sqlite3_reset(s);
+                sqlite3_clear_bindings(s);
+            }
+        } reset{stmt};
+        if (static_cast<int>(params.size()) != sqlite3_bind_parameter_count(stmt))
+            throw DbError(DbError::Kind::Other, "parameter count mismatch in: " + sql);
+        for (size_t i = 0; i < params.size(); ++i)
+            bind(stmt, static_cast<int>(i) + 1, params[i]);
+        SqlResult result;
+        const int columns = sqlite3_column_count(stmt);
+        for (;;) {
+            const int rc = sqlite3_step(stmt);
+            if (rc == SQLITE_DONE) break;
+            if (rc != SQLITE_ROW) throw ErrorFrom(m_db, rc, "statement failed");
+            SqlRow row;
+            row.reserve(columns);
+            for (int c = 0; c < columns; ++c)
+                row.push_back(column(stmt, c));
+            result.rows.push_back(std::move(row));
+        }
+        result.affected = sqlite3_changes(m_db);
+        return result;
+    }
+
+    void ExecScript(const std::string& sql) override {
+        char* err = nullptr;
+        const int rc = sqlite3_exec(m_db, sql.c_str(), nullptr, nullptr, &err);
+        if (rc != SQLITE_OK) {
+            const std::string msg = err ? err : "script failed";
+            sqlite3_free(err);
+            throw ErrorFrom(m_db, rc, msg);
+        }
+    }
+
+    void Begin(bool write) override { ExecScript(write ? "BEGIN IMMEDIATE" : "BEGIN"); }
+    void Commit() override { ExecScript("COMMIT"); }
+    void Rollback() noexcept override {
+        if (!sqlite3_get_autocommit(m_db))
+            sqlite3_exec(m_db, "ROLLBACK", nullptr, nullptr, nullptr);
+    }
+
+  private:
+    sqlite3_stmt* prepare(const std::string& sql) {
+        auto it = m_statements.find(sql);
+        if (it != m_statements.end()) return it->second;
+        sqlite3_stmt* stmt = nullptr;
+        const int rc = sqlite3_prepare_v3(m_db, sql.c_str(), static_cast<int>(sql.size()),
+                                          SQLITE_PREPARE_PERSISTENT, &stmt, nullptr);
+        if (rc != SQLITE_OK) throw ErrorFrom(m_db, rc, "cannot prepare statement");
+        m_statements.emplace(sql, stmt);
+        return stmt;
+    }
+
+    void bind(sqlite3_stmt* stmt, int index, const Variant& raw) {
+        const Variant v = SqlParam(raw);
+        int rc = SQLITE_OK;
+        switch (v.kind()) {
+            case Variant::Kind::Null:
+                rc = sqlite3_bind_null(stmt, index);
+                break;
+            case Variant::Kind::Integer:
+                rc = sqlite3_bind_int64(stmt, index, v.AsInteger());
+                break;
+            case Variant::Kind::Float:
+                rc = sqlite3_bind_double(stmt, index, v.AsFloat());
+                break;
+            default: {
+                const std::string s = v.AsString();
+                rc = sqlite3_bind_text(stmt, index, s.data(), static_cast<int>(s.size()),
+                                       SQLITE_TRANSIENT);
+            }
+        }
+        if (rc != SQLITE_OK) throw ErrorFrom(m_db, rc, "cannot bind parameter");
+    }
+
+    static Variant column(sqlite3_stmt* stmt, int c) {
+        switch (sqlite3_column_type(stmt, c)) {
+            case SQLITE_INTEGER:
+                return Variant(static_cast<long long>(sqlite3_column_int64(stmt, c)));
+            case SQLITE_FLOAT:
+                return Variant(sqlite3_column_double(stmt, c));
+            case SQLITE_NULL:
+                return Variant();
+            default: {
+                const auto* text = reinterpret_cast<const char*>(sqlite3_column_text(stmt, c));
+                return Variant(std::string(text, sqlite3_column_bytes(stmt, c)));
+            }
+        }
+    }
+
+    sqlite3* m_db;
+    std::unordered_map<std::string, sqlite3_stmt*> m_statements;
+};
+
+std::unique_ptr<SqlConnection> Open(const std::string& name, int flags, bool file) {
+    sqlite3* db = nullptr;
+    const int rc = sqlite3_open_v2(name.c_str(), &db, flags, nullptr);
+    if (rc != SQLITE_OK) {
+        const std::string msg = "cannot open SQLite database '" + name +
+                                "': " + (db ? sqlite3_errmsg(db) : sqlite3_errstr(rc));
+        sqlite3_close_v2(db);
+        throw DbError(DbError::Kind::Unavailable, msg);
+    }
+    auto conn = std::make_unique<SqliteConnection>(db);
+    sqlite3_busy_timeout(db, 5000);
+    sqlite3_extended_result_codes(db, 1);
+    try {
+        conn->ExecScript("PRAGMA foreign_keys = ON");
+        if (file) conn->ExecScript("PRAGMA journal_mode = WAL; PRAGMA synchronous = NORMAL");
+    } catch (const DbError& e) {
+        throw DbError(DbError::Kind::Unavailable,
+                      "cannot use SQLite database '" + name + "': " + e.what());
+    }
+    return conn;
+}
+
+}  // namespace
+
+std::unique_ptr<SqlConnection> OpenSqliteFile(const std::string& path) {
+    return Open(path, SQLITE_OPEN_READWRITE | SQLITE_OPEN_CREATE | SQLITE_OPEN_NOMUTEX, true);
+}
+
+std::unique_ptr<SqlConnection> OpenSqliteMemory() {
+    return Open(":memory:", SQLITE_OPEN_READWRITE | SQLITE_OPEN_CREATE | SQLITE_OPEN_NOMUTEX,
+                false);
+}
+
+}  // namespace zel::appserver

@@ -1,0 +1,149 @@
+// Storage: one SQL interface over the two database engines (SQLite embedded, PostgreSQL
+// shared). Statements use "?" placeholders and bound values only; the PostgreSQL backend
+// rewrites them to $n. Values travel as Variants: null, integer, float, string; a date-time
+// parameter is bound as "YYYY-MM-DD HH:MM:SS" text (sql_value.h), which both engines compare
+// and order correctly, and comes back as that text.
+#pragma once
+
+#include <condition_variable>
+#include <cstdint>
+#include <functional>
+#include <memory>
+#include <mutex>
+#include <stdexcept>
+#include <string>
+#include <vector>
+
+#include "platform/variant.h"
+
+namespace zel::appserver {
+
+enum class Dialect { SQLite, PostgreSQL };
+
+using SqlParams = std::vector<Variant>;
+using SqlRow = std::vector<Variant>;
+
+struct SqlResult {
+    std::vector<SqlRow> rows;
+    int64_t affected = 0;  // rows changed by INSERT/UPDATE/DELETE
+};
+
+// A database failure, classified so the dispatcher can name it to the client.
+class DbError : public std::runtime_error {
+  public:
+    enum class Kind {
+        UniqueViolation,      // a duplicate key
+        ForeignKeyViolation,  // a row in use, or a reference to a missing row
+        ConstraintViolation,  // a check, trigger or exclusion constraint
+        Retryable,            // busy, deadlock, serialization: the transaction may be re-run
+        Unavailable,          // the connection is broken or cannot be made
+        Other,
+    };
+    DbError(Kind kind, const std::string& what, std::string constraint = {})
+        : std::runtime_error(what), m_kind(kind), m_constraint(std::move(constraint)) {}
+    Kind kind() const { return m_kind; }
+    // Name of the violated constraint or trigger message, when the engine tells it.
+    const std::string& constraint() const { return m_constraint; }
+
+  private:
+    Kind m_kind;
+    std::string m_constraint;
+};
+
+// One open connection. Used by one thread at a time (the pool hands it out).
+class SqlConnection {
+  public:
+    virtual ~SqlConnection() = default;
+    virtual Dialect dialect() const = 0;
+    // Runs one statement; prepared once per connection and reused. Throws DbError.
+    virtual SqlResult Exec(const std::string& sql, const SqlParams& params = {}) = 0;
+    // Runs several statements without parameters (schema scripts). Throws DbError.
+    virtual void ExecScript(const std::string& sql) = 0;
+    // A write transaction takes the write lock at once (SQLite BEGIN IMMEDIATE), so two
+    // writers never deadlock upgrading a read lock.
+    virtual void Begin(bool write) = 0;
+    virtual void Commit() = 0;
+    virtual void Rollback() noexcept = 0;
+    // False once the connection is known to be broken; the pool then drops it.
+    virtual bool Usable() const { return true; }
+};
+
+// A pool of connections to one database, and the transaction runner every method uses.
+class Database {
+  public:
+    using Factory = std::function<std::unique_ptr<SqlConnection>()>;
+
+    // url: "sqlite:PATH", "sqlite::memory:", "postgresql://..." / "postgres://..." or a
+    // PostgreSQL conninfo ("host=... dbname=..."). Opens one connection at once so a bad
+    // address fails here. Throws DbError(Unavailable) with a readable message.
+    static std::unique_ptr<Database> Open(const std::string& url, int poolSize);
+
+    Database(Dialect dialect, Factory factory, int poolSize, bool serializeWriters);
+    ~Database();
+
+    Dialect dialect() const { return m_dialect; }
+
+    // Runs fn(conn) inside one transaction: commits when fn returns, rolls back when it
+    // throws (the exception goes on). A busy or deadlocked transaction is re-run a few times.
+    template <class F>
+    auto Transact(bool write, F&& fn) -> decltype(fn(std::declval<SqlConnection&>()));
+
+    // A connection that answers a trivial query.
+    bool Ping();
+
+  private:
+    class Lease {
+      public:
+        Lease(Database& db, std::unique_ptr<SqlConnection> conn)
+            : m_db(db), m_conn(std::move(conn)) {}
+        ~Lease() { m_db.release(std::move(m_conn)); }
+        SqlConnection& operator*() { return *m_conn; }
+
+      private:
+        Database& m_db;
+        std::unique_ptr<SqlConnection> m_conn;
+    };
+    Lease acquire();
+    void release(std::unique_ptr<SqlConnection> conn);
+
+    Dialect m_dialect;
+    Factory m_factory;
+    int m_poolSize;
+    bool m_serializeWriters;
+    std::mutex m_poolMutex;
+    std::condition_variable m_poolFree;
+    std::vector<std::unique_ptr<SqlConnection>> m_idle;
+    int m_open = 0;
+    std::mutex m_writeMutex;  // SQLite: one writer at a time inside this process
+};
+
+template <class F>
+auto Database::Transact(bool write, F&& fn) -> decltype(fn(std::declval<SqlConnection&>())) {
+    constexpr int kAttempts = 5;
+    for (int attempt = 1;; ++attempt) {
+        std::unique_lock<std::mutex> writeLock(m_writeMutex, std::defer_lock);
+        if (write && m_serializeWriters) writeLock.lock();
+        Lease lease = acquire();
+        SqlConnection& conn = *lease;
+        try {
+            conn.Begin(write);
+            if constexpr (std::is_void_v<decltype(fn(conn))>) {
+                fn(conn);
+                conn.Commit();
+                return;
+            } else {
+                auto result = fn(conn);
+                conn.Commit();
+                return result;
+            }
+        } catch (const DbError& e) {
+            conn.Rollback();
+            if (e.kind() != DbError::Kind::Retryable || attempt == kAttempts) throw;
+        } catch (...) {
+            conn.Rollback();
+            throw;
+        }
+    }
+}
+
+}  // namespace zel::appserver

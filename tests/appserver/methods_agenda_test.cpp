@@ -2,6 +2,7 @@
 // the status rules and the stale-row rule.
 #include <gtest/gtest.h>
 
+#include <cmath>
 #include <map>
 #include <set>
 
@@ -69,9 +70,14 @@ class AgendaTest : public BackendTest {
                                                       {"old", Row(ItemTarefaFields(), oldV)},
                                                       {"new", Row(ItemTarefaFields(), newV)}}})});
     }
-    void FixClock(const std::string& iso) {
-        const TDateTime t = IsoToDateTime(iso);
+    // Sets the server clock `minutes` from now (whole seconds; within the session's life) and
+    // returns that moment as the database stores it.
+    std::string FixClock(int minutes) {
+        const TDateTime t = std::round((Now() + minutes / 1440.0) * 86400.0) / 86400.0;
         srv->Server().Impl().setClock([t] { return t; });
+        std::string text = DateTimeToIso(t).substr(0, 19);
+        text[10] = ' ';
+        return text;
     }
 };
 
@@ -118,7 +124,7 @@ TEST_P(AgendaTest, ItemNumbersAreFreshTenDigitsAboveEveryExistingItem) {
 }
 
 TEST_P(AgendaTest, InsertStampsTheSessionsOperatorAndServerClock) {
-    FixClock("2026-12-07T10:15:00");
+    const std::string stamp = FixClock(-90);
     const std::string nr = Meeting("P", false);
     const std::string item = NextItem();
     const json r = InsertItem(NewItem(nr, item));
@@ -129,7 +135,7 @@ TEST_P(AgendaTest, InsertStampsTheSessionsOperatorAndServerClock) {
         {nr, item});
     ASSERT_EQ(rows.size(), 1u);
     EXPECT_EQ(rows[0][0].AsString(), "000000000001");
-    EXPECT_EQ(rows[0][1].AsString().substr(0, 19), "2026-12-07 10:15:00");
+    EXPECT_EQ(rows[0][1].AsString().substr(0, 19), stamp);
     EXPECT_EQ(rows[0][2].AsString(), "Orçamento de 2027");
     EXPECT_EQ(rows[0][3].AsString(), "000000000003");
 }
@@ -145,7 +151,7 @@ TEST_P(AgendaTest, ChangeRestampsAndAStaleChangeIsRefused) {
     Values newV = oldV;
     newV["DSREFEITTARE"] = "Orçamento revisto";
 
-    FixClock("2026-12-08T09:00:00");
+    const std::string stamp = FixClock(60);
     const std::string ana = srv->Login("000000000002", "0001");
     const json r =
         srv->Call("SetItemTarefa",
@@ -159,7 +165,7 @@ TEST_P(AgendaTest, ChangeRestampsAndAStaleChangeIsRefused) {
         "NRSEQUITTARE = ?",
         {nr, item});
     EXPECT_EQ(rows[0][0].AsString(), "000000000002");
-    EXPECT_EQ(rows[0][1].AsString().substr(0, 19), "2026-12-08 09:00:00");
+    EXPECT_EQ(rows[0][1].AsString().substr(0, 19), stamp);
 
     // The same change again: its old subject is no longer the stored one.
     Values again = newV;
@@ -270,7 +276,7 @@ TEST_P(AgendaTest, MinutesRefusals) {
               "0");
 }
 
-INSTANTIATE_TEST_SUITE_P(Backends, AgendaTest, ::testing::Values(false, true), BackendName);
+INSTANTIATE_TEST_SUITE_P(Backends, AgendaTest, ::testing::Values(false, true), BackendCaseName);
 
 }  // namespace
 }  // namespace zel::appserver::test

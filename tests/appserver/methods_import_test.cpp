@@ -121,7 +121,8 @@ TEST_P(RegistrationTest, BlankNumberGetsAFreshOne) {
     EXPECT_EQ(a["refs"]["2"].get<std::string>().size(), 5u);
 }
 
-INSTANTIATE_TEST_SUITE_P(Backends, RegistrationTest, ::testing::Values(false, true), BackendName);
+INSTANTIATE_TEST_SUITE_P(Backends, RegistrationTest, ::testing::Values(false, true),
+                         BackendCaseName);
 
 class ImportTest : public BackendTest {
   protected:
@@ -186,7 +187,7 @@ TEST_P(ImportTest, ClosedDestinationIsRefused) {
     EXPECT_EQ(Copy("0000099999", items, 0)["error"]["code"], "not_found");
 }
 
-INSTANTIATE_TEST_SUITE_P(Backends, ImportTest, ::testing::Values(false, true), BackendName);
+INSTANTIATE_TEST_SUITE_P(Backends, ImportTest, ::testing::Values(false, true), BackendCaseName);
 
 }  // namespace
 }  // namespace zel::appserver::test

@@ -114,7 +114,7 @@ TEST_P(LookupsTest, NamesMatchWithoutRegardToCase) {
     EXPECT_EQ(srv->Result("GETASSUNTO", {"00001"})["rows"].size(), 1u);
 }
 
-INSTANTIATE_TEST_SUITE_P(Backends, LookupsTest, ::testing::Values(false, true), BackendName);
+INSTANTIATE_TEST_SUITE_P(Backends, LookupsTest, ::testing::Values(false, true), BackendCaseName);
 
 }  // namespace
 }  // namespace zel::appserver::test

@@ -36,7 +36,9 @@ class RoomsTest : public MeetingFixture {
     }
     std::string Bookings(const std::string& room) {
         return srv->Value(
-            "SELECT COUNT(*) FROM AGEATIVISALA WHERE CDFILIAL = '0001' AND CDSALA = ?", {room});
+            "SELECT COUNT(*) FROM AGEATIVISALA WHERE CDFILIAL = '0001' AND CDSALA = ? "
+            "AND DTATIAGESALA >= ?",
+            {room, Variant::FromDateTime(DateOf(Now()) + kDay)});
     }
 };
 

@@ -86,7 +86,7 @@ void BackendTest::SetUp() {
     srv = std::make_unique<RpcTestServer>(GetParam());
 }
 
-std::string BackendName(const ::testing::TestParamInfo<bool>& info) {
+std::string BackendCaseName(const ::testing::TestParamInfo<bool>& info) {
     return info.param ? "PostgreSQL" : "SQLite";
 }
 

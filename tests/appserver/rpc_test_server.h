@@ -68,6 +68,6 @@ class BackendTest : public ::testing::TestWithParam<bool> {
     std::unique_ptr<RpcTestServer> srv;
 };
 
-std::string BackendName(const ::testing::TestParamInfo<bool>& info);
+std::string BackendCaseName(const ::testing::TestParamInfo<bool>& info);
 
 }  // namespace zel::appserver::test

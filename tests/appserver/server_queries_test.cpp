@@ -101,7 +101,8 @@ TEST_P(ServerQueriesTest, UnknownNamesParametersAndBranchesAreRefused) {
     EXPECT_EQ(r["error"]["code"], "forbidden");
 }
 
-INSTANTIATE_TEST_SUITE_P(Backends, ServerQueriesTest, ::testing::Values(false, true), BackendName);
+INSTANTIATE_TEST_SUITE_P(Backends, ServerQueriesTest, ::testing::Values(false, true),
+                         BackendCaseName);
 
 }  // namespace
 }  // namespace zel::appserver::test

@@ -129,3 +129,14 @@ std::optional<FilterChoices> LastFilterChoices() {
 }
 
 }  // namespace Cli_zel00400
+
+namespace {
+// Unit initialisation and finalisation, run when the library holding the unit is loaded and
+// unloaded. Defined after the variables of this file, so they exist when it runs and are
+// still there when it ends.
+struct UnitLifetime {
+    UnitLifetime() { Cli_zel00400::Initialization(); }
+    ~UnitLifetime() { Cli_zel00400::Finalization(); }
+};
+const UnitLifetime g_unit;
+}  // namespace

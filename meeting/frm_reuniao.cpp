@@ -55,8 +55,10 @@ TfrmReuniao::TfrmReuniao(QWidget* parent) : TSimpleFormBase(parent) {
 
 TfrmReuniao::~TfrmReuniao() {
     if (Cli_zel00400::frmReuniao == this) Cli_zel00400::frmReuniao = nullptr;
-    // The grids and edits listen to the data sources declared after the widgets' owner: drop
-    // the widgets first so no control outlives the source it listens to.
+    // The base form's data source outlives this window's datasets: detach it while the
+    // buttons it enables still exist. Then drop the widgets, so no control outlives the data
+    // source it listens to.
+    dtsPadrao.SetDataSet(nullptr);
     const auto children = findChildren<QWidget*>(QString(), Qt::FindDirectChildrenOnly);
     qDeleteAll(children);
 }

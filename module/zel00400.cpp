@@ -1,22 +1,11 @@
 // The package zel00400: its exported entry points and its start-up and shut-down.
 //
-// The host loads the library (which runs the unit initialisation below) and calls IniProc.
+// The host loads the library, which runs the meeting unit's initialisation (its module-level
+// variables get their initial values; unloading runs its finalisation), and calls IniProc.
 // Nothing thrown inside may cross the C boundary into the host: every entry runs through the
 // base library's guard, which shows the error to the operator once.
 #include "base/guard.h"
-#include "meeting/cli_zel00400.h"
 #include "meeting/frm_reuniao.h"
-
-namespace {
-
-// Unit initialisation and finalisation of the meeting unit, tied to the library's life.
-struct UnitLifetime {
-    UnitLifetime() { Cli_zel00400::Initialization(); }
-    ~UnitLifetime() { Cli_zel00400::Finalization(); }
-};
-const UnitLifetime g_unit;
-
-}  // namespace
 
 extern "C" __attribute__((visibility("default"))) void CriaReuniao() {
     try {

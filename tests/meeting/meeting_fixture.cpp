@@ -1,0 +1,62 @@
+#include "tests/meeting/meeting_fixture.h"
+
+#include <QCoreApplication>
+
+#include "base/application_window.h"
+#include "base/login_context.h"
+#include "meeting/cli_zel00400.h"
+#include "meeting/frm_reuniao.h"
+#include "platform/routines.h"
+#include "server/server_connection.h"
+
+void MeetingWindowTest::SetUp() {
+    zel::appserver::AppServerOptions options;
+    options.demo = true;
+    options.fastPasswordHashing = true;
+    server = std::make_unique<zel::appserver::AppServer>(options);
+    transport =
+        std::make_shared<InProcessTransport>([this](std::string_view body, std::string_view token) {
+            return server->HandleRpc(body, token);
+        });
+    recorder = std::make_shared<CallRecorder>();
+    dialogs = &ScriptedDialogs::Install();
+    Cli_zel00400::Initialization();
+    Login();
+    TfrmReuniao::SetConnectionSetup([this](TServerConnection& c) {
+        c.SetTransport(transport);
+        c.SetRecorder(recorder);
+    });
+}
+
+void MeetingWindowTest::TearDown() {
+    CloseWindow();
+    TfrmReuniao::SetConnectionSetup(nullptr);
+    ClearLoginContext();
+    Cli_zel00400::Finalization();
+    InstallDialogs(nullptr);
+    server.reset();
+}
+
+void MeetingWindowTest::Login() {
+    TServerConnection net;
+    net.SetTransport(transport);
+    const Variant result =
+        net.AppServer().Call("Login", {Arg("000000000001"), Arg("demo"), Arg("0001")});
+    SetLoginContext(LoginContextFromPacket(result, "127.0.0.1", 8400));
+}
+
+int MeetingWindowTest::CallCount(const std::string& method) const {
+    int n = 0;
+    for (const std::string& m : recorder->Methods())
+        if (SameText(m, method)) ++n;
+    return n;
+}
+
+void MeetingWindowTest::CloseWindow() {
+    if (TfrmReuniao* w = Window()) w->close();
+    QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+}
+
+TfrmReuniao* MeetingWindowTest::Window() const {
+    return Cli_zel00400::frmReuniao;
+}

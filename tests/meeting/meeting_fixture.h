@@ -1,0 +1,37 @@
+// The fixture of the meeting window's tests: a real application server (in-memory SQLite with
+// the demo branch) answering in process, the demo operator logged in, every meeting window's
+// connection routed to that server with a call recorder, scripted dialogs, and a fresh module
+// state. The test program's main (meeting_test_main.cpp) makes the offscreen QApplication.
+#pragma once
+
+#include <gtest/gtest.h>
+
+#include <memory>
+#include <string>
+
+#include "appserver/app_server.h"
+#include "base/scripted_dialogs.h"
+#include "server/call_recorder.h"
+#include "server/in_process_transport.h"
+
+class TfrmReuniao;
+
+class MeetingWindowTest : public ::testing::Test {
+  protected:
+    void SetUp() override;
+    void TearDown() override;
+
+    // Logs the demo operator in and fills the login context.
+    void Login();
+    // How many times the window's connections called `method` (case ignored).
+    int CallCount(const std::string& method) const;
+    // Closes the meeting window, if any, and lets Qt delete it.
+    void CloseWindow();
+    // The current meeting window (nullptr when there is none).
+    TfrmReuniao* Window() const;
+
+    std::unique_ptr<zel::appserver::AppServer> server;
+    std::shared_ptr<InProcessTransport> transport;
+    std::shared_ptr<CallRecorder> recorder;
+    ScriptedDialogs* dialogs = nullptr;
+};

@@ -21,6 +21,10 @@
 
 namespace {
 
+// Width of a grid column of a date-time field left at its default width: room for
+// "dd/mm/yyyy hh:nn:ss".
+constexpr int kDateTimeColumnWidth = 120;
+
 // Background colours of the window's controls.
 QColor InfoBackground() {
     return QColor(255, 255, 225);
@@ -123,7 +127,7 @@ void TfrmReuniao::buildListPage() {
         {"IDSITTAREFA", "Sit.", 27},
         {"NRTAREFA", "Reunião", 75},
         {"DSREFETAREFA", "Referência", 200},
-        {"DTHRREUNIAO", "Data/Hora Reunião", 64},
+        {"DTHRREUNIAO", "Data/Hora Reunião", kDateTimeColumnWidth},
         {"CDOPERRESP", "Responsável", 208},
         {"CDOPERABER", "Operador de Abertura", 218},
     });

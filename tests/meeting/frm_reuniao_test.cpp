@@ -150,7 +150,7 @@ TEST_F(FrmReuniaoTest, WindowCarriesItsCaptionsHintsPagesAndMenus) {
         columns << QString::fromStdString(c.FieldName + " " + c.Title + " " +
                                           std::to_string(c.Width));
     EXPECT_EQ(QStringLiteral("IDSITTAREFA Sit. 27|NRTAREFA Reunião 75|DSREFETAREFA Referência "
-                             "200|DTHRREUNIAO Data/Hora Reunião 64|CDOPERRESP Responsável "
+                             "200|DTHRREUNIAO Data/Hora Reunião 120|CDOPERRESP Responsável "
                              "208|CDOPERABER Operador de Abertura 218"),
               columns.join('|'));
     EXPECT_TRUE(w.dbgTarefas->ReadOnly());

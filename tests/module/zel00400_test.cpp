@@ -2,6 +2,11 @@
 // connection, and nothing thrown during creation reaches the host.
 #include <QApplication>
 #include <QLibrary>
+#include <QMainWindow>
+#include <QMdiArea>
+#include <QMdiSubWindow>
+
+#include "base/application_window.h"
 
 #include "base/login_context.h"
 #include "base/page_control_ex.h"
@@ -85,6 +90,45 @@ TEST_F(ModuleTest, FailedCreationLeavesNoBusyIndicatorNoWindowAndCanBeRetried) {
     ASSERT_NE(nullptr, Window());
     EXPECT_TRUE(boIdCriado);
     EXPECT_EQ("", dialogs->ShownText());
+}
+
+TEST_F(ModuleTest, InTheHostTheWindowIsAnMdiChildAndClosingItsFrameEndsIt) {
+    QMainWindow main;
+    auto* area = new QMdiArea(&main);
+    main.setCentralWidget(area);
+    main.resize(1000, 700);
+    main.show();
+    SetApplicationMainWindow(&main, area);
+
+    IniProc();
+    TfrmReuniao* form = Window();
+    ASSERT_NE(nullptr, form);
+    auto* frame = qobject_cast<QMdiSubWindow*>(form->parentWidget());
+    ASSERT_NE(nullptr, frame);
+    EXPECT_EQ(1, area->subWindowList().size());
+    IniProc();
+    EXPECT_EQ(1, area->subWindowList().size()) << "one meeting window at a time";
+    EXPECT_EQ(1, CallCount("GetControle"));
+
+    frame->close();
+    QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+    QCoreApplication::processEvents();
+    QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+    EXPECT_FALSE(boIdCriado);
+    EXPECT_EQ(nullptr, Window());
+    EXPECT_TRUE(area->subWindowList().isEmpty());
+
+    IniProc();
+    EXPECT_NE(nullptr, Window());
+    EXPECT_EQ(2, CallCount("GetControle"));
+    if (qEnvironmentVariableIsSet("ZEL_MEETING_SHOT")) {
+        main.grab().save(qEnvironmentVariable("ZEL_MEETING_SHOT"));
+        Window()->pgcReuniao->SetActivePage(Window()->tshFormulario);
+        main.grab().save(qEnvironmentVariable("ZEL_MEETING_SHOT") + ".form.png");
+    }
+    CloseWindow();
+    QCoreApplication::processEvents();
+    SetApplicationMainWindow(nullptr, nullptr);
 }
 
 TEST_F(ModuleTest, ModuleLibraryExportsItsEntryPoints) {

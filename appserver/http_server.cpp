@@ -1,6 +1,7 @@
 #include "appserver/http_server.h"
 
 #include <httplib.h>
+#include <sys/socket.h>
 
 #include <nlohmann/json.hpp>
 #include <stdexcept>
@@ -49,6 +50,12 @@ void HttpServer::bind() {
     s.set_keep_alive_max_count(static_cast<size_t>(m_opts.keepAliveMaxCount));
     s.set_read_timeout(m_opts.readTimeoutSeconds, 0);
     s.set_payload_max_length(m_opts.maxBodyBytes);
+    // The library's default sets SO_REUSEPORT, which lets a second server bind a port that
+    // is in use and silently share it. SO_REUSEADDR alone still allows a quick restart.
+    s.set_socket_options([](int sock) {
+        int yes = 1;
+        setsockopt(sock, SOL_SOCKET, SO_REUSEADDR, &yes, sizeof yes);
+    });
 
     s.Post("/rpc", [this](const httplib::Request& req, httplib::Response& res) {
         res.status = 200;

@@ -128,6 +128,21 @@ std::optional<FilterChoices> LastFilterChoices() {
     return provider()();
 }
 
+namespace {
+DialogOpeners& openers() {
+    static DialogOpeners value;
+    return value;
+}
+}  // namespace
+
+void SetDialogOpeners(DialogOpeners o) {
+    openers() = std::move(o);
+}
+
+const DialogOpeners& DialogHooks() {
+    return openers();
+}
+
 }  // namespace Cli_zel00400
 
 namespace {

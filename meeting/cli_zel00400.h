@@ -11,6 +11,7 @@
 #pragma once
 
 #include <array>
+#include <cstdint>
 #include <functional>
 #include <optional>
 #include <string>
@@ -98,5 +99,17 @@ void FillListParameters(const FilterChoices& choices);
 using FilterChoicesProvider = std::function<std::optional<FilterChoices>()>;
 void SetFilterChoicesProvider(FilterChoicesProvider provider);
 std::optional<FilterChoices> LastFilterChoices();
+
+// --- the dialogs the window opens ---
+// The dialogs' units sit above this one (they reach the meeting window), so the window opens
+// them through these hooks, which the module installs at start-up (tests install their own).
+struct DialogOpeners {
+    // The filter dialog (CriaFiltroReuniao): true when the operator confirmed it.
+    std::function<bool()> filtroReuniao;
+    // The go-to-day dialog (CriaIrParaDia): the chosen date as text, "" when cancelled.
+    std::function<std::string(uint16_t& year, uint16_t& month, uint16_t& day)> irParaDia;
+};
+void SetDialogOpeners(DialogOpeners openers);
+const DialogOpeners& DialogHooks();
 
 }  // namespace Cli_zel00400

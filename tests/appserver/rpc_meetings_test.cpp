@@ -6,11 +6,19 @@
 namespace zel::appserver::test {
 namespace {
 
-class RpcMeetingsTest : public ::testing::Test {
+// The same tests run on every backend: in-memory SQLite, a SQLite file and PostgreSQL.
+class RpcMeetingsTest : public ::testing::TestWithParam<Backend> {
   protected:
-    void SetUp() override { token = rpc.Login(); }
+    void SetUp() override {
+        ZEL_SKIP_IF_UNAVAILABLE(database);
+        serverPtr = std::make_unique<AppServer>(DemoOptions(database.url()));
+        rpcPtr = std::make_unique<RpcClient>(*serverPtr);
+        token = rpc().Login();
+    }
+    AppServer& server() { return *serverPtr; }
+    RpcClient& rpc() { return *rpcPtr; }
 
-    json List(json params) { return rpc.Result("GetControle", std::move(params), token); }
+    json List(json params) { return rpc().Result("GetControle", std::move(params), token); }
     json ListAll() { return List(AllMeetingsParams()); }
     std::vector<std::string> Numbers(const json& packet) {
         std::vector<std::string> out;
@@ -18,13 +26,13 @@ class RpcMeetingsTest : public ::testing::Test {
             out.push_back(Cell(packet, i, "NRTAREFA"));
         return out;
     }
-    std::string NewNumber() { return rpc.Result("GetPrxTarefa", {"0001"}, token); }
+    std::string NewNumber() { return rpc().Result("GetPrxTarefa", {"0001"}, token); }
     // Inserts a meeting through SetControle and returns its number.
     std::string Insert(const std::string& ref, TDateTime start, double hours = 1.0) {
         const std::string nr = NewNumber();
         const json delta =
             MeetingDelta({{{"op", "insert"}, {"new", MeetingRow("0001", nr, ref, start, hours)}}});
-        EXPECT_EQ(rpc.ErrorCode("SetControle", {delta}, token), "");
+        EXPECT_EQ(rpc().ErrorCode("SetControle", {delta}, token), "");
         return nr;
     }
     // The meeting's row as GetControle lists it.
@@ -37,15 +45,21 @@ class RpcMeetingsTest : public ::testing::Test {
         return packet["rows"].empty() ? json() : packet["rows"][0];
     }
     int64_t Count(const std::string& sql, const SqlParams& params) {
-        return server.Impl().db().Transact(false, [&](SqlConnection& c) {
+        return server().Impl().db().Transact(false, [&](SqlConnection& c) {
             return c.Exec(sql, params).rows.at(0).at(0).AsInteger();
         });
     }
 
-    AppServer server{DemoOptions()};
-    RpcClient rpc{server};
+    TestDatabase database{GetParam()};
+    std::unique_ptr<AppServer> serverPtr;
+    std::unique_ptr<RpcClient> rpcPtr;
     std::string token;
 };
+
+INSTANTIATE_TEST_SUITE_P(Backends, RpcMeetingsTest,
+                         ::testing::Values(Backend::SqliteMemory, Backend::SqliteFile,
+                                           Backend::Postgres),
+                         [](const auto& info) { return BackendName(info.param); });
 
 int Field(const char* name) {
     static const json fields = MeetingDelta(json::array())["fields"];
@@ -54,7 +68,7 @@ int Field(const char* name) {
     return -1;
 }
 
-TEST_F(RpcMeetingsTest, ListCarriesTheMeetingRecordFieldsInOrder) {
+TEST_P(RpcMeetingsTest, ListCarriesTheMeetingRecordFieldsInOrder) {
     const json p = ListAll();
     const char* expected[] = {
         "CDFILIAL",   "NRTAREFA",    "DSREFETAREFA", "CDPROCESSO",   "CDOPERRESP",   "CDPROJETO",
@@ -76,8 +90,8 @@ TEST_F(RpcMeetingsTest, ListCarriesTheMeetingRecordFieldsInOrder) {
     EXPECT_EQ(p["rows"].size(), 30u);
 }
 
-TEST_F(RpcMeetingsTest, ListHoldsOnlyMeetingsOfTheBranch) {
-    server.Impl().db().Transact(true, [](SqlConnection& c) {
+TEST_P(RpcMeetingsTest, ListHoldsOnlyMeetingsOfTheBranch) {
+    server().Impl().db().Transact(true, [](SqlConnection& c) {
         c.Exec(
             "INSERT INTO TAREFA (CDFILIAL, NRTAREFA, IDSITTAREFA, IDORIGTARE) "
             "VALUES ('0001', '9999999999', 'P', '1')");
@@ -89,7 +103,7 @@ TEST_F(RpcMeetingsTest, ListHoldsOnlyMeetingsOfTheBranch) {
     EXPECT_TRUE(List(AllMeetingsParams("0002"))["rows"].empty());
 }
 
-TEST_F(RpcMeetingsTest, StatusSetAdmitsOnlyItsLetters) {
+TEST_P(RpcMeetingsTest, StatusSetAdmitsOnlyItsLetters) {
     json p = AllMeetingsParams();
     p[3] = "_P";
     const json pending = List(p);
@@ -112,21 +126,21 @@ TEST_F(RpcMeetingsTest, StatusSetAdmitsOnlyItsLetters) {
     EXPECT_TRUE(List(p)["rows"].empty());
 }
 
-TEST_F(RpcMeetingsTest, ListedMeetingsAreParsedNeverPastedIntoSql) {
+TEST_P(RpcMeetingsTest, ListedMeetingsAreParsedNeverPastedIntoSql) {
     const auto all = Numbers(ListAll());
     json p = AllMeetingsParams();
     p[2] = "";
     p[1] = " '" + all[3] + "' ,  " + all[5] + ",,";
     EXPECT_EQ(Numbers(List(p)), (std::vector<std::string>{all[3], all[5]}));
     p[1] = "' OR '1'='1";
-    EXPECT_EQ(rpc.ErrorCode("GetControle", p, token), "bad_arguments");
+    EXPECT_EQ(rpc().ErrorCode("GetControle", p, token), "bad_arguments");
     p[1] = "'x'' OR ''1''=''1'";
     EXPECT_TRUE(List(p)["rows"].empty());
     p[1] = "";
     EXPECT_TRUE(List(p)["rows"].empty());
 }
 
-TEST_F(RpcMeetingsTest, ResponsibleAndAgendaListsFilter) {
+TEST_P(RpcMeetingsTest, ResponsibleAndAgendaListsFilter) {
     json p = AllMeetingsParams();
     p[5] = "";
     p[4] = "'000000000002'";
@@ -135,7 +149,7 @@ TEST_F(RpcMeetingsTest, ResponsibleAndAgendaListsFilter) {
     for (size_t i = 0; i < byResp["rows"].size(); ++i)
         EXPECT_EQ(Cell(byResp, i, "CDOPERRESP"), "000000000002");
 
-    const auto [nr, item] = server.Impl().db().Transact(false, [](SqlConnection& c) {
+    const auto [nr, item] = server().Impl().db().Transact(false, [](SqlConnection& c) {
         const SqlRow r =
             c.Exec("SELECT NRTAREFA, NRSEQUITTARE FROM ITEMTAREFA ORDER BY NRSEQUITTARE")
                 .rows.at(0);
@@ -149,7 +163,7 @@ TEST_F(RpcMeetingsTest, ResponsibleAndAgendaListsFilter) {
     EXPECT_EQ(Numbers(List(q)), std::vector<std::string>{nr});
 }
 
-TEST_F(RpcMeetingsTest, DateRangeIsWholeDaysInclusiveWhateverTheTimes) {
+TEST_P(RpcMeetingsTest, DateRangeIsWholeDaysInclusiveWhateverTheTimes) {
     const TDateTime day = EncodeDate(2031, 3, 10);
     const std::string early = Insert("Cedo", day + 8 / 24.0);
     const std::string late = Insert("Tarde", day + 23.5 / 24.0);
@@ -163,7 +177,7 @@ TEST_F(RpcMeetingsTest, DateRangeIsWholeDaysInclusiveWhateverTheTimes) {
     EXPECT_EQ(Numbers(List(p)), (std::vector<std::string>{early, late, next}));
 }
 
-TEST_F(RpcMeetingsTest, ComputedFieldsDescribeTheMeeting) {
+TEST_P(RpcMeetingsTest, ComputedFieldsDescribeTheMeeting) {
     const std::string nr = Insert("Reunião de teste", EncodeDateTime(2031, 3, 10, 9, 5, 0));
     const json row = Row(nr);
     EXPECT_EQ(row[Field("DESCRICAO")], nr + " Reunião de teste");
@@ -173,7 +187,7 @@ TEST_F(RpcMeetingsTest, ComputedFieldsDescribeTheMeeting) {
     EXPECT_EQ(row[Field("NMPROCESSO")], "Participar de Reunião");
     EXPECT_EQ(row[Field("CDARVPROCESS")], "0101");
     EXPECT_TRUE(row[Field("CDSALA")].is_null());
-    server.Impl().db().Transact(true, [&](SqlConnection& c) {
+    server().Impl().db().Transact(true, [&](SqlConnection& c) {
         c.Exec(
             "INSERT INTO AGEATIVISALA (CDFILIAL, DTATIAGESALA, NRSEQAGESALA, CDSALA, NRTAREFA, "
             "IDSITAGESALA, HRINIAGESALA, HRFINAGESALA) VALUES ('0001', '2031-03-10 00:00:00', "
@@ -183,16 +197,16 @@ TEST_F(RpcMeetingsTest, ComputedFieldsDescribeTheMeeting) {
     EXPECT_EQ(Row(nr)[Field("CDSALA")], "00003");
 }
 
-TEST_F(RpcMeetingsTest, InsertIsStampedByTheServer) {
+TEST_P(RpcMeetingsTest, InsertIsStampedByTheServer) {
     const TDateTime now = EncodeDateTime(2026, 12, 7, 10, 0, 0);
-    server.Impl().setClock([now] { return now; });
+    server().Impl().setClock([now] { return now; });
     const std::string nr = NewNumber();
     json row = MeetingRow("0001", nr, "Nova", now + 1);
     row[Field("IDSITTAREFA")] = "C";
     row[Field("IDORIGTARE")] = "1";
     row[Field("CDOPERABER")] = "000000000003";
     ASSERT_EQ(
-        rpc.ErrorCode("SetControle", {MeetingDelta({{{"op", "insert"}, {"new", row}}})}, token),
+        rpc().ErrorCode("SetControle", {MeetingDelta({{{"op", "insert"}, {"new", row}}})}, token),
         "");
     const json stored = Row(nr);
     EXPECT_EQ(stored[Field("IDSITTAREFA")], "P");
@@ -201,17 +215,17 @@ TEST_F(RpcMeetingsTest, InsertIsStampedByTheServer) {
     EXPECT_EQ(stored[Field("DTABERTAREFA")]["$dt"], "2026-12-07T10:00:00");
 }
 
-TEST_F(RpcMeetingsTest, UpdateOfAStaleRowIsRefusedAndWritesNothing) {
+TEST_P(RpcMeetingsTest, UpdateOfAStaleRowIsRefusedAndWritesNothing) {
     const std::string nr = Insert("Original", EncodeDateTime(2031, 4, 1, 9, 0, 0));
     const json read = Row(nr);
     json mine = read, theirs = read;
     mine[Field("DSREFETAREFA")] = "Minha";
     theirs[Field("DSREFETAREFA")] = "Deles";
-    ASSERT_EQ(
-        rpc.ErrorCode("SetControle",
-                      {MeetingDelta({{{"op", "update"}, {"old", read}, {"new", theirs}}})}, token),
-        "");
-    const json r = rpc.Call(
+    ASSERT_EQ(rpc().ErrorCode("SetControle",
+                              {MeetingDelta({{{"op", "update"}, {"old", read}, {"new", theirs}}})},
+                              token),
+              "");
+    const json r = rpc().Call(
         "SetControle", {MeetingDelta({{{"op", "update"}, {"old", read}, {"new", mine}}})}, token);
     EXPECT_EQ(r["error"]["code"], "stale_row");
     EXPECT_EQ(r["error"]["message"],
@@ -220,26 +234,26 @@ TEST_F(RpcMeetingsTest, UpdateOfAStaleRowIsRefusedAndWritesNothing) {
     EXPECT_EQ(Row(nr)[Field("DSREFETAREFA")], "Deles");
 }
 
-TEST_F(RpcMeetingsTest, UpdateOfOtherColumnsSinceTheReadStillApplies) {
+TEST_P(RpcMeetingsTest, UpdateOfOtherColumnsSinceTheReadStillApplies) {
     const std::string nr = Insert("Original", EncodeDateTime(2031, 4, 1, 9, 0, 0));
     const json read = Row(nr);
     json theirs = read, mine = read;
     theirs[Field("QTHRREUNIAO")] = 2.0;
     mine[Field("DSREFETAREFA")] = "Minha";
+    ASSERT_EQ(rpc().ErrorCode("SetControle",
+                              {MeetingDelta({{{"op", "update"}, {"old", read}, {"new", theirs}}})},
+                              token),
+              "");
     ASSERT_EQ(
-        rpc.ErrorCode("SetControle",
-                      {MeetingDelta({{{"op", "update"}, {"old", read}, {"new", theirs}}})}, token),
-        "");
-    ASSERT_EQ(
-        rpc.ErrorCode("SetControle",
-                      {MeetingDelta({{{"op", "update"}, {"old", read}, {"new", mine}}})}, token),
+        rpc().ErrorCode("SetControle",
+                        {MeetingDelta({{{"op", "update"}, {"old", read}, {"new", mine}}})}, token),
         "");
     const json now = Row(nr);
     EXPECT_EQ(now[Field("DSREFETAREFA")], "Minha");
     EXPECT_EQ(now[Field("QTHRREUNIAO")], 2.0);
 }
 
-TEST_F(RpcMeetingsTest, FieldsThatAreNotColumnsOnlyTravel) {
+TEST_P(RpcMeetingsTest, FieldsThatAreNotColumnsOnlyTravel) {
     const std::string nr = Insert("Original", EncodeDateTime(2031, 4, 1, 9, 0, 0));
     const json read = Row(nr);
     json changed = read;
@@ -247,20 +261,20 @@ TEST_F(RpcMeetingsTest, FieldsThatAreNotColumnsOnlyTravel) {
     changed[Field("DATA")] = {{"$dt", "2040-01-01T00:00:00"}};
     changed[Field("HORA")] = "23:00";
     changed[Field("NMOPERADOR")] = "Outro Nome";
-    ASSERT_EQ(
-        rpc.ErrorCode("SetControle",
-                      {MeetingDelta({{{"op", "update"}, {"old", read}, {"new", changed}}})}, token),
-        "");
+    ASSERT_EQ(rpc().ErrorCode("SetControle",
+                              {MeetingDelta({{{"op", "update"}, {"old", read}, {"new", changed}}})},
+                              token),
+              "");
     EXPECT_EQ(Row(nr), read);
 }
 
-TEST_F(RpcMeetingsTest, OversizedTextRefusesTheWholePacket) {
+TEST_P(RpcMeetingsTest, OversizedTextRefusesTheWholePacket) {
     const std::string a = NewNumber(), b = NewNumber();
     const json delta = MeetingDelta(
         {{{"op", "insert"}, {"new", MeetingRow("0001", a, "Cabe", EncodeDate(2031, 5, 1))}},
          {{"op", "insert"},
           {"new", MeetingRow("0001", b, std::string(101, 'x'), EncodeDate(2031, 5, 1))}}});
-    EXPECT_EQ(rpc.ErrorCode("SetControle", {delta}, token), "too_long");
+    EXPECT_EQ(rpc().ErrorCode("SetControle", {delta}, token), "too_long");
     EXPECT_EQ(Count("SELECT COUNT(*) FROM TAREFA WHERE NRTAREFA IN (?, ?)", {a, b}), 0);
     // Accented letters count as one character each.
     const json accented = MeetingDelta({{{"op", "insert"},
@@ -274,27 +288,27 @@ TEST_F(RpcMeetingsTest, OversizedTextRefusesTheWholePacket) {
                                                              return s;
                                                          }(),
                                                      EncodeDate(2031, 5, 1))}}});
-    EXPECT_EQ(rpc.ErrorCode("SetControle", {accented}, token), "");
+    EXPECT_EQ(rpc().ErrorCode("SetControle", {accented}, token), "");
 }
 
-TEST_F(RpcMeetingsTest, RowsOfAForeignBranchAreForbidden) {
-    const std::string other = rpc.Login(kBranchOnlyOperator, "0001");
+TEST_P(RpcMeetingsTest, RowsOfAForeignBranchAreForbidden) {
+    const std::string other = rpc().Login(kBranchOnlyOperator, "0001");
     const json delta = MeetingDelta(
         {{{"op", "insert"},
           {"new", MeetingRow("0002", "0000000001", "Alheia", EncodeDate(2031, 5, 1))}}});
-    EXPECT_EQ(rpc.ErrorCode("SetControle", {delta}, other), "forbidden");
+    EXPECT_EQ(rpc().ErrorCode("SetControle", {delta}, other), "forbidden");
     EXPECT_EQ(Count("SELECT COUNT(*) FROM TAREFA WHERE CDFILIAL = '0002'", {}), 0);
 }
 
-TEST_F(RpcMeetingsTest, DuplicateMeetingNumberIsAKeyError) {
+TEST_P(RpcMeetingsTest, DuplicateMeetingNumberIsAKeyError) {
     const std::string nr = Insert("Primeira", EncodeDate(2031, 5, 1));
     const json delta = MeetingDelta(
         {{{"op", "insert"}, {"new", MeetingRow("0001", nr, "Segunda", EncodeDate(2031, 5, 2))}}});
-    EXPECT_EQ(rpc.ErrorCode("SetControle", {delta}, token), "duplicate_key");
+    EXPECT_EQ(rpc().ErrorCode("SetControle", {delta}, token), "duplicate_key");
 }
 
-TEST_F(RpcMeetingsTest, DeleteTakesAgendaMinutesAndBookingWithTheMeeting) {
-    const auto nr = server.Impl().db().Transact(false, [](SqlConnection& c) {
+TEST_P(RpcMeetingsTest, DeleteTakesAgendaMinutesAndBookingWithTheMeeting) {
+    const auto nr = server().Impl().db().Transact(false, [](SqlConnection& c) {
         return c
             .Exec(
                 "SELECT T.NRTAREFA FROM TAREFA T WHERE EXISTS (SELECT 1 FROM DESCITEMTARE D "
@@ -307,7 +321,7 @@ TEST_F(RpcMeetingsTest, DeleteTakesAgendaMinutesAndBookingWithTheMeeting) {
     });
     const json row = Row(nr);
     ASSERT_EQ(
-        rpc.ErrorCode("SetControle", {MeetingDelta({{{"op", "delete"}, {"old", row}}})}, token),
+        rpc().ErrorCode("SetControle", {MeetingDelta({{{"op", "delete"}, {"old", row}}})}, token),
         "");
     for (const char* table : {"TAREFA", "ITEMTAREFA", "DESCITEMTARE", "AGEATIVISALA"})
         EXPECT_EQ(Count(std::string("SELECT COUNT(*) FROM ") + table + " WHERE NRTAREFA = ?", {nr}),
@@ -315,36 +329,36 @@ TEST_F(RpcMeetingsTest, DeleteTakesAgendaMinutesAndBookingWithTheMeeting) {
             << table;
     // Deleting it again: someone else already did.
     EXPECT_EQ(
-        rpc.ErrorCode("SetControle", {MeetingDelta({{{"op", "delete"}, {"old", row}}})}, token),
+        rpc().ErrorCode("SetControle", {MeetingDelta({{{"op", "delete"}, {"old", row}}})}, token),
         "stale_row");
 }
 
-TEST_F(RpcMeetingsTest, DeleteOfAMeetingWithActivitiesIsRefusedWhole) {
-    const auto nr = server.Impl().db().Transact(false, [](SqlConnection& c) {
+TEST_P(RpcMeetingsTest, DeleteOfAMeetingWithActivitiesIsRefusedWhole) {
+    const auto nr = server().Impl().db().Transact(false, [](SqlConnection& c) {
         return c.Exec("SELECT NRTAREFA FROM PLANATIVTARE ORDER BY NRTAREFA")
             .rows.at(0)
             .at(0)
             .AsString();
     });
     const int64_t items = Count("SELECT COUNT(*) FROM ITEMTAREFA WHERE NRTAREFA = ?", {nr});
-    EXPECT_EQ(
-        rpc.ErrorCode("SetControle", {MeetingDelta({{{"op", "delete"}, {"old", Row(nr)}}})}, token),
-        "conflict");
+    EXPECT_EQ(rpc().ErrorCode("SetControle", {MeetingDelta({{{"op", "delete"}, {"old", Row(nr)}}})},
+                              token),
+              "conflict");
     EXPECT_EQ(Count("SELECT COUNT(*) FROM TAREFA WHERE NRTAREFA = ?", {nr}), 1);
     EXPECT_EQ(Count("SELECT COUNT(*) FROM ITEMTAREFA WHERE NRTAREFA = ?", {nr}), items);
 }
 
-TEST_F(RpcMeetingsTest, NextMeetingNumbersAreFreshZeroFilledAndAboveExistingOnes) {
+TEST_P(RpcMeetingsTest, NextMeetingNumbersAreFreshZeroFilledAndAboveExistingOnes) {
     const std::string a = NewNumber(), b = NewNumber();
     EXPECT_EQ(a.size(), 10u);
     EXPECT_LT(a, b);
-    server.Impl().db().Transact(true, [](SqlConnection& c) {
+    server().Impl().db().Transact(true, [](SqlConnection& c) {
         c.Exec(
             "INSERT INTO TAREFA (CDFILIAL, NRTAREFA, IDORIGTARE) VALUES ('0001', '0000005000', "
             "'4')");
     });
     EXPECT_EQ(NewNumber(), "0000005001");
-    EXPECT_EQ(rpc.Result("GetPrxTarefa", {"0002"}, token), "0000000001");
+    EXPECT_EQ(rpc().Result("GetPrxTarefa", {"0002"}, token), "0000000001");
 }
 
 }  // namespace

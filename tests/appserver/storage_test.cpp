@@ -1,0 +1,147 @@
+// Storage on every backend: migrations, the declared columns, the room-overlap rule, value
+// round trips and counters.
+#include "appserver/counters.h"
+#include "appserver/schema.h"
+#include "appserver/sql_value.h"
+#include "test_support.h"
+
+namespace zel::appserver::test {
+namespace {
+
+class StorageTest : public ::testing::TestWithParam<Backend> {
+  protected:
+    void SetUp() override {
+        ZEL_SKIP_IF_UNAVAILABLE(database);
+        server = std::make_unique<AppServer>(DemoOptions(database.url()));
+    }
+    Database& db() { return server->Impl().db(); }
+    template <class F>
+    auto Write(F&& fn) {
+        return db().Transact(true, std::forward<F>(fn));
+    }
+    // Books room 00001 of branch 0001 on 2031-06-02 from `from` to `to` (hhmm).
+    void Book(SqlConnection& c, const std::string& seq, const std::string& from,
+              const std::string& to, const std::string& status = "A",
+              const std::string& room = "00001") {
+        c.Exec(
+            "INSERT INTO AGEATIVISALA (CDFILIAL, DTATIAGESALA, NRSEQAGESALA, CDSALA, "
+            "IDSITAGESALA, HRINIAGESALA, HRFINAGESALA) VALUES ('0001', ?, ?, ?, ?, ?, ?)",
+            {Variant::FromDateTime(EncodeDate(2031, 6, 2)), seq, room, status, from, to});
+    }
+    DbError::Kind BookingRefusal(const std::string& seq, const std::string& from,
+                                 const std::string& to, const std::string& room = "00001") {
+        try {
+            Write([&](SqlConnection& c) { Book(c, seq, from, to, "A", room); });
+        } catch (const DbError& e) {
+            return e.kind();
+        }
+        return DbError::Kind::Other;  // accepted
+    }
+
+    TestDatabase database{GetParam()};
+    std::unique_ptr<AppServer> server;
+};
+
+INSTANTIATE_TEST_SUITE_P(Backends, StorageTest,
+                         ::testing::Values(Backend::SqliteMemory, Backend::SqliteFile,
+                                           Backend::Postgres),
+                         [](const auto& info) { return BackendName(info.param); });
+
+TEST_P(StorageTest, MigrationsAreRecordedOnceAndRerunHarmlessly) {
+    EXPECT_EQ(Migrate(db()), LatestSchemaVersion());
+    EXPECT_EQ(Migrate(db()), LatestSchemaVersion());
+    const auto rows = db().Transact(false, [](SqlConnection& c) {
+        return c.Exec("SELECT COUNT(*) FROM VERSAOESQUEMA").rows.at(0).at(0).AsInteger();
+    });
+    EXPECT_EQ(rows, LatestSchemaVersion());
+}
+
+TEST_P(StorageTest, EveryDeclaredColumnExists) {
+    for (const TableDef& t : Tables()) {
+        std::string cols;
+        for (const ColumnDef& c : t.columns)
+            cols += (cols.empty() ? "" : ", ") + c.name;
+        EXPECT_NO_THROW(db().Transact(false, [&](SqlConnection& c) {
+            c.Exec("SELECT " + cols + " FROM " + t.name + " WHERE 1 = 0");
+        })) << t.name;
+    }
+}
+
+TEST_P(StorageTest, OneRoomNeverHoldsTwoOverlappingActiveBookings) {
+    Write([&](SqlConnection& c) { Book(c, "90001", "0900", "1000"); });
+    EXPECT_EQ(BookingRefusal("90002", "0930", "1030"), DbError::Kind::ConstraintViolation);
+    EXPECT_EQ(BookingRefusal("90003", "0800", "1100"), DbError::Kind::ConstraintViolation);
+    // Half-open intervals: touching ends do not collide.
+    EXPECT_EQ(BookingRefusal("90004", "1000", "1100"), DbError::Kind::Other);
+    EXPECT_EQ(BookingRefusal("90005", "0800", "0900"), DbError::Kind::Other);
+    // Another room, or a cancelled booking, does not collide either.
+    EXPECT_EQ(BookingRefusal("90006", "0930", "1030", "00002"), DbError::Kind::Other);
+    Write([&](SqlConnection& c) { Book(c, "90007", "0930", "1030", "X"); });
+    // Moving a booking onto another one is refused as well.
+    EXPECT_THROW(Write([](SqlConnection& c) {
+                     c.Exec(
+                         "UPDATE AGEATIVISALA SET HRINIAGESALA = '0945', HRFINAGESALA = '1015' "
+                         "WHERE NRSEQAGESALA = '90004'");
+                 }),
+                 DbError);
+}
+
+TEST_P(StorageTest, DatesTextsAndNumbersRoundTrip) {
+    const TDateTime when = EncodeDateTime(2031, 2, 28, 23, 59, 59);
+    const std::string text = "Ação — ünïcode ✓ 'aspas' \"duplas\"";
+    const auto row = Write([&](SqlConnection& c) {
+        c.Exec(
+            "INSERT INTO TAREFA (CDFILIAL, NRTAREFA, DSREFETAREFA, DTHRREUNIAO, QTHRREUNIAO) "
+            "VALUES ('0001', 'RT00000001', ?, ?, ?)",
+            {text, Variant::FromDateTime(when), 1.0 / 3});
+        return c
+            .Exec(
+                "SELECT DSREFETAREFA, DTHRREUNIAO, QTHRREUNIAO FROM TAREFA "
+                "WHERE NRTAREFA = 'RT00000001'")
+            .rows.at(0);
+    });
+    EXPECT_EQ(row[0].AsString(), text);
+    EXPECT_EQ(SqlDateTimeText(ParseSqlDateTime(row[1].AsString())), "2031-02-28 23:59:59");
+    EXPECT_EQ(row[2].AsFloat(), 1.0 / 3);
+}
+
+TEST_P(StorageTest, CountersStartAboveTheFloorAndNeverRepeat) {
+    const auto values = Write([](SqlConnection& c) {
+        std::vector<int64_t> v;
+        v.push_back(NextCounterValue(c, "TESTE", "A"));
+        v.push_back(NextCounterValue(c, "TESTE", "A"));
+        v.push_back(NextCounterValue(c, "TESTE", "B"));
+        v.push_back(NextCounterValue(c, "TESTE", "A", 100));
+        v.push_back(NextCounterValue(c, "TESTE", "A", 50));
+        return v;
+    });
+    EXPECT_EQ(values, (std::vector<int64_t>{1, 2, 1, 100, 101}));
+}
+
+TEST_P(StorageTest, FailedTransactionLeavesNothingBehind) {
+    EXPECT_THROW(Write([](SqlConnection& c) {
+                     c.Exec("INSERT INTO FILIAL (CDFILIAL, NMFILIAL) VALUES ('0009', 'Nova')");
+                     c.Exec("INSERT INTO FILIAL (CDFILIAL, NMFILIAL) VALUES ('0009', 'Repetida')");
+                 }),
+                 DbError);
+    const auto n = db().Transact(false, [](SqlConnection& c) {
+        return c.Exec("SELECT COUNT(*) FROM FILIAL WHERE CDFILIAL = '0009'")
+            .rows.at(0)
+            .at(0)
+            .AsInteger();
+    });
+    EXPECT_EQ(n, 0);
+}
+
+TEST(StorageOpenTest, UnreachableDatabasesFailWithAReadableMessage) {
+    AppServerOptions o;
+    o.db = "postgresql://127.0.0.1:1/none";
+    EXPECT_THROW(AppServer{o}, std::runtime_error);
+    o.db = "sqlite:/nonexistent-folder/zel.db";
+    EXPECT_THROW(AppServer{o}, std::runtime_error);
+    o.db = "mysql://x";
+    EXPECT_THROW(AppServer{o}, std::runtime_error);
+}
+
+}  // namespace
+}  // namespace zel::appserver::test

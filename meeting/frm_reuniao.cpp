@@ -111,6 +111,7 @@ void TfrmReuniao::attachHandlers() {
     };
     // Entering the list grid re-applies the status filter.
     dbgTarefas->OnEnter = [this] { FILTRA_CONTROLE(); };
+    attachListHandlers();
 }
 
 // The bottom bar shows the current meeting's one-line description.

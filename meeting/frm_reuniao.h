@@ -11,6 +11,9 @@
 //   frm_reuniao_lifecycle.cpp   CriaReuniao, FormCreate, FormActivate, FormClose, the
 //                               connection and the server clock
 //   frm_reuniao_list.cpp        loading and filtering the meeting list, status texts, drawing
+//   frm_reuniao_navigation.cpp  "Ir Para", "Hoje", "Filtrar", refresh, page switching
+//   frm_reuniao_details.cpp     what is loaded when the current meeting changes
+//   frm_reuniao_state.cpp       enabling of the header, buttons, menu items and pages
 // GUI thread only. Every entry from Qt into a handler passes the base library's guard.
 #pragma once
 
@@ -94,6 +97,35 @@ class TfrmReuniao : public TSimpleFormBase {
 
     // The page menu items (mnuReuniaoClick and its twins) with their page.
     void SelectPageFromMenu(QWidget* page);
+
+    // --- day navigation, filter, refresh and pages (frm_reuniao_navigation.cpp) ---
+    // "Ir Para": the meetings of one day picked in the go-to-day dialog (exact-day mode).
+    void btnIrParaDiaClick();
+    // "Hoje": today's meetings; in exact-day mode with the other parameters kept.
+    void BtnHojeDiaClick();
+    // "Filtrar": the filter dialog loads the list; the status buttons follow its choices.
+    void btnFiltroClick();
+    // Refresh of the active page's data.
+    void sbtVerificarClick() override;
+    // The page changed (tabs, filter or code): dtsPadrao follows the page.
+    void pgcReuniaoChange();
+
+    // --- the current meeting's details (frm_reuniao_details.cpp) ---
+    void cdsControleBeforeScroll();
+    // Loads the agenda items, activities and minutes of the current meeting, enables the
+    // header and fills the date/time row and the room booking.
+    void cdsControleAfterScroll();
+    void cdsControleAfterOpen();
+    // Availability of the date, time and room controls and the edit permission boEdit.
+    void verificaSala();
+
+    // --- enabling (frm_reuniao_state.cpp) ---
+    // Enables the header controls for the current meeting's status, then the room check and
+    // the enabling rules.
+    void AfterScroll();
+    // The enabling rules of the buttons, menu items and pages for dtsPadrao's data set and
+    // state and the current meeting's status.
+    void dtsPadraoStateChange() override;
 
     // --- components ---
     // Message tables (msgPadrao: the window's texts; msgMensagensPadroes: the base form's
@@ -257,6 +289,16 @@ class TfrmReuniao : public TSimpleFormBase {
     void buildAgendaPage();
     void buildMinutesPage();
     void attachHandlers();
+    void attachListHandlers();
+    // The date/time row from the current meeting, its change handlers detached; `withEnd`
+    // also fills the end time.
+    void fillDateTimeRow(bool withEnd);
+    void loadRoomBooking();
+    // The minutes of the current agenda item into cdsDescItTare.
+    void loadMinutes();
+    // StTimeToReal with its failure shown as "VAL_INV" (ends the operation).
+    double timeTextToReal(const std::string& text);
+    void setPageEnabled(QWidget* page, bool enabled);
     void showDescription();
 
     void applyCodeMasks();

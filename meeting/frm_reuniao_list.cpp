@@ -62,8 +62,12 @@ void TfrmReuniao::FILTRA_CONTROLE() {
         cdsControle.SetFiltered(true);
     }
     pgcReuniao->SetActivePage(tshReuniao);
-    if (cdsControle.Active())
-        cdsControle.Locate("NRTAREFA", {Variant(stCodLocate)}, {loCaseInsensitive});
+    if (!cdsControle.Active()) return;
+    // Found, the locate loads that meeting's details. Otherwise the first meeting that passed
+    // the filter is current and its details are loaded here, so they never belong to a row
+    // the filter took away.
+    if (!cdsControle.Locate("NRTAREFA", {Variant(stCodLocate)}, {loCaseInsensitive}))
+        cdsControleAfterScroll();
 }
 
 // The four status buttons act alike: keep the current meeting and filter again.

@@ -1,0 +1,151 @@
+// What the window loads when the current meeting changes: its agenda items, activities and
+// the minutes of the current item, the header enabling, the date/time row and the room booking.
+#include <QPlainTextEdit>
+#include <utility>
+
+#include "base/date_picker_edit.h"
+#include "base/login_context.h"
+#include "base/mask_edit.h"
+#include "base/routines.h"
+#include "meeting/cli_zel00400.h"
+#include "meeting/frm_reuniao.h"
+#include "meeting/time_rules.h"
+#include "platform/routines.h"
+#include "server/check_server_result.h"
+
+using namespace Cli_zel00400;
+
+namespace {
+
+// A dataset with no row to show: emptied as an empty packet would leave it (open, no rows).
+void LoadNothing(TClientDataSet& cds) {
+    cds.CreateDataSet();
+}
+
+// "hh:mm" -> "hhmm", as the room methods take times.
+std::string HourDigits(const std::string& text) {
+    return text.substr(0, 2) + (text.size() > 3 ? text.substr(3, 2) : std::string());
+}
+
+// The current row's text of `field`; "" when there is no current row.
+std::string CurrentText(const TClientDataSet& cds, const char* field) {
+    if (!cds.Active() || cds.IsEmpty()) return {};
+    return cds.FieldByName(field).AsString();
+}
+
+}  // namespace
+
+void TfrmReuniao::cdsControleBeforeScroll() {
+    stStateChange = CurrentText(cdsControle, "IDSITTAREFA");
+}
+
+void TfrmReuniao::cdsControleAfterScroll() {
+    // Without a current meeting there is nothing to ask the server for: the details are
+    // emptied (a blank meeting key is not one the server answers).
+    const bool hasMeeting = cdsControle.Active() && !cdsControle.IsEmpty();
+    if (hasMeeting) {
+        const std::string branch = cdsControle.FieldByName("CDFILIAL").AsString();
+        const std::string meeting = cdsControle.FieldByName("NRTAREFA").AsString();
+        cdsItemTarefa.SetData(CheckServerResult(
+            netReuniao.AppServer().Call(
+                "GetItemTarefa", {Arg(branch), Arg(meeting), ArgRef(stPauta), ArgRef(stTPauta)}),
+            true, 0));
+        if (cdsItemTarefa.IsEmpty())
+            memObs->clear();
+        else
+            memObs->setPlainText(
+                QString::fromStdString(cdsItemTarefa.FieldByName("TXPLANITTARE").AsString()));
+        cdsAtividades.SetData(CheckServerResult(
+            netReuniao.AppServer().Call("GetAtividades", {Arg(branch), Arg(meeting)}), true, 0));
+        loadMinutes();
+    } else {
+        LoadNothing(cdsItemTarefa);
+        memObs->clear();
+        LoadNothing(cdsAtividades);
+        LoadNothing(cdsDescItTare);
+    }
+
+    if (CurrentText(cdsControle, "IDSITTAREFA") != stStateChange) dtsPadraoStateChange();
+    AfterScroll();
+
+    if (cdsControle.State() == dsBrowse) {
+        fillDateTimeRow(true);
+        loadRoomBooking();
+    }
+    if (depDataIni->IsBlankDate())
+        depDataFin->SetText({});
+    else
+        depDataFin->SetDate(depDataIni->GetDate());
+}
+
+void TfrmReuniao::cdsControleAfterOpen() {
+    fillDateTimeRow(false);
+}
+
+void TfrmReuniao::loadMinutes() {
+    if (!cdsItemTarefa.Active() || cdsItemTarefa.IsEmpty()) {
+        LoadNothing(cdsDescItTare);
+        return;
+    }
+    cdsDescItTare.SetData(CheckServerResult(
+        netReuniao.AppServer().Call("getDescItTare",
+                                    {Arg(cdsItemTarefa.FieldByName("CDFILIAL").AsString()),
+                                     Arg(cdsItemTarefa.FieldByName("NRTAREFA").AsString()),
+                                     Arg(cdsItemTarefa.FieldByName("NRSEQUITTARE").AsString())}),
+        true, 0));
+}
+
+void TfrmReuniao::fillDateTimeRow(bool withEnd) {
+    // Filling the row is not the operator changing the meeting's start: the start edits'
+    // change handlers are kept away meanwhile.
+    struct Detached {
+        TDatePickerEdit* date;
+        TMaskEdit* time;
+        std::function<void()> dateChange = std::exchange(date->OnChange, nullptr);
+        std::function<void()> timeChange = std::exchange(time->OnChange, nullptr);
+        ~Detached() {
+            date->OnChange = std::move(dateChange);
+            time->OnChange = std::move(timeChange);
+        }
+    } detached{depDataIni, medHoraIni};
+
+    const bool noMeeting = !cdsControle.Active() || cdsControle.IsEmpty();
+    if (noMeeting || cdsControle.FieldByName("QTHRREUNIAO").IsNull()) {
+        medQtdeHoras->SetText({});
+        depDataIni->SetText({});
+        depDataFin->SetText({});
+        medHoraIni->SetText({});
+        if (withEnd) medHoraFin->SetText({});
+        return;
+    }
+    const double duration = cdsControle.FieldByName("QTHRREUNIAO").AsFloat();
+    const std::string start = cdsControle.FieldByName("HORA").AsString();
+    depDataIni->SetDate(
+        static_cast<TDateTime>(Trunc(cdsControle.FieldByName("DATA").AsDateTime())));
+    medHoraIni->SetText(start);
+    medQtdeHoras->SetText(RealToStTime(duration));
+    if (withEnd) medHoraFin->SetText(RealToStTime(duration + timeTextToReal(start)));
+}
+
+// The meeting's booking of its room for its own time window.
+void TfrmReuniao::loadRoomBooking() {
+    const TDateTime day = depDataIni->IsBlankDate() ? 0 : depDataIni->GetDate();
+    cdsAgeAtiviSala.SetData(netReuniao.AppServer().Call(
+        "GetAgeAtiviSala",
+        {Arg(CurrentBranch()), Arg(CurrentText(cdsControle, "CDSALA")), ArgDate(day),
+         Arg(HourDigits(medHoraIni->Text())), Arg(HourDigits(medHoraFin->Text()))}));
+}
+
+double TfrmReuniao::timeTextToReal(const std::string& text) {
+    try {
+        return StTimeToReal(text);
+    } catch (const EConvertError&) {
+        ShowErrorMessage(Msg("VAL_INV"), true);
+        throw;  // not reached: ShowErrorMessage raised
+    }
+}
+
+// The room rules (a meeting with started activities keeps its date, time and room) belong to
+// the room booking; until they are in, the date, time and room controls follow the header
+// group and every meeting may be edited as its status allows.
+void TfrmReuniao::verificaSala() {}

@@ -1,0 +1,37 @@
+#include "meeting/time_rules.h"
+
+#include <cmath>
+
+#include "platform/date_time.h"
+#include "platform/routines.h"
+
+namespace Cli_zel00400 {
+
+std::string RealToStTime(double hours) {
+    std::string sign;
+    if (hours < 0.0) {
+        sign = "-";
+        hours = std::fabs(hours);
+    }
+    const int64_t whole = Trunc(hours);
+    const double minutes = (hours - static_cast<double>(whole)) * 60;
+    const std::string minutesText = PadField(FloatToStrF(minutes, TFloatFormat::ffFixed, 15, 0), 2);
+    return sign + PadField(IntToStr(whole), 2) + ":" + minutesText;
+}
+
+double StTimeToReal(const std::string& text) {
+    const size_t colon = text.find(':');
+    std::string hoursText, minutesText;
+    if (colon == std::string::npos) {
+        // No colon: no hours, and the first two characters are read as the minutes.
+        minutesText = PadField(TrimAll(text.substr(0, 2)), 2);
+    } else {
+        hoursText = TrimAll(text.substr(0, colon));
+        minutesText = PadField(TrimAll(text.substr(colon + 1, 2)), 2);
+    }
+    if (hoursText.empty()) hoursText = "0";
+    if (minutesText.empty()) minutesText = "0";
+    return RoundToPlaces(StrToFloat(hoursText) + StrToFloat(minutesText) / 60, 8);
+}
+
+}  // namespace Cli_zel00400

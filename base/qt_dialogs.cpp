@@ -6,6 +6,7 @@
 #include <QHeaderView>
 #include <QInputDialog>
 #include <QLabel>
+#include <QLineEdit>
 #include <QListWidget>
 #include <QMessageBox>
 #include <QPrintPreviewDialog>
@@ -93,16 +94,27 @@ bool QtDialogs::MultiSelect(TDataSource& source, const std::string& keyField,
     QDialog dialog(activeParent());
     dialog.setWindowTitle(QString::fromStdString(title));
     auto* layout = new QVBoxLayout(&dialog);
+    // A search line narrows the list to the rows containing its text; checked rows that are
+    // hidden by it stay checked.
+    auto* search = new QLineEdit(&dialog);
+    search->setPlaceholderText(QStringLiteral("Procurar"));
+    search->setClearButtonEnabled(true);
+    layout->addWidget(search);
     auto* list = new QListWidget(&dialog);
     std::vector<std::string> rowKeys;
     ds->First();
     while (!ds->Eof()) {
         const std::string key = ds->FieldByName(keyField).AsString();
-        std::string caption = key;
+        // The visible fields make the caption; a hidden key field (a compound code) is not
+        // shown.
+        std::string caption;
         for (int i = 0; i < ds->FieldCount(); ++i) {
             const TField& f = ds->Fields(i);
-            if (f.Visible() && f.FieldName() != keyField) caption += "  " + f.DisplayText();
+            if (!f.Visible()) continue;
+            if (!caption.empty()) caption += "  ";
+            caption += f.DisplayText();
         }
+        if (caption.empty()) caption = key;
         auto* item = new QListWidgetItem(QString::fromStdString(caption), list);
         item->setCheckState(std::find(checked.begin(), checked.end(), key) != checked.end()
                                 ? Qt::Checked
@@ -110,6 +122,10 @@ bool QtDialogs::MultiSelect(TDataSource& source, const std::string& keyField,
         rowKeys.push_back(key);
         ds->Next();
     }
+    QObject::connect(search, &QLineEdit::textChanged, list, [list](const QString& text) {
+        for (int i = 0; i < list->count(); ++i)
+            list->item(i)->setHidden(!list->item(i)->text().contains(text, Qt::CaseInsensitive));
+    });
     auto* buttons = new QDialogButtonBox(QDialogButtonBox::Ok | QDialogButtonBox::Cancel, &dialog);
     layout->addWidget(list);
     layout->addWidget(buttons);

@@ -5,6 +5,8 @@
 // Nothing thrown inside may cross the C boundary into the host: every entry runs through the
 // base library's guard, which shows the error to the operator once.
 #include "base/guard.h"
+#include "dialogs/frm_filtro_reuniao.h"
+#include "dialogs/frm_ir_para_dia.h"
 #include "meeting/frm_reuniao.h"
 
 extern "C" __attribute__((visibility("default"))) void CriaReuniao() {
@@ -19,3 +21,19 @@ extern "C" __attribute__((visibility("default"))) void CriaReuniao() {
 extern "C" __attribute__((visibility("default"))) void IniProc() {
     CriaReuniao();
 }
+
+namespace {
+// Unit initialisation of the package: the meeting window opens its dialogs through these
+// hooks (its unit sits below the dialogs' units). Finalisation drops the dialogs' instances.
+struct DialogUnits {
+    DialogUnits() {
+        Cli_zel00400::SetDialogOpeners(
+            {Cli_zel00404::AbreFiltroReuniao, Cli_zel00405::CriaIrParaDia});
+    }
+    ~DialogUnits() {
+        Cli_zel00404::Finalization();
+        Cli_zel00405::Finalization();
+    }
+};
+const DialogUnits g_dialogUnits;
+}  // namespace

@@ -52,7 +52,9 @@ void Split(TDateTime value, int64_t& days, int64_t& msOfDay) {
 
 }  // namespace
 
-bool IsLeapYear(int year) { return (year % 4 == 0 && year % 100 != 0) || year % 400 == 0; }
+bool IsLeapYear(int year) {
+    return (year % 4 == 0 && year % 100 != 0) || year % 400 == 0;
+}
 
 int DaysInMonth(int year, int month) {
     static const int kDays[] = {31, 28, 31, 30, 31, 30, 31, 31, 30, 31, 30, 31};
@@ -81,8 +83,7 @@ TDateTime EncodeTime(int hour, int minute, int second, int msec) {
     return (hour * 3600000.0 + minute * 60000.0 + second * 1000.0 + msec) / 86400000.0;
 }
 
-TDateTime EncodeDateTime(int year, int month, int day, int hour, int minute, int second,
-                         int msec) {
+TDateTime EncodeDateTime(int year, int month, int day, int hour, int minute, int second, int msec) {
     const TDateTime d = EncodeDate(year, month, day);
     const TDateTime t = EncodeTime(hour, minute, second, msec);
     return d >= 0 ? d + t : d - t;
@@ -132,12 +133,15 @@ TDateTime Now() {
     const std::time_t secs = system_clock::to_time_t(now);
     std::tm local{};
     localtime_r(&secs, &local);
-    const int ms = static_cast<int>(duration_cast<milliseconds>(now.time_since_epoch()).count() % 1000);
+    const int ms =
+        static_cast<int>(duration_cast<milliseconds>(now.time_since_epoch()).count() % 1000);
     return EncodeDateTime(local.tm_year + 1900, local.tm_mon + 1, local.tm_mday, local.tm_hour,
                           local.tm_min, local.tm_sec, ms);
 }
 
-TDateTime Date() { return DateOf(Now()); }
+TDateTime Date() {
+    return DateOf(Now());
+}
 
 std::string DateTimeToIso(TDateTime value) {
     const DateParts d = DecodeDate(value);

@@ -1,8 +1,8 @@
 #include "platform/packet.h"
 
+#include <strings.h>
 #include <cmath>
 #include <nlohmann/json.hpp>
-#include <strings.h>
 
 #include "platform/exceptions.h"
 
@@ -29,7 +29,9 @@ constexpr FlagName kFlagNames[] = {
     {pfInUpdate, "update"}, {pfInWhere, "where"}, {pfInKey, "key"}, {pfHidden, "hidden"}};
 constexpr unsigned kDefaultFlags = pfInUpdate | pfInWhere;
 
-[[noreturn]] void Fail(const std::string& what) { throw EDatabaseError("Malformed packet: " + what); }
+[[noreturn]] void Fail(const std::string& what) {
+    throw EDatabaseError("Malformed packet: " + what);
+}
 
 int IndexOf(const std::vector<FieldDef>& fields, const std::string& name) {
     for (size_t i = 0; i < fields.size(); ++i)
@@ -70,20 +72,26 @@ PacketRow RowFromJson(const std::vector<FieldDef>& fields, const json& j, const 
 
 json RowToJson(const PacketRow& row) {
     json out = json::array();
-    for (const Variant& v : row) out.push_back(VariantToJson(v));
+    for (const Variant& v : row)
+        out.push_back(VariantToJson(v));
     return out;
 }
 
 json FieldsToJson(const std::vector<FieldDef>& fields) {
     json out = json::array();
-    for (const FieldDef& f : fields) out.push_back(FieldDefToJson(f));
+    for (const FieldDef& f : fields)
+        out.push_back(FieldDefToJson(f));
     return out;
 }
 
 }  // namespace
 
-int DataPacket::FieldIndex(const std::string& name) const { return IndexOf(fields, name); }
-int ChangePacket::FieldIndex(const std::string& name) const { return IndexOf(fields, name); }
+int DataPacket::FieldIndex(const std::string& name) const {
+    return IndexOf(fields, name);
+}
+int ChangePacket::FieldIndex(const std::string& name) const {
+    return IndexOf(fields, name);
+}
 
 const char* FieldTypeName(TFieldType type) {
     for (const auto& t : kTypeNames)
@@ -143,7 +151,8 @@ FieldDef FieldDefFromJson(const json& j) {
 
 json DataPacketToJson(const DataPacket& p) {
     json rows = json::array();
-    for (const PacketRow& r : p.rows) rows.push_back(RowToJson(r));
+    for (const PacketRow& r : p.rows)
+        rows.push_back(RowToJson(r));
     return {{"fields", FieldsToJson(p.fields)}, {"rows", std::move(rows)}};
 }
 
@@ -153,7 +162,8 @@ DataPacket DataPacketFromJson(const json& j) {
     const auto rows = j.find("rows");
     if (rows == j.end() || !rows->is_array()) Fail("'rows' must be an array");
     p.rows.reserve(rows->size());
-    for (const json& r : *rows) p.rows.push_back(RowFromJson(p.fields, r, "a row"));
+    for (const json& r : *rows)
+        p.rows.push_back(RowFromJson(p.fields, r, "a row"));
     return p;
 }
 
@@ -162,13 +172,17 @@ json ChangePacketToJson(const ChangePacket& p) {
     for (const Change& c : p.changes) {
         json cj;
         switch (c.op) {
-            case ChangeOp::Insert: cj = {{"op", "insert"}, {"new", RowToJson(c.newValues)}}; break;
+            case ChangeOp::Insert:
+                cj = {{"op", "insert"}, {"new", RowToJson(c.newValues)}};
+                break;
             case ChangeOp::Update:
                 cj = {{"op", "update"},
                       {"old", RowToJson(c.oldValues)},
                       {"new", RowToJson(c.newValues)}};
                 break;
-            case ChangeOp::Delete: cj = {{"op", "delete"}, {"old", RowToJson(c.oldValues)}}; break;
+            case ChangeOp::Delete:
+                cj = {{"op", "delete"}, {"old", RowToJson(c.oldValues)}};
+                break;
         }
         changes.push_back(std::move(cj));
     }

@@ -12,7 +12,7 @@
 #include "platform/date_time.h"
 
 class Variant {
-public:
+  public:
     enum class Kind { Null, Bool, Integer, Float, String, DateTime, Packet };
 
     Variant() = default;
@@ -48,10 +48,11 @@ public:
     friend bool operator==(const Variant& a, const Variant& b);
     friend bool operator!=(const Variant& a, const Variant& b) { return !(a == b); }
 
-    // A short readable form for traces and test output: null, 'text', 12, 1.5, #2026-12-07T10:00:00#.
+    // A short readable form for traces and test output: null, 'text', 12, 1.5,
+    // #2026-12-07T10:00:00#.
     std::string DebugString() const;
 
-private:
+  private:
     Kind m_kind = Kind::Null;
     std::variant<std::monostate, bool, int64_t, double, std::string,
                  std::shared_ptr<const nlohmann::json>>

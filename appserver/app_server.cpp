@@ -100,7 +100,7 @@ std::string AppServerImpl::HandleRpc(std::string_view body, std::string_view tok
                 throw RpcError(code::kBadRequest, "O campo \"id\" deve ser um número.");
             id = *it;
         }
-        return dispatch(request, token).dump(-1, ' ', false, json::error_handler_t::replace);
+        return dispatch(request, token);
     } catch (const RpcError& e) {
         return ErrorEnvelope(id, e.code(), e.what())
             .dump(-1, ' ', false, json::error_handler_t::replace);
@@ -128,7 +128,7 @@ std::string AppServerImpl::HandleRpc(std::string_view body, std::string_view tok
     }
 }
 
-json AppServerImpl::dispatch(const json& request, std::string_view token) {
+std::string AppServerImpl::dispatch(const json& request, std::string_view token) {
     const auto m = request.find("method");
     if (m == request.end() || !m->is_string())
         throw RpcError(code::kBadRequest, "O pedido não informa o método (\"method\").");
@@ -164,11 +164,18 @@ json AppServerImpl::dispatch(const json& request, std::string_view token) {
         CallContext ctx(conn, session ? &*session : nullptr, args, deltas, now, token);
         if (def->branchParam >= 0) RequireBranch(ctx, ctx.str(def->branchParam));
         const Variant result = def->handler(ctx);
-        json out = {{"id", request.value("id", json())}, {"result", VariantToJson(result)}};
+        // The envelope is written around the result's text: a packet of a thousand rows is
+        // not copied into a second JSON tree.
         json refs = json::object();
         for (const auto& [index, value] : ctx.refs())
             refs[std::to_string(index)] = VariantToJson(value);
-        out["refs"] = std::move(refs);
+        const auto dump = [](const json& j) {
+            return j.dump(-1, ' ', false, json::error_handler_t::replace);
+        };
+        std::string out = "{\"id\":" + dump(request.value("id", json())) + ",\"result\":";
+        out += result.kind() == Variant::Kind::Packet ? dump(result.AsPacket())
+                                                      : dump(VariantToJson(result));
+        out += ",\"refs\":" + dump(refs) + "}";
         return out;
     });
 }

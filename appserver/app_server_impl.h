@@ -29,7 +29,7 @@ class AppServerImpl {
     void setClock(std::function<TDateTime()> clock) { m_clock = std::move(clock); }
 
   private:
-    nlohmann::json dispatch(const nlohmann::json& request, std::string_view token);
+    std::string dispatch(const nlohmann::json& request, std::string_view token);
 
     AppServerOptions m_opts;
     std::unique_ptr<Database> m_db;

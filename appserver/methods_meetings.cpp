@@ -156,7 +156,7 @@ Variant GetControle(CallContext& ctx) {
     const std::vector<FieldDef>& fields = ControleFields();
     for (SqlRow& row : r.rows)
         AddComputed(row, fields);
-    return PacketResult(BuildDataPacket(fields, r.rows));
+    return PacketResult(fields, r.rows);
 }
 
 // Rows of a meeting that go with it when it is deleted: minutes, agenda items, bookings.

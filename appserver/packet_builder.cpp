@@ -71,6 +71,45 @@ DataPacket BuildDataPacket(std::vector<FieldDef> fields, const std::vector<SqlRo
     return p;
 }
 
+namespace {
+
+bool IsSqlDateTimeText(const std::string& s) {
+    if (s.size() != 19 || s[4] != '-' || s[7] != '-' || s[10] != ' ' || s[13] != ':' ||
+        s[16] != ':')
+        return false;
+    for (size_t i : {0, 1, 2, 3, 5, 6, 8, 9, 11, 12, 14, 15, 17, 18})
+        if (s[i] < '0' || s[i] > '9') return false;
+    return true;
+}
+
+}  // namespace
+
+Variant PacketResult(const std::vector<FieldDef>& fields, const std::vector<SqlRow>& rows) {
+    nlohmann::json out = nlohmann::json::object();
+    nlohmann::json& jf = out["fields"] = nlohmann::json::array();
+    for (const FieldDef& f : fields)
+        jf.push_back(FieldDefToJson(f));
+    nlohmann::json& jr = out["rows"] = nlohmann::json::array();
+    jr.get_ref<nlohmann::json::array_t&>().reserve(rows.size());
+    for (const SqlRow& raw : rows) {
+        nlohmann::json row = nlohmann::json::array();
+        row.get_ref<nlohmann::json::array_t&>().reserve(fields.size());
+        for (size_t i = 0; i < fields.size(); ++i) {
+            const Variant& v = i < raw.size() ? raw[i] : Variant();
+            if (fields[i].type == TFieldType::ftDateTime && v.kind() == Variant::Kind::String &&
+                IsSqlDateTimeText(v.AsString())) {
+                std::string iso = v.AsString();
+                iso[10] = 'T';
+                row.push_back({{"$dt", std::move(iso)}});
+            } else {
+                row.push_back(VariantToJson(FromSqlValue(fields[i], v)));
+            }
+        }
+        jr.push_back(std::move(row));
+    }
+    return Variant::FromPacket(std::move(out));
+}
+
 Variant PacketResult(const DataPacket& packet) {
     return Variant::FromPacket(DataPacketToJson(packet));
 }

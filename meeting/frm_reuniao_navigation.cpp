@@ -53,7 +53,10 @@ void TfrmReuniao::btnIrParaDiaClick() {
     CarregaControle();
     boDiaExato = true;
     boFiltro = false;
-    if (cdsControle.IsEmpty()) ShowErrorMessage(Msg("Reuniao_ncad"), true);
+    // The day is judged on every meeting loaded: the status filter still in place is the
+    // previous one until FILTRA_CONTROLE applies the buttons just pressed, and a day whose
+    // meetings it would hide is not a day without meetings.
+    if (cdsControle.DataAsPacket().rows.empty()) ShowErrorMessage(Msg("Reuniao_ncad"), true);
     pgcReuniao->SetActivePage(tshReuniao);
     FILTRA_CONTROLE();
 }

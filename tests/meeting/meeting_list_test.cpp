@@ -166,12 +166,15 @@ TEST_F(MeetingListTest, StatusButtonOnAClosedListDoesNothing) {
 
 // --- "Ir Para" and "Hoje" ---
 
+// Regression: the day was judged on the rows the previous status filter let through, so a day
+// holding only a cancelled meeting was reported as a day without meetings.
 TEST_F(MeetingListTest, GoToDayListsThatDayWithEveryStatusInExactDayMode) {
     TfrmReuniao& w = Open();
+    ASSERT_EQ("IDSITTAREFA IN (' ', 'P', 'A')", w.cdsControle.Filter());
     stCodLocate = "x";
     const TDateTime day = Date() + 3;  // a cancelled meeting in the demo data
     AnswerGoToDay(DateToStr(day));
-    ASSERT_TRUE(w.btnIrParaDia->Click());
+    ASSERT_TRUE(w.btnIrParaDia->Click()) << dialogs->ShownText();
     EXPECT_EQ((std::vector<int>{1899, 12, 30}), openedWith) << "the list's first day";
 
     const std::vector<ListRow> rows = Rows(w);
@@ -238,7 +241,7 @@ TEST_F(MeetingListTest, TodayAfterGoToDayKeepsExactDayModeWithTodaysDate) {
     EXPECT_FALSE(boFiltro);
     const auto calls = CallsOf("GetControle");
     const CallRecorder::Call& last = *calls.back();
-    EXPECT_EQ("'000000000001'", last.args[4].DebugString());
+    EXPECT_EQ("'000000000001'", last.args[4].AsString());
     EXPECT_EQ("", last.args[5].AsString());
     EXPECT_EQ(Date(), DateOf(last.args[8].AsFloat())) << "today, by the server's clock";
     EXPECT_NEAR(Now(), last.args[8].AsFloat(), 0.01) << "not truncated to the day";
@@ -356,20 +359,22 @@ TEST_F(MeetingListTest, PageChangeSwitchesTheDataSourceAndChecksItsMenuItem) {
 
 TEST_F(MeetingListTest, ScrollingLoadsAgendaActivitiesMinutesAndBookingInOrder) {
     TfrmReuniao& w = Open();
-    // Ten days ahead: pending, 10:00 for 1:30 in room 00005, with an agenda and activities.
-    const TDateTime day = Date() + 10;
+    // Two days ago: concluded, 14:00 for 1:30 in room 00003, with an agenda, its minutes and
+    // activities.
+    SetStatusButtons(w, true, true, true, true);
+    const TDateTime day = Date() - 2;
     ListRow target;
     for (const ListRow& r : Rows(w))
         if (r.day == day) target = r;
-    ASSERT_EQ("P", target.status);
+    ASSERT_EQ("C", target.status);
 
     recorder->Clear();
     ASSERT_TRUE(w.cdsControle.Locate("NRTAREFA", {Variant(target.nr)}));
     const std::string seq = w.cdsItemTarefa.FieldByName("NRSEQUITTARE").AsString();
     EXPECT_EQ("GetItemTarefa('0001', '" + target.nr + "', &'', &'T')\n" +
                   "GetAtividades('0001', '" + target.nr + "')\n" + "getDescItTare('0001', '" +
-                  target.nr + "', '" + seq + "')\n" + "GetAgeAtiviSala('0001', '00005', #" +
-                  DateTimeToIso(day) + "#, '1000', '1130')",
+                  target.nr + "', '" + seq + "')\n" + "GetAgeAtiviSala('0001', '00003', #" +
+                  DateTimeToIso(day) + "#, '1400', '1530')",
               recorder->ToString());
 
     EXPECT_EQ(2, w.cdsItemTarefa.RecordCount());
@@ -378,9 +383,10 @@ TEST_F(MeetingListTest, ScrollingLoadsAgendaActivitiesMinutesAndBookingInOrder) 
     EXPECT_EQ(1, w.cdsAgeAtiviSala.RecordCount());
     EXPECT_EQ(day, w.depDataIni->GetDate());
     EXPECT_EQ(day, w.depDataFin->GetDate());
-    EXPECT_EQ("10:00", w.medHoraIni->Text());
+    EXPECT_EQ("14:00", w.medHoraIni->Text());
     EXPECT_EQ("01:30", w.medQtdeHoras->Text());
-    EXPECT_EQ("11:30", w.medHoraFin->Text());
+    EXPECT_EQ("15:30", w.medHoraFin->Text());
+    EXPECT_EQ(1, w.cdsDescItTare.RecordCount());
 }
 
 TEST_F(MeetingListTest, FillingTheDateTimeRowDoesNotRunItsChangeHandlers) {

@@ -472,7 +472,9 @@ TEST_F(MeetingListTest, Screenshot) {
     TfrmReuniao& w = Open();
     w.resize(1000, 620);
     SetStatusButtons(w, true, true, true, true);
-    ASSERT_TRUE(w.cdsControle.Locate("NRTAREFA", {Variant(Rows(w)[12].nr)}));
+    // The grid returns to stCodLocate when it gets the focus.
+    stCodLocate = Rows(w)[12].nr;
+    ASSERT_TRUE(w.cdsControle.Locate("NRTAREFA", {Variant(stCodLocate)}));
     QCoreApplication::processEvents();
     EXPECT_TRUE(w.grab().save(dir + "/meeting-list.png"));
 }

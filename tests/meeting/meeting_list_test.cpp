@@ -3,11 +3,13 @@
 // "Hoje", "Filtrar", refresh, page switching, what is loaded when the current meeting changes
 // and the enabling that follows it.
 #include <QAction>
+#include <QApplication>
 #include <QCoreApplication>
 #include <QImage>
 #include <QLabel>
 #include <QPainter>
 #include <QPlainTextEdit>
+#include <QThread>
 #include <set>
 #include <utility>
 
@@ -44,6 +46,16 @@ class MeetingListTest : public MeetingWindowTest {
         CriaReuniao();
         EXPECT_NE(nullptr, Window());
         return *Window();
+    }
+
+    // Waits until the window is the active one, so focus moves are delivered.
+    static bool Activate(TfrmReuniao& w) {
+        w.activateWindow();
+        for (int i = 0; i < 200 && QApplication::activeWindow() != &w; ++i) {
+            QCoreApplication::processEvents();
+            QThread::msleep(5);
+        }
+        return QApplication::activeWindow() == &w;
     }
 
     // Presses the four status buttons as given and runs the tool bar's click.
@@ -259,8 +271,14 @@ TEST_F(MeetingListTest, TodayOutsideExactDayModeDropsTheFilterDialogsChoices) {
     SetFilterChoicesProvider([choices] { return choices; });
     boFiltro = true;
 
+    ASSERT_TRUE(Activate(w));
+    w.pgcReuniao->SetActivePage(w.tshPauta);
+    w.pgcReuniaoChange();
+    EXPECT_TRUE(w.dsgAssunto->hasFocus());
     ASSERT_TRUE(w.mnuHoje->isEnabled());
     w.mnuHoje->trigger();
+    EXPECT_TRUE(w.dbgTarefas->hasFocus()) << "the list grid";
+    EXPECT_EQ(w.tshReuniao, w.pgcReuniao->ActivePage());
     EXPECT_FALSE(boFiltro);
     EXPECT_FALSE(boDiaExato);
     EXPECT_EQ("T", stTResp);

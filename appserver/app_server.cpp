@@ -173,8 +173,11 @@ std::string AppServerImpl::dispatch(const json& request, std::string_view token)
             return j.dump(-1, ' ', false, json::error_handler_t::replace);
         };
         std::string out = "{\"id\":" + dump(request.value("id", json())) + ",\"result\":";
-        out += result.kind() == Variant::Kind::Packet ? dump(result.AsPacket())
-                                                      : dump(VariantToJson(result));
+        if (!ctx.resultText().empty())
+            out += ctx.resultText();
+        else
+            out += result.kind() == Variant::Kind::Packet ? dump(result.AsPacket())
+                                                          : dump(VariantToJson(result));
         out += ",\"refs\":" + dump(refs) + "}";
         return out;
     });

@@ -78,6 +78,10 @@ class CallContext {
     void setRef(size_t i, Variant value) { m_refs.emplace_back(i, std::move(value)); }
     const std::vector<std::pair<size_t, Variant>>& refs() const { return m_refs; }
 
+    // A result already written as JSON text (large packets); the handler then returns null.
+    void setResultText(std::string text) { m_resultText = std::move(text); }
+    const std::string& resultText() const { return m_resultText; }
+
   private:
     SqlConnection& m_db;
     const Session* m_session;
@@ -86,6 +90,7 @@ class CallContext {
     TDateTime m_now;
     std::string_view m_token;
     std::vector<std::pair<size_t, Variant>> m_refs;
+    std::string m_resultText;
 };
 
 enum class Access { Read, Write };

@@ -156,7 +156,8 @@ Variant GetControle(CallContext& ctx) {
     const std::vector<FieldDef>& fields = ControleFields();
     for (SqlRow& row : r.rows)
         AddComputed(row, fields);
-    return PacketResult(fields, r.rows);
+    ctx.setResultText(PacketText(fields, r.rows));
+    return Variant();
 }
 
 // Rows of a meeting that go with it when it is deleted: minutes, agenda items, bookings.

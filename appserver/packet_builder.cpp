@@ -3,6 +3,7 @@
 #include <cmath>
 #include <nlohmann/json.hpp>
 
+#include "appserver/json_text.h"
 #include "appserver/sql_value.h"
 #include "platform/exceptions.h"
 
@@ -84,30 +85,48 @@ bool IsSqlDateTimeText(const std::string& s) {
 
 }  // namespace
 
-Variant PacketResult(const std::vector<FieldDef>& fields, const std::vector<SqlRow>& rows) {
-    nlohmann::json out = nlohmann::json::object();
-    nlohmann::json& jf = out["fields"] = nlohmann::json::array();
-    for (const FieldDef& f : fields)
-        jf.push_back(FieldDefToJson(f));
-    nlohmann::json& jr = out["rows"] = nlohmann::json::array();
-    jr.get_ref<nlohmann::json::array_t&>().reserve(rows.size());
-    for (const SqlRow& raw : rows) {
-        nlohmann::json row = nlohmann::json::array();
-        row.get_ref<nlohmann::json::array_t&>().reserve(fields.size());
+std::string PacketText(const std::vector<FieldDef>& fields, const std::vector<SqlRow>& rows) {
+    std::string out = "{\"fields\":[";
+    for (size_t i = 0; i < fields.size(); ++i) {
+        if (i) out += ',';
+        out += FieldDefToJson(fields[i]).dump();
+    }
+    out += "],\"rows\":[";
+    out.reserve(out.size() + rows.size() * fields.size() * 24);
+    for (size_t r = 0; r < rows.size(); ++r) {
+        out += r ? ",[" : "[";
         for (size_t i = 0; i < fields.size(); ++i) {
-            const Variant& v = i < raw.size() ? raw[i] : Variant();
-            if (fields[i].type == TFieldType::ftDateTime && v.kind() == Variant::Kind::String &&
-                IsSqlDateTimeText(v.AsString())) {
-                std::string iso = v.AsString();
+            if (i) out += ',';
+            const Variant raw = i < rows[r].size() ? rows[r][i] : Variant();
+            if (fields[i].type == TFieldType::ftDateTime && raw.kind() == Variant::Kind::String &&
+                IsSqlDateTimeText(raw.AsString())) {
+                std::string iso = raw.AsString();
                 iso[10] = 'T';
-                row.push_back({{"$dt", std::move(iso)}});
-            } else {
-                row.push_back(VariantToJson(FromSqlValue(fields[i], v)));
+                out += "{\"$dt\":\"" + iso + "\"}";
+                continue;
+            }
+            const Variant v = FromSqlValue(fields[i], raw);
+            switch (v.kind()) {
+                case Variant::Kind::Null:
+                    out += "null";
+                    break;
+                case Variant::Kind::String:
+                    AppendJsonString(out, v.AsString());
+                    break;
+                case Variant::Kind::Integer:
+                    out += std::to_string(v.AsInteger());
+                    break;
+                case Variant::Kind::Float:
+                    AppendJsonNumber(out, v.AsFloat());
+                    break;
+                default:
+                    out += VariantToJson(v).dump();
             }
         }
-        jr.push_back(std::move(row));
+        out += ']';
     }
-    return Variant::FromPacket(std::move(out));
+    out += "]}";
+    return out;
 }
 
 Variant PacketResult(const DataPacket& packet) {

@@ -24,10 +24,8 @@ Variant FromSqlValue(const FieldDef& f, const Variant& raw);
 // The rows must have one value per field, in field order.
 DataPacket BuildDataPacket(std::vector<FieldDef> fields, const std::vector<SqlRow>& rows);
 
-// The same packet written straight to its JSON, as a result value: the fast path for large
-// lists (no intermediate DataPacket, date texts copied into {"$dt":...} without a round trip
-// through TDateTime when they are already in "YYYY-MM-DD HH:MM:SS" form).
-Variant PacketResult(const std::vector<FieldDef>& fields, const std::vector<SqlRow>& rows);
+// The same packet as JSON text, written without an intermediate tree (the fastest path).
+std::string PacketText(const std::vector<FieldDef>& fields, const std::vector<SqlRow>& rows);
 
 // The packet's JSON as a result value.
 Variant PacketResult(const DataPacket& packet);

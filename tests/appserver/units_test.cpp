@@ -1,6 +1,7 @@
 // The small parsers the methods rely on: key lists, pt-BR numbers, placeholders.
 #include <gtest/gtest.h>
 
+#include "appserver/json_text.h"
 #include "appserver/key_list.h"
 #include "appserver/postgres_storage.h"
 #include "appserver/rpc_error.h"
@@ -47,6 +48,21 @@ TEST(PlaceholderTest, QuestionMarksInsideQuotesStay) {
 TEST(SqlDateTimeTest, RoundsToTheSecondAcrossMidnight) {
     EXPECT_EQ(SqlDateTimeText(EncodeDateTime(2026, 12, 7, 23, 59, 59, 700)), "2026-12-08 00:00:00");
     EXPECT_EQ(SqlDateTimeText(ParseSqlDateTime("2026-12-07 14:30:00")), "2026-12-07 14:30:00");
+}
+
+}  // namespace
+}  // namespace zel::appserver
+
+namespace zel::appserver {
+namespace {
+
+TEST(JsonTextTest, EscapesControlsAndReplacesInvalidUtf8) {
+    std::string out;
+    AppendJsonString(out, std::string("a\"b\\c\n\x01 ção \xFF\xC3", 16));
+    EXPECT_EQ(out, "\"a\\\"b\\\\c\\n\\u0001 ção \xEF\xBF\xBD\xEF\xBF\xBD\"");
+    out.clear();
+    AppendJsonNumber(out, 1.0 / 3);
+    EXPECT_EQ(std::stod(out), 1.0 / 3);
 }
 
 }  // namespace

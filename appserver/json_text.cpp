@@ -1,0 +1,92 @@
+#include "appserver/json_text.h"
+
+#include <charconv>
+#include <cmath>
+
+namespace zel::appserver {
+
+namespace {
+
+// Length of the valid UTF-8 sequence starting at s[i], or 0 when it is not valid.
+size_t Utf8Sequence(const std::string& s, size_t i) {
+    const auto b = [&](size_t k) { return static_cast<unsigned char>(s[k]); };
+    const unsigned char c = b(i);
+    size_t n = 0;
+    unsigned min = 0;
+    unsigned cp = 0;
+    if (c >= 0xC2 && c <= 0xDF)
+        n = 2, cp = c & 0x1F, min = 0x80;
+    else if (c >= 0xE0 && c <= 0xEF)
+        n = 3, cp = c & 0x0F, min = 0x800;
+    else if (c >= 0xF0 && c <= 0xF4)
+        n = 4, cp = c & 0x07, min = 0x10000;
+    else
+        return 0;
+    if (i + n > s.size()) return 0;
+    for (size_t k = 1; k < n; ++k) {
+        if ((b(i + k) & 0xC0) != 0x80) return 0;
+        cp = (cp << 6) | (b(i + k) & 0x3F);
+    }
+    if (cp < min || cp > 0x10FFFF || (cp >= 0xD800 && cp <= 0xDFFF)) return 0;
+    return n;
+}
+
+}  // namespace
+
+void AppendJsonString(std::string& out, const std::string& s) {
+    static const char* const kHex = "0123456789abcdef";
+    out += '"';
+    for (size_t i = 0; i < s.size();) {
+        const unsigned char c = static_cast<unsigned char>(s[i]);
+        if (c < 0x80) {
+            switch (c) {
+                case '"':
+                    out += "\\\"";
+                    break;
+                case '\\':
+                    out += "\\\\";
+                    break;
+                case '\n':
+                    out += "\\n";
+                    break;
+                case '\r':
+                    out += "\\r";
+                    break;
+                case '\t':
+                    out += "\\t";
+                    break;
+                default:
+                    if (c < 0x20) {
+                        out += "\\u00";
+                        out += kHex[c >> 4];
+                        out += kHex[c & 0xF];
+                    } else {
+                        out += static_cast<char>(c);
+                    }
+            }
+            ++i;
+            continue;
+        }
+        const size_t n = Utf8Sequence(s, i);
+        if (n == 0) {
+            out += "\xEF\xBF\xBD";
+            ++i;
+        } else {
+            out.append(s, i, n);
+            i += n;
+        }
+    }
+    out += '"';
+}
+
+void AppendJsonNumber(std::string& out, double d) {
+    if (!std::isfinite(d)) {
+        out += "null";
+        return;
+    }
+    char buf[32];
+    const auto r = std::to_chars(buf, buf + sizeof buf, d);
+    out.append(buf, r.ptr);
+}
+
+}  // namespace zel::appserver

@@ -7,6 +7,7 @@
 
 #include "appserver/method_registry.h"
 #include "appserver/packet_builder.h"
+#include "platform/routines.h"
 
 namespace zel::appserver {
 
@@ -23,11 +24,6 @@ inline void AddMethod(MethodRegistry& registry, const char* name, std::vector<Pa
 
 inline Variant RowsPacket(const std::vector<FieldDef>& fields, const std::vector<SqlRow>& rows) {
     return PacketResult(BuildDataPacket(fields, rows));
-}
-
-// Empty or only blanks.
-inline bool IsBlank(const std::string& s) {
-    return s.find_first_not_of(' ') == std::string::npos;
 }
 
 }  // namespace zel::appserver

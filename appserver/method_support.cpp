@@ -13,7 +13,7 @@ std::string Trimmed(const std::string& text) {
 }
 
 Variant CodeOrNull(const std::string& text) {
-    return IsBlankText(text) ? Variant() : Variant(text);
+    return ::IsBlank(text) ? Variant() : Variant(text);
 }
 
 bool AllFlag(const std::string& flag) {

@@ -8,14 +8,12 @@
 #include "appserver/method_registry.h"
 #include "appserver/storage.h"
 #include "platform/packet.h"
+#include "platform/routines.h"
 
 namespace zel::appserver {
 
 // The text without leading and trailing blanks.
 std::string Trimmed(const std::string& text);
-inline bool IsBlankText(const std::string& text) {
-    return Trimmed(text).empty();
-}
 // A nullable code column's value: null for a blank text, else the text as given.
 Variant CodeOrNull(const std::string& text);
 // True when the flag argument means "all" (its first non-blank character is "T").

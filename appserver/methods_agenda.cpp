@@ -121,14 +121,14 @@ void ValidateItem(SqlConnection& db, const RowValues& row) {
         auto it = row.find(name);
         return it == row.end() || it->second.IsNull() ? std::string() : it->second.AsString();
     };
-    if (IsBlankText(text("DSREFEITTARE")))
+    if (::IsBlank(text("DSREFEITTARE")))
         throw RpcError(code::kBadArguments, "Assunto deve ser informado.");
     const std::string prio = Trimmed(text("NRPRIOITTARE"));
     if (!std::all_of(prio.begin(), prio.end(),
                      [](unsigned char c) { return std::isdigit(c) != 0; }))
         throw RpcError(code::kBadArguments, "Prioridade deve ser um número de até três dígitos.");
     const std::string resp = text("CDOPERRESP");
-    if (!IsBlankText(resp) &&
+    if (!::IsBlank(resp) &&
         db.Exec("SELECT 1 FROM OPERADOR WHERE CDOPERADOR = ?", {resp}).rows.empty())
         throw RpcError(code::kBadArguments, "Operador responsável não cadastrado.");
 }
@@ -143,7 +143,7 @@ Variant SetItemTarefa(CallContext& ctx) {
     policy.checkBranch = [&ctx](const std::string& b) { RequireBranch(ctx, b); };
     policy.stampInsert = [&db, op, now](RowValues& row) {
         auto nr = row.find("NRSEQUITTARE");
-        if (nr == row.end() || nr->second.IsNull() || IsBlankText(nr->second.AsString())) {
+        if (nr == row.end() || nr->second.IsNull() || ::IsBlank(nr->second.AsString())) {
             auto branch = row.find("CDFILIAL");
             if (branch != row.end() && !branch->second.IsNull())
                 row["NRSEQUITTARE"] = NextItemNumber(db, branch->second.AsString());
@@ -177,7 +177,7 @@ Variant SetDescItTare(CallContext& ctx) {
             auto it = row.find(name);
             return it == row.end() || it->second.IsNull() ? std::string() : it->second.AsString();
         };
-        if (IsBlankText(get("TXDESCITTARE")))
+        if (::IsBlank(get("TXDESCITTARE")))
             throw RpcError(code::kBadArguments, "Ata da Reunião deve ser informada");
         if (db.Exec("SELECT 1 FROM ITEMTAREFA WHERE CDFILIAL = ? AND NRTAREFA = ? AND "
                     "NRSEQUITTARE = ?",

@@ -47,7 +47,7 @@ Variant GetImpAssunto(CallContext& ctx) {
 enum InsArg { kBranch, kMeeting, kItem, kSubject, kIncluded, kOperator, kNote, kResp, kPrio };
 
 void RequireOperator(SqlConnection& db, const std::string& code, const char* what) {
-    if (!IsBlankText(code) &&
+    if (!::IsBlank(code) &&
         db.Exec("SELECT 1 FROM OPERADOR WHERE CDOPERADOR = ?", {code}).rows.empty())
         throw RpcError(code::kBadArguments, std::string(what) + " " + code + " não cadastrado.");
 }
@@ -63,7 +63,7 @@ Variant GetInsAssunto(CallContext& ctx) {
                        "A pauta de uma reunião cancelada ou concluída não pode ser alterada.");
     if (item.empty())
         throw RpcError(code::kBadArguments, "O número do assunto deve ser informado.");
-    if (IsBlankText(ctx.str(kSubject)))
+    if (::IsBlank(ctx.str(kSubject)))
         throw RpcError(code::kBadArguments, "Assunto deve ser informado.");
     RequireOperator(db, ctx.str(kOperator), "Operador");
     RequireOperator(db, ctx.str(kResp), "Operador responsável");

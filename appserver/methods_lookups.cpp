@@ -69,7 +69,7 @@ Variant GetAssunto(CallContext& ctx) {
         "SELECT CDASSUNTO, NMASSUNTO, IDORIGOBRSOL, IDPAUTVERPLA, QTSEGAVIASSU, CDNATUASSU, "
         "DTULTATUTASS FROM ASSUNTO";
     const std::string code = ctx.str(0);
-    if (IsBlankText(code)) return QueryPacket(ctx.db(), fields, sql + " ORDER BY NMASSUNTO");
+    if (::IsBlank(code)) return QueryPacket(ctx.db(), fields, sql + " ORDER BY NMASSUNTO");
     return QueryPacket(ctx.db(), fields, sql + " WHERE CDASSUNTO = ?", {code});
 }
 
@@ -102,7 +102,7 @@ Variant GetProjeto(CallContext& ctx) {
     static const std::vector<FieldDef> fields = {StringField("CDPROJETO", 10),
                                                  StringField("NMPROJETO", 100)};
     const std::string code = ctx.str(1);
-    if (IsBlankText(code))
+    if (::IsBlank(code))
         return QueryPacket(ctx.db(), fields,
                            "SELECT CDPROJETO, NMPROJETO FROM PROJETO ORDER BY NMPROJETO");
     return QueryPacket(ctx.db(), fields,

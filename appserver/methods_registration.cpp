@@ -26,7 +26,7 @@ Variant GetCadOperPart(CallContext& ctx) {
         "WHERE O.IDATIVO = 'S'";
     SqlParams params = {ctx.session().branch};
     const std::string code = ctx.str(0);
-    if (!AllFlag(ctx.str(1)) && !IsBlankText(code)) {
+    if (!AllFlag(ctx.str(1)) && !::IsBlank(code)) {
         sql += " AND O.CDOPERADOR = ?";
         params.push_back(code);
     }
@@ -87,7 +87,7 @@ enum InsArg { kBranch, kMeeting, kNumber, kProcess, kMoment, kPart, kStart, kEnd
 // The participation process to book: the one given, which must be a participation process,
 // or the first active one when none is given.
 std::string ParticipationProcess(SqlConnection& db, const std::string& given) {
-    if (IsBlankText(given)) {
+    if (::IsBlank(given)) {
         const SqlResult r = db.Exec(
             "SELECT CDPROCESSO FROM PROCESSO WHERE IDPROREUNIAO = 'S' AND IDATIVO = 'S' "
             "ORDER BY CDARVPROCESS");
@@ -123,7 +123,7 @@ std::string PlanActivityNumber(SqlConnection& db, const std::string& branch, con
 
 // The duration as the window sends it ("1,5"); blank means the span from start to end.
 double Hours(const std::string& text, TDateTime start, TDateTime end) {
-    if (IsBlankText(text)) return (end - start) * 24.0;
+    if (::IsBlank(text)) return (end - start) * 24.0;
     double h = 0;
     if (!ParsePtBrNumber(Trimmed(text), h) || h <= 0 || h >= 24)
         throw RpcError(code::kBadArguments, "Quantidade de horas informada incorretamente.");
@@ -167,7 +167,7 @@ Variant GetInsCadAtiv(CallContext& ctx) {
              .rows.empty())
         throw RpcError(code::kDuplicateKey, "A atividade " + number + " já existe nesta reunião.");
     const std::string item = ctx.str(kItem);
-    if (!IsBlankText(item) &&
+    if (!::IsBlank(item) &&
         db.Exec("SELECT 1 FROM ITEMTRAB WHERE CDITEMTRAB = ?", {item}).rows.empty())
         throw RpcError(code::kBadArguments, "Item de Trabalho não cadastrado.");
     db.Exec(

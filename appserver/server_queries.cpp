@@ -37,7 +37,7 @@ std::string Upper(std::string s) {
 std::string Branch(CallContext& ctx, const QueryParams& p) {
     auto it = p.find("P_CDFILIAL");
     const std::string b =
-        it == p.end() || IsBlankText(it->second) ? ctx.session().branch : Trimmed(it->second);
+        it == p.end() || ::IsBlank(it->second) ? ctx.session().branch : Trimmed(it->second);
     RequireBranch(ctx, b);
     return b;
 }

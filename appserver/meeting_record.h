@@ -11,4 +11,9 @@ namespace zel::appserver {
 
 const std::vector<FieldDef>& ControleFields();
 
+// The meeting list's query up to its first condition ("WHERE T.CDFILIAL = ? AND
+// T.IDORIGTARE = ?"), columns in the order of ControleFields() without the computed ones.
+// GetControle appends its filters; the benchmark's raw-SQLite floor runs the same text.
+extern const char* const kControleSelectSql;
+
 }  // namespace zel::appserver

@@ -5,27 +5,16 @@
 
 #include "appserver/app_server_impl.h"
 #include "appserver/counters.h"
+#include "appserver/meeting_record.h"
 #include "platform/date_time.h"
 
 namespace zel::appserver::bench {
 
 using nlohmann::json;
 
-const char* const kRawControleSql =
-    "SELECT T.CDFILIAL, T.NRTAREFA, T.DSREFETAREFA, T.CDPROCESSO, T.CDOPERRESP, "
-    "T.CDPROJETO, PJ.NMPROJETO, R.NMOPERADOR, T.CDASSUNTO, T.CDOPERABER, T.DTABERTAREFA, "
-    "T.IDSITTAREFA, T.IDORIGTARE, T.DTHRREUNIAO, T.QTHRREUNIAO, P.CDARVPROCESS, "
-    "P.NMPROCESSO, A.NMASSUNTO, AB.NMOPERADOR, "
-    "(SELECT MIN(S.CDSALA) FROM AGEATIVISALA S WHERE S.CDFILIAL = T.CDFILIAL "
-    "AND S.NRTAREFA = T.NRTAREFA AND S.IDSITAGESALA = 'A') "
-    "FROM TAREFA T "
-    "LEFT JOIN PROJETO PJ ON PJ.CDPROJETO = T.CDPROJETO "
-    "LEFT JOIN OPERADOR R ON R.CDOPERADOR = T.CDOPERRESP "
-    "LEFT JOIN OPERADOR AB ON AB.CDOPERADOR = T.CDOPERABER "
-    "LEFT JOIN PROCESSO P ON P.CDPROCESSO = T.CDPROCESSO "
-    "LEFT JOIN ASSUNTO A ON A.CDASSUNTO = T.CDASSUNTO "
-    "WHERE T.CDFILIAL = ? AND T.IDORIGTARE = ? AND T.IDSITTAREFA IN (?, ?, ?, ?) "
-    "ORDER BY T.DTHRREUNIAO, T.NRTAREFA";
+const std::string kRawControleSql = std::string(kControleSelectSql) +
+                                    " AND T.IDSITTAREFA IN (?, ?, ?, ?) "
+                                    "ORDER BY T.DTHRREUNIAO, T.NRTAREFA";
 
 BenchServer::~BenchServer() {
     server.reset();

@@ -23,6 +23,6 @@ std::string GetControleRequest();
 std::string HoraServidorRequest();
 
 // The meeting-list query, as the server runs it with every "all" flag set.
-extern const char* const kRawControleSql;
+extern const std::string kRawControleSql;
 
 }  // namespace zel::appserver::bench

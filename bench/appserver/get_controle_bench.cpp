@@ -46,7 +46,7 @@ void BM_GetControle_RawSqlite(benchmark::State& state) {
     sqlite3* db = nullptr;
     sqlite3_open_v2(Server().dbPath.c_str(), &db, SQLITE_OPEN_READONLY, nullptr);
     sqlite3_stmt* stmt = nullptr;
-    sqlite3_prepare_v2(db, bench::kRawControleSql, -1, &stmt, nullptr);
+    sqlite3_prepare_v2(db, bench::kRawControleSql.c_str(), -1, &stmt, nullptr);
     const char* params[] = {"0001", "4", "P", "A", "C", "X"};
     for (auto _ : state) {
         for (int i = 0; i < 6; ++i)

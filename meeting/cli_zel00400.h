@@ -108,6 +108,14 @@ struct DialogOpeners {
     std::function<bool()> filtroReuniao;
     // The go-to-day dialog (CriaIrParaDia): the chosen date as text, "" when cancelled.
     std::function<std::string(uint16_t& year, uint16_t& month, uint16_t& day)> irParaDia;
+    // The minutes report (CriaRelAta) of the current meeting.
+    std::function<void()> relAta;
+
+    // The agenda import dialog (CriaImpReuniao) for the current meeting.
+    std::function<void()> impReuniao;
+
+    // The automatic participant registration (CriaRotiParticipa) for the current meeting.
+    std::function<void()> rotiParticipa;
 };
 void SetDialogOpeners(DialogOpeners openers);
 const DialogOpeners& DialogHooks();

@@ -112,6 +112,13 @@ void TfrmReuniao::attachHandlers() {
     // Entering the list grid re-applies the status filter.
     dbgTarefas->OnEnter = [this] { FILTRA_CONTROLE(); };
     attachListHandlers();
+    // Record editing, lookups, date/time and rooms.
+
+    // Activities page and participants grid.
+
+    // Agenda and minutes.
+
+    // Cancellation and import.
 }
 
 // The bottom bar shows the current meeting's one-line description.

@@ -127,6 +127,15 @@ class TfrmReuniao : public TSimpleFormBase {
     // state and the current meeting's status.
     void dtsPadraoStateChange() override;
 
+    // --- record editing, header lookups, date/time rules, room booking and the activities
+    // that follow a saved meeting ---
+
+    // --- participants' activities and the participants grid ---
+
+    // --- agenda items and minutes ---
+
+    // --- cancellation and agenda import ---
+
     // --- components ---
     // Message tables (msgPadrao: the window's texts; msgMensagensPadroes: the base form's
     // standard confirmations) are the base form's members. A message table of this window by
@@ -302,6 +311,14 @@ class TfrmReuniao : public TSimpleFormBase {
     void showDescription();
 
     void applyCodeMasks();
+
+    // Private parts of record editing, lookups, date/time and rooms.
+
+    // Private parts of the activities page and the participants grid.
+
+    // Private parts of the agenda and minutes pages.
+
+    // Private parts of cancellation and import.
 
     QVBoxLayout* m_clientLayout = nullptr;
     // The window counts as active from BringToFront until it is deactivated, so the

@@ -9,6 +9,8 @@
 #include "dialogs/frm_ir_para_dia.h"
 #include "meeting/frm_reuniao.h"
 
+#include <utility>
+
 extern "C" __attribute__((visibility("default"))) void CriaReuniao() {
     try {
         Guard([] { Cli_zel00400::CriaReuniao(); });
@@ -27,12 +29,25 @@ namespace {
 // hooks (its unit sits below the dialogs' units). Finalisation drops the dialogs' instances.
 struct DialogUnits {
     DialogUnits() {
-        Cli_zel00400::SetDialogOpeners(
-            {Cli_zel00404::AbreFiltroReuniao, Cli_zel00405::CriaIrParaDia});
+        Cli_zel00400::DialogOpeners openers;
+        openers.filtroReuniao = Cli_zel00404::AbreFiltroReuniao;
+        openers.irParaDia = Cli_zel00405::CriaIrParaDia;
+        // Minutes report.
+
+        // Agenda import.
+
+        // Participant registration.
+
+        Cli_zel00400::SetDialogOpeners(std::move(openers));
     }
     ~DialogUnits() {
         Cli_zel00404::Finalization();
         Cli_zel00405::Finalization();
+        // Minutes report.
+
+        // Agenda import.
+
+        // Participant registration.
     }
 };
 const DialogUnits g_dialogUnits;

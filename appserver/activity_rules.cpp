@@ -4,6 +4,7 @@
 #include <cstdio>
 
 #include "appserver/counters.h"
+#include "appserver/method_support.h"
 #include "appserver/packet_builder.h"
 #include "appserver/rpc_error.h"
 #include "appserver/sql_value.h"
@@ -109,14 +110,6 @@ std::string HoursText(const Variant& hours) {
     std::snprintf(buf, sizeof buf, "%04lld%02lld", static_cast<long long>(minutes / 60),
                   static_cast<long long>(minutes % 60));
     return buf;
-}
-
-std::optional<std::string> MeetingStatus(SqlConnection& db, const std::string& branch,
-                                         const std::string& meeting) {
-    const SqlResult r = db.Exec(
-        "SELECT IDSITTAREFA FROM TAREFA WHERE CDFILIAL = ? AND NRTAREFA = ?", {branch, meeting});
-    if (r.rows.empty()) return std::nullopt;
-    return r.rows[0][0].AsString();
 }
 
 void RequireActivitiesOpen(SqlConnection& db, const std::string& branch,

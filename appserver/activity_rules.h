@@ -30,11 +30,8 @@ void FillDurationTexts(std::vector<SqlRow>& rows, bool aux);
 // for null or a negative value.
 std::string HoursText(const Variant& hours);
 
-// The status letter of a meeting of the branch; nullopt when there is no such meeting.
-std::optional<std::string> MeetingStatus(SqlConnection& db, const std::string& branch,
-                                         const std::string& meeting);
 // Throws RpcError not_found for an unknown meeting and conflict for a cancelled or concluded
-// one, whose activities are closed to changes.
+// one, whose activities are closed to changes. Reads (and locks) it with MeetingStatus.
 void RequireActivitiesOpen(SqlConnection& db, const std::string& branch,
                            const std::string& meeting);
 

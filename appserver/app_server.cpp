@@ -6,6 +6,7 @@
 
 #include "appserver/app_server_impl.h"
 #include "appserver/demo_data.h"
+#include "appserver/json_text.h"
 #include "appserver/methods.h"
 #include "appserver/methods_activities.h"
 #include "appserver/methods_activity_sync.h"
@@ -84,7 +85,9 @@ TDateTime AppServerImpl::now() const {
     return m_clock ? m_clock() : Now();
 }
 
-std::string AppServerImpl::HandleRpc(std::string_view body, std::string_view token) {
+std::string AppServerImpl::HandleRpc(std::string_view body, CallOrigin origin) {
+    if (const std::string why = JsonShapeProblem(body); !why.empty())
+        return ErrorEnvelope(nullptr, code::kBadRequest, why).dump();
     json request;
     try {
         request = json::parse(body);
@@ -100,7 +103,7 @@ std::string AppServerImpl::HandleRpc(std::string_view body, std::string_view tok
                 throw RpcError(code::kBadRequest, "O campo \"id\" deve ser um número.");
             id = *it;
         }
-        return dispatch(request, token);
+        return dispatch(request, origin);
     } catch (const RpcError& e) {
         return ErrorEnvelope(id, e.code(), e.what())
             .dump(-1, ' ', false, json::error_handler_t::replace);
@@ -128,7 +131,7 @@ std::string AppServerImpl::HandleRpc(std::string_view body, std::string_view tok
     }
 }
 
-std::string AppServerImpl::dispatch(const json& request, std::string_view token) {
+std::string AppServerImpl::dispatch(const json& request, CallOrigin origin) {
     const auto m = request.find("method");
     if (m == request.end() || !m->is_string())
         throw RpcError(code::kBadRequest, "O pedido não informa o método (\"method\").");
@@ -139,14 +142,20 @@ std::string AppServerImpl::dispatch(const json& request, std::string_view token)
         throw RpcError(code::kBadRequest, "\"params\" deve ser uma lista.");
     const json& params = (p == request.end() || p->is_null()) ? noParams : *p;
 
+    // The session comes first: without one a caller learns neither which methods exist nor
+    // what they expect, and no argument of his is decoded.
     const MethodDef* def = m_methods.find(name);
+    const TDateTime now = this->now();
+    std::optional<Session> session;
+    if (!def || def->needsSession) {
+        if (!origin.bearerToken.empty()) session = m_sessions.Find(*m_db, origin.bearerToken, now);
+        if (!session) throw RpcError(code::kUnauthenticated, text::kNoSession);
+    }
     if (!def) throw RpcError(code::kUnknownMethod, "Método desconhecido: " + name + ".");
     if (params.size() != def->params.size())
         throw RpcError(code::kBadArguments,
                        "O método " + def->name + " espera " + std::to_string(def->params.size()) +
                            " argumento(s); recebeu " + std::to_string(params.size()) + ".");
-    if (def->needsSession && token.empty())
-        throw RpcError(code::kUnauthenticated, text::kNoSession);
 
     std::vector<Variant> args;
     std::vector<std::optional<ChangePacket>> deltas(params.size());
@@ -154,41 +163,45 @@ std::string AppServerImpl::dispatch(const json& request, std::string_view token)
     for (size_t i = 0; i < params.size(); ++i)
         args.push_back(DecodeArgument(def->params[i], i, params[i], deltas[i]));
 
-    const TDateTime now = this->now();
+    const Session* who = session ? &*session : nullptr;
+    if (def->access == Access::Own) {
+        CallContext ctx(*m_db, nullptr, who, std::move(args), std::move(deltas), now, origin);
+        return respond(request, *def, ctx);
+    }
     return m_db->Transact(def->access == Access::Write, [&](SqlConnection& conn) {
-        std::optional<Session> session;
-        if (def->needsSession) {
-            session = m_sessions.Find(conn, token, now);
-            if (!session) throw RpcError(code::kUnauthenticated, text::kNoSession);
-        }
-        CallContext ctx(conn, session ? &*session : nullptr, args, deltas, now, token);
-        if (def->branchParam >= 0) RequireBranch(ctx, ctx.str(def->branchParam));
-        const Variant result = def->handler(ctx);
-        // The envelope is written around the result's text: a packet of a thousand rows is
-        // not copied into a second JSON tree.
-        json refs = json::object();
-        for (const auto& [index, value] : ctx.refs())
-            refs[std::to_string(index)] = VariantToJson(value);
-        const auto dump = [](const json& j) {
-            return j.dump(-1, ' ', false, json::error_handler_t::replace);
-        };
-        std::string out = "{\"id\":" + dump(request.value("id", json())) + ",\"result\":";
-        if (!ctx.resultText().empty())
-            out += ctx.resultText();
-        else
-            out += result.kind() == Variant::Kind::Packet ? dump(result.AsPacket())
-                                                          : dump(VariantToJson(result));
-        out += ",\"refs\":" + dump(refs) + "}";
-        return out;
+        CallContext ctx(*m_db, &conn, who, args, deltas, now, origin);
+        return respond(request, *def, ctx);
     });
+}
+
+std::string AppServerImpl::respond(const json& request, const MethodDef& def, CallContext& ctx) {
+    if (def.branchParam >= 0) RequireBranch(ctx, ctx.str(def.branchParam));
+    const Variant result = def.handler(ctx);
+    // The envelope is written around the result's text: a packet of a thousand rows is not
+    // copied into a second JSON tree.
+    json refs = json::object();
+    for (const auto& [index, value] : ctx.refs())
+        refs[std::to_string(index)] = VariantToJson(value);
+    const auto dump = [](const json& j) {
+        return j.dump(-1, ' ', false, json::error_handler_t::replace);
+    };
+    std::string out = "{\"id\":" + dump(request.value("id", json())) + ",\"result\":";
+    if (!ctx.resultText().empty())
+        out += ctx.resultText();
+    else
+        out += result.kind() == Variant::Kind::Packet ? dump(result.AsPacket())
+                                                      : dump(VariantToJson(result));
+    out += ",\"refs\":" + dump(refs) + "}";
+    return out;
 }
 
 AppServer::AppServer(AppServerOptions opts)
     : m_impl(std::make_unique<AppServerImpl>(std::move(opts))) {}
 AppServer::~AppServer() = default;
 
-std::string AppServer::HandleRpc(std::string_view body, std::string_view bearerToken) {
-    return m_impl->HandleRpc(body, bearerToken);
+std::string AppServer::HandleRpc(std::string_view body, std::string_view bearerToken,
+                                 std::string_view clientAddress) {
+    return m_impl->HandleRpc(body, {bearerToken, clientAddress});
 }
 
 bool AppServer::Healthy() {

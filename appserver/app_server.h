@@ -59,8 +59,10 @@ class AppServer {
     AppServer& operator=(const AppServer&) = delete;
 
     // One RPC: request body JSON text + bearer token ("" when none) -> response body JSON text.
-    // Never throws; every failure becomes the error envelope.
-    std::string HandleRpc(std::string_view body, std::string_view bearerToken);
+    // The client's address ("" when unknown) lets repeated failed logins from it be slowed
+    // down. Never throws; every failure becomes the error envelope.
+    std::string HandleRpc(std::string_view body, std::string_view bearerToken,
+                          std::string_view clientAddress = {});
 
     // True when the database answers (GET /health).
     bool Healthy();

@@ -18,7 +18,7 @@ class AppServerImpl {
   public:
     explicit AppServerImpl(AppServerOptions opts);
 
-    std::string HandleRpc(std::string_view body, std::string_view bearerToken);
+    std::string HandleRpc(std::string_view body, CallOrigin origin);
 
     Database& db() { return *m_db; }
     MethodRegistry& methods() { return m_methods; }
@@ -29,7 +29,8 @@ class AppServerImpl {
     void setClock(std::function<TDateTime()> clock) { m_clock = std::move(clock); }
 
   private:
-    std::string dispatch(const nlohmann::json& request, std::string_view token);
+    std::string dispatch(const nlohmann::json& request, CallOrigin origin);
+    std::string respond(const nlohmann::json& request, const MethodDef& def, CallContext& ctx);
 
     AppServerOptions m_opts;
     std::unique_ptr<Database> m_db;

@@ -59,7 +59,7 @@ void HttpServer::bind() {
 
     s.Post("/rpc", [this](const httplib::Request& req, httplib::Response& res) {
         res.status = 200;
-        res.set_content(m_app.HandleRpc(req.body, BearerToken(req)), kJson);
+        res.set_content(m_app.HandleRpc(req.body, BearerToken(req), req.remote_addr), kJson);
     });
     s.Get("/health", [this](const httplib::Request&, httplib::Response& res) {
         const bool ok = m_app.Healthy();

@@ -89,4 +89,28 @@ void AppendJsonNumber(std::string& out, double d) {
     out.append(buf, r.ptr);
 }
 
+std::string JsonShapeProblem(std::string_view body) {
+    int depth = 0;
+    bool inString = false;
+    for (size_t i = 0; i < body.size(); ++i) {
+        const char c = body[i];
+        if (inString) {
+            if (c == '\\') {
+                ++i;
+            } else if (c == '"') {
+                inString = false;
+            }
+        } else if (c == '"') {
+            inString = true;
+        } else if (c == '[' || c == '{') {
+            if (++depth > kMaxJsonDepth)
+                return "O pedido aninha listas e objetos em mais de " +
+                       std::to_string(kMaxJsonDepth) + " níveis.";
+        } else if (c == ']' || c == '}') {
+            --depth;
+        }
+    }
+    return {};
+}
+
 }  // namespace zel::appserver

@@ -2,10 +2,18 @@
 #pragma once
 
 #include <string>
+#include <string_view>
 
 #include "platform/variant.h"
 
 namespace zel::appserver {
+
+// Deepest nesting of arrays and objects a request may have; the protocol needs seven.
+inline constexpr int kMaxJsonDepth = 32;
+
+// Why a request body may not be decoded, or "" when it may: nesting deeper than
+// kMaxJsonDepth is refused by a scan of the text, before any parser recurses into it.
+std::string JsonShapeProblem(std::string_view body);
 
 // Appends `s` as a JSON string literal; bytes that are not valid UTF-8 become U+FFFD.
 void AppendJsonString(std::string& out, const std::string& s);

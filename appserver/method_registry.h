@@ -8,6 +8,7 @@
 
 #include <functional>
 #include <optional>
+#include <stdexcept>
 #include <string>
 #include <string_view>
 #include <unordered_map>
@@ -19,6 +20,7 @@
 namespace zel::appserver {
 
 class SqlConnection;
+class Database;
 
 enum class ParamKind {
     String,        // JSON string (null reads as "")
@@ -48,25 +50,38 @@ struct Session {
     bool MayUse(const std::string& branchCode) const;
 };
 
-// What a handler sees of its call: the open transaction, the session, the arguments and the
-// server clock read once at the start of the call.
+// Where a call comes from: its token and the client's address ("" when unknown).
+struct CallOrigin {
+    std::string_view bearerToken;
+    std::string_view address;
+};
+
+// What a handler sees of its call: the open transaction (none for Access::Own methods, which
+// open their own on database()), the session, the arguments and the server clock read once
+// at the start of the call.
 class CallContext {
   public:
-    CallContext(SqlConnection& db, const Session* session, std::vector<Variant> args,
-                std::vector<std::optional<ChangePacket>> deltas, TDateTime now,
-                std::string_view bearerToken)
-        : m_db(db),
+    CallContext(Database& database, SqlConnection* db, const Session* session,
+                std::vector<Variant> args, std::vector<std::optional<ChangePacket>> deltas,
+                TDateTime now, CallOrigin origin)
+        : m_database(database),
+          m_db(db),
           m_session(session),
           m_args(std::move(args)),
           m_deltas(std::move(deltas)),
           m_now(now),
-          m_token(bearerToken) {}
+          m_origin(origin) {}
 
-    SqlConnection& db() { return m_db; }
+    SqlConnection& db() {
+        if (!m_db) throw std::logic_error("no transaction open for this method");
+        return *m_db;
+    }
+    Database& database() { return m_database; }
+    std::string_view address() const { return m_origin.address; }
     const Session& session() const { return *m_session; }
     bool hasSession() const { return m_session != nullptr; }
     TDateTime now() const { return m_now; }
-    std::string_view bearerToken() const { return m_token; }
+    std::string_view bearerToken() const { return m_origin.bearerToken; }
 
     const Variant& arg(size_t i) const { return m_args.at(i); }
     std::string str(size_t i) const { return m_args.at(i).AsString(); }
@@ -83,17 +98,20 @@ class CallContext {
     const std::string& resultText() const { return m_resultText; }
 
   private:
-    SqlConnection& m_db;
+    Database& m_database;
+    SqlConnection* m_db;
     const Session* m_session;
     std::vector<Variant> m_args;
     std::vector<std::optional<ChangePacket>> m_deltas;
     TDateTime m_now;
-    std::string_view m_token;
+    CallOrigin m_origin;
     std::vector<std::pair<size_t, Variant>> m_refs;
     std::string m_resultText;
 };
 
-enum class Access { Read, Write };
+// Read and Write: the dispatcher runs the handler inside one transaction of that kind. Own:
+// the handler opens its own transactions (a login checks its password between two).
+enum class Access { Read, Write, Own };
 
 struct MethodDef {
     using Handler = std::function<Variant(CallContext&)>;

@@ -1,6 +1,5 @@
 #include "appserver/method_support.h"
 
-#include "appserver/packet_builder.h"
 #include "appserver/rpc_error.h"
 
 namespace zel::appserver {
@@ -38,14 +37,23 @@ Variant QueryPacket(SqlConnection& db, const std::vector<FieldDef>& fields, cons
     return PacketResult(BuildDataPacket(fields, r.rows));
 }
 
+std::optional<std::string> MeetingStatus(SqlConnection& db, const std::string& branch,
+                                         const std::string& nr) {
+    static const std::string kSelect =
+        "SELECT IDSITTAREFA FROM TAREFA WHERE CDFILIAL = ? AND NRTAREFA = ? AND IDORIGTARE = '4'";
+    static const std::string kLock = kSelect + " FOR UPDATE";
+    const bool lock = db.dialect() == Dialect::PostgreSQL && db.Writing();
+    const SqlResult r = db.Exec(lock ? kLock : kSelect, {branch, nr});
+    if (r.rows.empty()) return std::nullopt;
+    return r.rows[0][0].IsNull() ? std::string() : r.rows[0][0].AsString();
+}
+
 std::string RequireMeeting(SqlConnection& db, const std::string& branch, const std::string& nr) {
-    const SqlResult r = db.Exec(
-        "SELECT IDSITTAREFA FROM TAREFA WHERE CDFILIAL = ? AND NRTAREFA = ? AND IDORIGTARE = '4'",
-        {branch, nr});
-    if (r.rows.empty())
+    std::optional<std::string> status = MeetingStatus(db, branch, nr);
+    if (!status)
         throw RpcError(code::kNotFound,
                        "Reunião " + nr + " não cadastrada na filial " + branch + ".");
-    return r.rows[0][0].IsNull() ? std::string() : r.rows[0][0].AsString();
+    return std::move(*status);
 }
 
 std::string RequireOpenMeeting(SqlConnection& db, const std::string& branch, const std::string& nr,

@@ -1,11 +1,14 @@
-// Helpers shared by the lookup, agenda, registration, import and server-query methods: method
-// declaration, packets from SELECTs, blank texts and the meeting a call names.
+// Helpers shared by every method area: method declaration, packets from SELECTs and query
+// rows, blank texts and the meeting a call names.
 #pragma once
 
 #include <string>
 #include <vector>
 
+#include <optional>
+
 #include "appserver/method_registry.h"
+#include "appserver/packet_builder.h"
 #include "appserver/storage.h"
 #include "platform/packet.h"
 #include "platform/routines.h"
@@ -19,16 +22,28 @@ Variant CodeOrNull(const std::string& text);
 // True when the flag argument means "all" (its first non-blank character is "T").
 bool AllFlag(const std::string& flag);
 
-// A method declaration in one expression.
+// A method declaration in one expression: registry.add(Method("GetX", {...}, GetX, Access::Read,
+// /*branchParam=*/0)).
 MethodDef Method(std::string name, std::vector<ParamSpec> params, MethodDef::Handler handler,
                  Access access = Access::Read, int branchParam = -1);
+
+// A data packet of `fields` from query rows, as the call's result.
+inline Variant RowsPacket(const std::vector<FieldDef>& fields, const std::vector<SqlRow>& rows) {
+    return PacketResult(BuildDataPacket(fields, rows));
+}
 
 // Runs a SELECT whose columns are, in order, the packet's fields, and returns the packet as
 // the call's result.
 Variant QueryPacket(SqlConnection& db, const std::vector<FieldDef>& fields, const std::string& sql,
                     const SqlParams& params = {});
 
-// The status letter of the meeting (a TAREFA of origin "4"); throws RpcError not_found
+// The stored status letter of the meeting (a TAREFA of origin "4"); nullopt when there is none.
+// Every rule about a meeting reads it here. Inside a write transaction on PostgreSQL the
+// meeting's row stays locked (FOR UPDATE) until the transaction ends, so two clients writing
+// to one meeting take turns between the check and the write (SQLite writers queue anyway).
+std::optional<std::string> MeetingStatus(SqlConnection& db, const std::string& branch,
+                                         const std::string& nr);
+// The status letter of the meeting, as MeetingStatus; throws RpcError not_found
 // ("Reunião ... não cadastrada.") when there is none.
 std::string RequireMeeting(SqlConnection& db, const std::string& branch, const std::string& nr);
 // Throws RpcError conflict with `message` when the meeting is cancelled ("X") or concluded

@@ -2,7 +2,7 @@
 #include "appserver/methods_activities.h"
 
 #include "appserver/activity_rules.h"
-#include "appserver/method_helpers.h"
+#include "appserver/method_support.h"
 #include "appserver/methods.h"
 #include "appserver/packet_builder.h"
 #include "appserver/resolver.h"
@@ -98,6 +98,8 @@ Variant SetAtividades(CallContext& ctx) {
     const TDateTime now = ctx.now();
     ResolvePolicy policy;
     policy.checkBranch = [&ctx](const std::string& b) { RequireBranch(ctx, b); };
+    policy.guarded = {"IDSITATIVTAR"};
+    policy.serverOwned = {"DTINCATIVTAR", "CDOPERINCL"};
     policy.stampInsert = [&db, op, now](RowValues& row) {
         row["IDSITATIVTAR"] = "P";
         row["DTINCATIVTAR"] = Variant::FromDateTime(now);
@@ -202,16 +204,17 @@ Variant GetDelAtiv(CallContext& ctx) {
 
 void RegisterActivityMethods(MethodRegistry& registry) {
     const ParamSpec branch = StrParam("CDFILIAL", 4), meeting = StrParam("NRTAREFA", 10);
-    AddMethod(registry, "GetAtividades", {branch, meeting}, GetAtividades, 0);
-    AddMethod(registry, "SetAtividades", {DeltaParam("Delta")}, SetAtividades, -1, Access::Write);
-    AddMethod(registry, "GetPrxPlanAtivTare", {branch, meeting}, GetPrxPlanAtivTare, 0,
-              Access::Write);
-    AddMethod(registry, "GetValProc", {StrParam("CDARVPROCESS", 20, true)}, GetValProc, -1);
-    AddMethod(registry, "GetValOper", {StrParam("CDOPERADOR", 12)}, GetValOper, -1);
-    AddMethod(registry, "GetValPesqItTrab", {StrParam("NIVEIS", 2), StrParam("CDARVITTRAB", 20)},
-              GetValPesqItTrab, -1);
-    AddMethod(registry, "GetAuxAtiv", {branch, meeting}, GetAuxAtiv, 0);
-    AddMethod(registry, "GetDelAtiv", {branch, meeting}, GetDelAtiv, 0, Access::Write);
+    registry.add(Method("GetAtividades", {branch, meeting}, GetAtividades, Access::Read, 0));
+    registry.add(Method("SetAtividades", {DeltaParam("Delta")}, SetAtividades, Access::Write, -1));
+    registry.add(
+        Method("GetPrxPlanAtivTare", {branch, meeting}, GetPrxPlanAtivTare, Access::Write, 0));
+    registry.add(
+        Method("GetValProc", {StrParam("CDARVPROCESS", 20, true)}, GetValProc, Access::Read, -1));
+    registry.add(Method("GetValOper", {StrParam("CDOPERADOR", 12)}, GetValOper, Access::Read, -1));
+    registry.add(Method("GetValPesqItTrab", {StrParam("NIVEIS", 2), StrParam("CDARVITTRAB", 20)},
+                        GetValPesqItTrab, Access::Read, -1));
+    registry.add(Method("GetAuxAtiv", {branch, meeting}, GetAuxAtiv, Access::Read, 0));
+    registry.add(Method("GetDelAtiv", {branch, meeting}, GetDelAtiv, Access::Write, 0));
 }
 
 }  // namespace zel::appserver

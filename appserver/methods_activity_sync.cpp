@@ -7,7 +7,7 @@
 #include <set>
 
 #include "appserver/activity_rules.h"
-#include "appserver/method_helpers.h"
+#include "appserver/method_support.h"
 #include "appserver/methods.h"
 #include "appserver/rpc_error.h"
 #include "appserver/sql_value.h"
@@ -298,35 +298,38 @@ void RegisterActivitySyncMethods(MethodRegistry& registry) {
     const ParamSpec branch = StrParam("CDFILIAL", 4), meeting = StrParam("NRTAREFA", 10);
     const ParamSpec branchRef = StrParam("CDFILIAL", 4, true);
     const ParamSpec meetingRef = StrParam("NRTAREFA", 10, true);
-    AddMethod(registry, "GetCarregaAtividade", {StrParam("CDARVPROCESS", 20, true)},
-              GetCarregaAtividade, -1);
-    AddMethod(registry, "GetInsereAtiv",
-              {branch, meetingRef, NumParam("NRPLATIVTARE", true), StrParam("CDPROCESSO", 10),
-               DateParam("DTINCATIVTAR"), StrParam("CDOPERRESP", 12), StrParam("CDOPERINCL", 12),
-               AnyParam("DTINPATIVTAR"), AnyParam("DTFIPATIVTAR"), AnyParam("QTHRPATIVTAR", true)},
-              GetInsereAtiv, 0, Access::Write);
-    AddMethod(registry, "GetAlteraAtiv", {meeting, branch}, GetAlteraAtiv, 1);
-    AddMethod(registry, "GetUpdAtiv",
-              {StrParam("CDPROCESSO", 10), StrParam("CDOPERRESP", 12), DateParam("DTFIPATIVTAR"),
-               DateParam("DTINPATIVTAR"), AnyParam("QTHRPATIVTAR"), DateParam("DTINCATIVTAR"),
-               StrParam("CDOPERINCL", 12), StrParam("CDITEMTRAB", 10), branch, meeting,
-               StrParam("NRPLATIVTARE", 5)},
-              GetUpdAtiv, 8, Access::Write);
-    AddMethod(registry, "GetAtividadesAux", {branchRef, meetingRef}, GetAtividadesAux, 0);
-    AddMethod(registry, "SetParticipantesAuto",
-              {{"Destino", ParamKind::DataPacket, 0, false},
-               {"Origem", ParamKind::DataPacket, 0, false},
-               branchRef,
-               meetingRef,
-               DateParam("DTHRFINREUNIAO"),
-               DateParam("DTHRREUNIAO"),
-               AnyParam("QTHRREUNIAO", true),
-               DateParam("DTINCATIVTAR"),
-               StrParam("CDOPERINCL", 12)},
-              SetParticipantesAuto, 2, Access::Write);
-    AddMethod(registry, "GetConcTarefa", {branchRef, meetingRef}, GetConcTarefa, 0);
-    AddMethod(registry, "GetUpdConcTarefa", {branchRef, meetingRef}, GetUpdConcTarefa, 0,
-              Access::Write);
+    registry.add(Method("GetCarregaAtividade", {StrParam("CDARVPROCESS", 20, true)},
+                        GetCarregaAtividade, Access::Read, -1));
+    registry.add(
+        Method("GetInsereAtiv",
+               {branch, meetingRef, NumParam("NRPLATIVTARE", true), StrParam("CDPROCESSO", 10),
+                DateParam("DTINCATIVTAR"), StrParam("CDOPERRESP", 12), StrParam("CDOPERINCL", 12),
+                AnyParam("DTINPATIVTAR"), AnyParam("DTFIPATIVTAR"), AnyParam("QTHRPATIVTAR", true)},
+               GetInsereAtiv, Access::Write, 0));
+    registry.add(Method("GetAlteraAtiv", {meeting, branch}, GetAlteraAtiv, Access::Read, 1));
+    registry.add(
+        Method("GetUpdAtiv",
+               {StrParam("CDPROCESSO", 10), StrParam("CDOPERRESP", 12), DateParam("DTFIPATIVTAR"),
+                DateParam("DTINPATIVTAR"), AnyParam("QTHRPATIVTAR"), DateParam("DTINCATIVTAR"),
+                StrParam("CDOPERINCL", 12), StrParam("CDITEMTRAB", 10), branch, meeting,
+                StrParam("NRPLATIVTARE", 5)},
+               GetUpdAtiv, Access::Write, 8));
+    registry.add(
+        Method("GetAtividadesAux", {branchRef, meetingRef}, GetAtividadesAux, Access::Read, 0));
+    registry.add(Method("SetParticipantesAuto",
+                        {{"Destino", ParamKind::DataPacket, 0, false},
+                         {"Origem", ParamKind::DataPacket, 0, false},
+                         branchRef,
+                         meetingRef,
+                         DateParam("DTHRFINREUNIAO"),
+                         DateParam("DTHRREUNIAO"),
+                         AnyParam("QTHRREUNIAO", true),
+                         DateParam("DTINCATIVTAR"),
+                         StrParam("CDOPERINCL", 12)},
+                        SetParticipantesAuto, Access::Write, 2));
+    registry.add(Method("GetConcTarefa", {branchRef, meetingRef}, GetConcTarefa, Access::Read, 0));
+    registry.add(
+        Method("GetUpdConcTarefa", {branchRef, meetingRef}, GetUpdConcTarefa, Access::Write, 0));
 }
 
 }  // namespace zel::appserver

@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <cctype>
 
+#include "appserver/activity_rules.h"
 #include "appserver/counters.h"
 #include "appserver/key_list.h"
 #include "appserver/method_support.h"
@@ -90,7 +91,8 @@ Variant GetDescItTare(CallContext& ctx) {
 std::string NextItemNumber(SqlConnection& db, const std::string& branch) {
     const int64_t floor =
         NextAfterMax(db, "SELECT MAX(NRSEQUITTARE) FROM ITEMTAREFA WHERE CDFILIAL = ?", {branch});
-    return ZeroFill(NextCounterValue(db, counter::kAgendaItem, branch, floor), 10);
+    return NumberText(NextCounterValue(db, counter::kAgendaItem, branch, floor), 10,
+                      "os assuntos de pauta da filial " + branch);
 }
 
 // Item numbers are reserved per branch; the client asks for one when it inserts an item.
@@ -141,6 +143,7 @@ Variant SetItemTarefa(CallContext& ctx) {
     const Variant now = Variant::FromDateTime(ctx.now());
     ResolvePolicy policy;
     policy.checkBranch = [&ctx](const std::string& b) { RequireBranch(ctx, b); };
+    policy.serverOwned = {"CDOPERADOR", "DTINCLITTARE"};
     policy.stampInsert = [&db, op, now](RowValues& row) {
         auto nr = row.find("NRSEQUITTARE");
         if (nr == row.end() || nr->second.IsNull() || ::IsBlank(nr->second.AsString())) {

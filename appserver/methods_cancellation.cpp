@@ -7,7 +7,7 @@
 
 #include "appserver/activity_rules.h"
 #include "appserver/counters.h"
-#include "appserver/method_helpers.h"
+#include "appserver/method_support.h"
 #include "appserver/methods.h"
 #include "appserver/rpc_error.h"
 
@@ -156,18 +156,18 @@ void RegisterCancellationMethods(MethodRegistry& registry) {
     const ParamSpec branch = StrParam("CDFILIAL", 4, true),
                     meeting = StrParam("NRTAREFA", 10, true);
     const ParamSpec op = StrParam("CDOPERADOR", 12);
-    AddMethod(registry, "GetTestaReuniao", {branch, meeting}, GetTestaReuniao, 0);
-    AddMethod(registry, "GetAtivReuniao", {branch, meeting}, GetAtivReuniao, 0);
-    AddMethod(registry, "GetPrxAtivPessoal", {op}, GetPrxAtivPessoal, -1, Access::Write);
-    AddMethod(registry, "GetInsAtivPessoal",
-              {op, NumParam("NRATIVPESSOAL", true), StrParam("DSATIVPESSOAL", 1000),
-               DateParam("DTHRATIVPESSOAL"), StrParam("IDSITATIVPESS", 1), StrParam("IDAVISO", 1),
-               StrParam("IDLIDO", 1)},
-              GetInsAtivPessoal, -1, Access::Write);
-    AddMethod(registry, "GetAtivPessoal", {op}, GetAtivPessoal, -1);
-    AddMethod(registry, "GetUpdCancelAtiv", {branch, meeting}, GetUpdCancelAtiv, 0, Access::Write);
-    AddMethod(registry, "GetUpdCancelTarefa", {branch, meeting}, GetUpdCancelTarefa, 0,
-              Access::Write);
+    registry.add(Method("GetTestaReuniao", {branch, meeting}, GetTestaReuniao, Access::Read, 0));
+    registry.add(Method("GetAtivReuniao", {branch, meeting}, GetAtivReuniao, Access::Read, 0));
+    registry.add(Method("GetPrxAtivPessoal", {op}, GetPrxAtivPessoal, Access::Write, -1));
+    registry.add(Method("GetInsAtivPessoal",
+                        {op, NumParam("NRATIVPESSOAL", true), StrParam("DSATIVPESSOAL", 1000),
+                         DateParam("DTHRATIVPESSOAL"), StrParam("IDSITATIVPESS", 1),
+                         StrParam("IDAVISO", 1), StrParam("IDLIDO", 1)},
+                        GetInsAtivPessoal, Access::Write, -1));
+    registry.add(Method("GetAtivPessoal", {op}, GetAtivPessoal, Access::Read, -1));
+    registry.add(Method("GetUpdCancelAtiv", {branch, meeting}, GetUpdCancelAtiv, Access::Write, 0));
+    registry.add(
+        Method("GetUpdCancelTarefa", {branch, meeting}, GetUpdCancelTarefa, Access::Write, 0));
 }
 
 }  // namespace zel::appserver

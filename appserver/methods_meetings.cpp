@@ -2,9 +2,11 @@
 // numbers (GetPrxTarefa).
 #include <cstdio>
 
+#include "appserver/activity_rules.h"
 #include "appserver/counters.h"
 #include "appserver/key_list.h"
 #include "appserver/meeting_record.h"
+#include "appserver/method_support.h"
 #include "appserver/methods.h"
 #include "appserver/packet_builder.h"
 #include "appserver/resolver.h"
@@ -170,11 +172,33 @@ void DeleteMeetingDependants(SqlConnection& db, const RowValues& key) {
     db.Exec("DELETE FROM AGEATIVISALA WHERE CDFILIAL = ? AND NRTAREFA = ?", k);
 }
 
+// Refusals made before the packet is applied, against the meetings as stored: a foreign
+// branch and an edit of a cancelled or concluded meeting. The meetings read stay locked until
+// the call ends; one that is gone is reported by the resolver (stale_row).
+void CheckMeetingChanges(CallContext& ctx, const ChangePacket& packet) {
+    for (const Change& change : packet.changes) {
+        if (change.op == ChangeOp::Insert) continue;
+        const std::string branch = ChangeText(packet, change, "CDFILIAL", true);
+        const std::string nr = ChangeText(packet, change, "NRTAREFA", true);
+        if (branch.empty() || nr.empty()) continue;  // the resolver refuses a missing key
+        RequireBranch(ctx, branch);
+        const std::optional<std::string> status = MeetingStatus(ctx.db(), branch, nr);
+        if (status && change.op == ChangeOp::Update && (*status == "X" || *status == "C"))
+            throw RpcError(code::kConflict,
+                           "Reunião cancelada ou concluída não pode ser alterada.");
+    }
+}
+
+// Meeting change packets. Status and origin change only through their own methods; who
+// opened the meeting and when are the server's.
 Variant SetControle(CallContext& ctx) {
+    CheckMeetingChanges(ctx, ctx.delta(0));
     ResolvePolicy policy;
     const std::string op = ctx.session().operatorCode;
     const TDateTime now = ctx.now();
     policy.checkBranch = [&ctx](const std::string& b) { RequireBranch(ctx, b); };
+    policy.guarded = {"IDSITTAREFA", "IDORIGTARE"};
+    policy.serverOwned = {"CDOPERABER", "DTABERTAREFA"};
     policy.stampInsert = [op, now](RowValues& row) {
         // What the window never sends for a new meeting.
         row["IDSITTAREFA"] = "P";
@@ -199,7 +223,8 @@ Variant GetPrxTarefa(CallContext& ctx) {
     const std::string branch = ctx.str(0);
     const int64_t floor =
         NextAfterMax(ctx.db(), "SELECT MAX(NRTAREFA) FROM TAREFA WHERE CDFILIAL = ?", {branch});
-    return Variant(ZeroFill(NextCounterValue(ctx.db(), "TAREFA", branch, floor), 10));
+    return Variant(NumberText(NextCounterValue(ctx.db(), "TAREFA", branch, floor), 10,
+                              "as reuniões da filial " + branch));
 }
 
 }  // namespace

@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <cctype>
 
+#include "appserver/activity_rules.h"
 #include "appserver/counters.h"
 #include "appserver/key_list.h"
 #include "appserver/method_support.h"
@@ -110,10 +111,7 @@ std::string PlanActivityNumber(SqlConnection& db, const std::string& branch, con
                                const std::string& given) {
     const std::string t = Trimmed(given);
     if (t.empty()) {
-        const int64_t floor = NextAfterMax(
-            db, "SELECT MAX(NRPLATIVTARE) FROM PLANATIVTARE WHERE CDFILIAL = ? AND NRTAREFA = ?",
-            {branch, nr});
-        return ZeroFill(NextCounterValue(db, counter::kPlanActivity, branch + "/" + nr, floor), 5);
+        return NextPlanActivityNumber(db, branch, nr);
     }
     if (t.size() > 5 ||
         !std::all_of(t.begin(), t.end(), [](unsigned char c) { return std::isdigit(c) != 0; }))

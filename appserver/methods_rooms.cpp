@@ -5,7 +5,7 @@
 
 #include "appserver/activity_rules.h"
 #include "appserver/counters.h"
-#include "appserver/method_helpers.h"
+#include "appserver/method_support.h"
 #include "appserver/methods.h"
 #include "appserver/packet_builder.h"
 #include "appserver/resolver.h"
@@ -90,15 +90,27 @@ SqlParams DayRange(TDateTime day) {
     return {Variant::FromDateTime(DateOf(day)), Variant::FromDateTime(DateOf(day) + 1)};
 }
 
-// Active bookings of one room colliding with a window of a day.
-constexpr const char* kCollides =
-    "A.CDFILIAL = ? AND A.CDSALA = ? AND A.IDSITAGESALA = 'A' AND A.DTATIAGESALA >= ? "
-    "AND A.DTATIAGESALA < ? AND A.HRINIAGESALA < ? AND A.HRFINAGESALA > ?";
+// The overlap rule, the one place it is written: active bookings A of a room colliding with
+// a window of a day. `branch` and `room` are SQL expressions ("?" or a column of an outer
+// query); the four values bound after them are DayWindowParams'.
+std::string CollidesSql(const std::string& branch, const std::string& room) {
+    return "A.CDFILIAL = " + branch + " AND A.CDSALA = " + room +
+           " AND A.IDSITAGESALA = 'A' AND A.DTATIAGESALA >= ? AND A.DTATIAGESALA < ? "
+           "AND A.HRINIAGESALA < ? AND A.HRFINAGESALA > ?";
+}
+
+// The values CollidesSql binds after the room: the day's range and the window.
+SqlParams DayWindowParams(TDateTime day, const Window& w) {
+    const SqlParams d = DayRange(day);
+    return {d[0], d[1], w.end, w.start};
+}
 
 SqlParams CollideParams(const std::string& branch, const std::string& room, TDateTime day,
                         const Window& w) {
-    const SqlParams d = DayRange(day);
-    return {branch, room, d[0], d[1], w.end, w.start};
+    SqlParams p = {branch, room};
+    const SqlParams rest = DayWindowParams(day, w);
+    p.insert(p.end(), rest.begin(), rest.end());
+    return p;
 }
 
 // The booking of a meeting: the room's active booking of that day with exactly that start
@@ -123,13 +135,13 @@ Variant GetAgeAtiviSala(CallContext& ctx) {
 // Active rooms of the branch without an active booking colliding with the window; with
 // `alsoRoom` that room too (the meeting's own, which its own booking would hide).
 Variant FreeRooms(CallContext& ctx, TDateTime day, const Window& w, const std::string* alsoRoom) {
-    const SqlParams d = DayRange(day);
     std::string sql =
         "SELECT S.CDFILIAL, S.CDSALA, S.NMSALA FROM SALA S WHERE S.CDFILIAL = ? AND ((S.IDATIVO "
-        "= 'S' AND NOT EXISTS (SELECT 1 FROM AGEATIVISALA A WHERE A.CDFILIAL = S.CDFILIAL "
-        "AND A.CDSALA = S.CDSALA AND A.IDSITAGESALA = 'A' AND A.DTATIAGESALA >= ? "
-        "AND A.DTATIAGESALA < ? AND A.HRINIAGESALA < ? AND A.HRFINAGESALA > ?))";
-    SqlParams params = {ctx.str(0), d[0], d[1], w.end, w.start};
+        "= 'S' AND NOT EXISTS (SELECT 1 FROM AGEATIVISALA A WHERE " +
+        CollidesSql("S.CDFILIAL", "S.CDSALA") + "))";
+    SqlParams params = {ctx.str(0)};
+    const SqlParams window = DayWindowParams(day, w);
+    params.insert(params.end(), window.begin(), window.end());
     if (alsoRoom) {
         sql += " OR S.CDSALA = ?";
         params.push_back(*alsoRoom);
@@ -177,9 +189,9 @@ Variant GetVdSala(CallContext& ctx) {
 Variant GetFindSala(CallContext& ctx) {
     const Window w = WindowArgs(ctx, 2, 3);
     const SqlResult r = ctx.db().Exec(
-        std::string("SELECT A.CDFILIAL, A.CDSALA, S.NMSALA FROM AGEATIVISALA A "
-                    "JOIN SALA S ON S.CDFILIAL = A.CDFILIAL AND S.CDSALA = A.CDSALA WHERE ") +
-            kCollides + " ORDER BY A.HRINIAGESALA",
+        "SELECT A.CDFILIAL, A.CDSALA, S.NMSALA FROM AGEATIVISALA A "
+        "JOIN SALA S ON S.CDFILIAL = A.CDFILIAL AND S.CDSALA = A.CDSALA WHERE " +
+            CollidesSql("?", "?") + " ORDER BY A.HRINIAGESALA",
         CollideParams(ctx.str(0), ctx.str(4), ctx.date(1), w));
     return RowsPacket(SalasFields(), r.rows);
 }
@@ -237,7 +249,7 @@ void ValidateBooking(SqlConnection& db, const RowValues& row) {
     SqlParams params = CollideParams(branch, room, ParseSqlDateTime(dayText), Window{start, end});
     params.push_back(dayText);
     params.push_back(seq);
-    if (!db.Exec(std::string("SELECT 1 FROM AGEATIVISALA A WHERE ") + kCollides +
+    if (!db.Exec("SELECT 1 FROM AGEATIVISALA A WHERE " + CollidesSql("?", "?") +
                      " AND NOT (A.DTATIAGESALA = ? AND A.NRSEQAGESALA = ?)",
                  params)
              .rows.empty())
@@ -255,10 +267,12 @@ Variant SetSalas(CallContext& ctx) {
     const TDateTime now = ctx.now();
     ResolvePolicy policy;
     policy.checkBranch = [&ctx](const std::string& b) { RequireBranch(ctx, b); };
+    policy.guarded = {"IDSITAGESALA"};
+    policy.serverOwned = {"CDOPERADOR", "DTINCAGESALA"};
     policy.stampInsert = [&db, op, now](RowValues& row) {
         row["CDOPERADOR"] = op;
         row["DTINCAGESALA"] = Variant::FromDateTime(now);
-        if (row["IDSITAGESALA"].IsNull()) row["IDSITAGESALA"] = "A";
+        row["IDSITAGESALA"] = "A";
         Variant& day = row["DTATIAGESALA"];
         if (day.IsNull()) return;  // refused as a missing key
         const TDateTime d = DateOf(ParseSqlDateTime(day.AsString()));
@@ -303,18 +317,21 @@ void RegisterRoomMethods(MethodRegistry& registry) {
     const ParamSpec branch = StrParam("CDFILIAL", 4), room = StrParam("CDSALA", 5);
     const ParamSpec start = StrParam("HRINIAGESALA", 4), end = StrParam("HRFINAGESALA", 4);
     const ParamSpec day = DateParam("DTATIAGESALA");
-    AddMethod(registry, "GetAgeAtiviSala", {branch, room, day, start, end}, GetAgeAtiviSala, 0);
-    AddMethod(registry, "GetSalas", {branch, day, start, end}, GetSalas, 0);
-    AddMethod(registry, "GetSalas2", {branch, day, StrParam("CDSALA", 5, true), start, end},
-              GetSalas2, 0);
-    AddMethod(registry, "GetPesqSala", {branch, room}, GetPesqSala, 0);
-    AddMethod(registry, "getVdSala", {branch, room}, GetVdSala, 0);
-    AddMethod(registry, "getFindSala", {branch, day, start, end, room}, GetFindSala, 0);
-    AddMethod(registry, "SetSalas", {DeltaParam("Delta")}, SetSalas, -1, Access::Write);
-    AddMethod(registry, "GetSeqSalas", {day}, GetSeqSalas, -1, Access::Write);
-    AddMethod(registry, "GetDelSala", {branch, room, day, StrParam("NRSEQAGESALA", 5)}, GetDelSala,
-              0, Access::Write);
-    AddMethod(registry, "GetDadosSalas", {branch, room, day, start, end}, GetDadosSalas, 0);
+    registry.add(Method("GetAgeAtiviSala", {branch, room, day, start, end}, GetAgeAtiviSala,
+                        Access::Read, 0));
+    registry.add(Method("GetSalas", {branch, day, start, end}, GetSalas, Access::Read, 0));
+    registry.add(Method("GetSalas2", {branch, day, StrParam("CDSALA", 5, true), start, end},
+                        GetSalas2, Access::Read, 0));
+    registry.add(Method("GetPesqSala", {branch, room}, GetPesqSala, Access::Read, 0));
+    registry.add(Method("getVdSala", {branch, room}, GetVdSala, Access::Read, 0));
+    registry.add(
+        Method("getFindSala", {branch, day, start, end, room}, GetFindSala, Access::Read, 0));
+    registry.add(Method("SetSalas", {DeltaParam("Delta")}, SetSalas, Access::Write, -1));
+    registry.add(Method("GetSeqSalas", {day}, GetSeqSalas, Access::Write, -1));
+    registry.add(Method("GetDelSala", {branch, room, day, StrParam("NRSEQAGESALA", 5)}, GetDelSala,
+                        Access::Write, 0));
+    registry.add(
+        Method("GetDadosSalas", {branch, room, day, start, end}, GetDadosSalas, Access::Read, 0));
 }
 
 }  // namespace zel::appserver

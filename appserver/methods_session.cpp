@@ -24,16 +24,18 @@ std::string Join(const std::vector<std::string>& items) {
 
 // One row: the token and what the client shows and needs of its operator and branch.
 Variant Login(CallContext& ctx, SessionManager& sessions) {
-    const LoginResult login =
-        sessions.Login(ctx.db(), ctx.str(0), ctx.str(1), ctx.str(2), ctx.now());
+    const LoginResult login = sessions.Login(ctx.database(), ctx.str(0), ctx.str(1), ctx.str(2),
+                                             ctx.now(), std::string(ctx.address()));
+    const auto [process, item] = ctx.database().Transact(false, [](SqlConnection& db) {
+        return std::pair(Parameter(db, "MASCPROCESSO"), Parameter(db, "MASCITTRAB"));
+    });
     DataPacket p;
     p.fields = {StringField("TOKEN", 64),      StringField("CDOPERADOR", 12),
                 StringField("NMOPERADOR", 40), StringField("CDFILIAL", 4),
                 StringField("FILIAIS", 1000),  StringField("MASCPROCESSO", 40),
                 StringField("MASCITTRAB", 40)};
     p.rows.push_back({login.token, login.session.operatorCode, login.session.operatorName,
-                      login.session.branch, Join(login.session.branches),
-                      Parameter(ctx.db(), "MASCPROCESSO"), Parameter(ctx.db(), "MASCITTRAB")});
+                      login.session.branch, Join(login.session.branches), process, item});
     return PacketResult(p);
 }
 
@@ -48,7 +50,7 @@ void RegisterSessionMethods(MethodRegistry& registry, SessionManager& sessions) 
     MethodDef login;
     login.name = "Login";
     login.params = {StrParam("CDOPERADOR", 12), StrParam("SENHA", 1024), StrParam("CDFILIAL", 4)};
-    login.access = Access::Write;
+    login.access = Access::Own;
     login.needsSession = false;
     login.handler = [&sessions](CallContext& ctx) { return Login(ctx, sessions); };
     registry.add(std::move(login));

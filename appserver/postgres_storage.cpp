@@ -89,13 +89,15 @@ class PostgresConnection : public SqlConnection {
         });
     }
 
-    void Begin(bool) override {
+    void Begin(bool write) override {
         guarded([&] {
             m_tx = std::make_unique<pqxx::work>(m_conn);
             return 0;
         });
+        m_writing = write;
     }
     void Commit() override {
+        m_writing = false;
         guarded([&] {
             auto tx = std::move(m_tx);
             tx->commit();
@@ -103,6 +105,7 @@ class PostgresConnection : public SqlConnection {
         });
     }
     void Rollback() noexcept override {
+        m_writing = false;
         try {
             if (m_tx) m_tx->abort();
         } catch (...) {
@@ -133,7 +136,13 @@ class PostgresConnection : public SqlConnection {
     const std::string& prepared(const std::string& sql) {
         auto it = m_names.find(sql);
         if (it != m_names.end()) return it->second;
-        std::string name = "s" + std::to_string(m_names.size() + 1);
+        if (m_names.size() >= kMaxPreparedStatements) {
+            // Texts vary with list lengths (IN lists); the cache starts over rather than grow.
+            for (const auto& [text, old] : m_names)
+                m_conn.unprepare(old);
+            m_names.clear();
+        }
+        std::string name = "s" + std::to_string(++m_prepared);
         m_conn.prepare(name, ToDollarPlaceholders(sql));
         return m_names.emplace(sql, std::move(name)).first->second;
     }
@@ -193,6 +202,7 @@ class PostgresConnection : public SqlConnection {
     pqxx::connection m_conn;
     std::unique_ptr<pqxx::work> m_tx;
     std::unordered_map<std::string, std::string> m_names;
+    uint64_t m_prepared = 0;  // statements prepared so far: each gets a new name
     bool m_broken = false;
 };
 

@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <cmath>
+#include <stdexcept>
 
 #include "appserver/rpc_error.h"
 #include "appserver/sql_value.h"
@@ -23,11 +24,17 @@ struct Bound {
     unsigned flags;
 };
 
+bool Contains(const std::vector<std::string>& names, const std::string& name) {
+    return std::find(names.begin(), names.end(), name) != names.end();
+}
+
 class PacketResolver {
   public:
     PacketResolver(SqlConnection& db, const TableDef& table, const ChangePacket& packet,
                    const ResolvePolicy& policy)
         : m_db(db), m_table(table), m_packet(packet), m_policy(policy) {
+        if (m_table.Column("CDFILIAL") && !m_policy.checkBranch)
+            throw std::logic_error("change packets of " + m_table.name + " need a branch check");
         bindFields();
     }
 
@@ -52,28 +59,44 @@ class PacketResolver {
     }
 
   private:
+    // Binds the packet's fields to columns; the key is the table's, whatever the flags say.
     void bindFields() {
         for (size_t i = 0; i < m_packet.fields.size(); ++i) {
             const FieldDef& f = m_packet.fields[i];
-            if (const ColumnDef* c = m_table.Column(f.name)) m_bound.push_back({i, c, f.flags});
+            const ColumnDef* c = m_table.Column(f.name);
+            if (!c) continue;
+            for (const Bound& b : m_bound)
+                if (b.column == c)
+                    throw RpcError(code::kBadArguments, "O pacote de alterações traz o campo " +
+                                                            c->name + " mais de uma vez.");
+            m_bound.push_back({i, c, f.flags});
         }
+        for (const std::string& k : m_table.key) {
+            const Bound* b = find(k);
+            if (!b)
+                throw RpcError(code::kBadArguments, "O pacote de alterações de " + m_table.name +
+                                                        " não traz o campo " + k + " da chave.");
+            m_key.push_back(b);
+        }
+    }
+
+    const Bound* find(const std::string& column) const {
         for (const Bound& b : m_bound)
-            if (b.flags & pfInKey) m_key.push_back(&b);
-        if (m_key.empty()) {
-            for (const std::string& k : m_table.key) {
-                auto it = std::find_if(m_bound.begin(), m_bound.end(),
-                                       [&](const Bound& b) { return b.column->name == k; });
-                if (it == m_bound.end())
-                    throw RpcError(code::kBadArguments, "O pacote de alterações de " +
-                                                            m_table.name + " não traz o campo " +
-                                                            k + " da chave.");
-                m_key.push_back(&*it);
-            }
-        }
+            if (b.column->name == column) return &b;
+        return nullptr;
+    }
+
+    bool isKey(const Bound& b) const {
+        return std::find(m_key.begin(), m_key.end(), &b) != m_key.end();
     }
 
     Variant value(const Bound& b, const PacketRow& row) const {
         return ToColumnValue(*b.column, row.at(b.field));
+    }
+
+    void checkBranch(const RowValues& key) const {
+        auto it = key.find("CDFILIAL");
+        if (it != key.end()) m_policy.checkBranch(it->second.AsString());
     }
 
     void checkRow(const RowValues& row) const {
@@ -82,10 +105,6 @@ class PacketResolver {
             if (it == row.end()) continue;
             // Re-check stamped values too: they are columns like any other.
             ToColumnValue(c, it->second);
-        }
-        if (m_policy.checkBranch) {
-            auto it = row.find("CDFILIAL");
-            if (it != row.end()) m_policy.checkBranch(it->second.AsString());
         }
         if (m_policy.validate) m_policy.validate(row);
     }
@@ -99,12 +118,22 @@ class PacketResolver {
         }
     }
 
+    [[noreturn]] static void RefuseGuarded(const std::string& column) {
+        throw RpcError(code::kForbidden, "O campo " + column +
+                                             " não pode ser alterado por este pacote; use a "
+                                             "operação própria.");
+    }
+
     void insert(const Change& change) {
         RowValues row;
         for (const Bound& b : m_bound)
-            if (b.flags & (pfInUpdate | pfInKey)) row[b.column->name] = value(b, change.newValues);
+            if ((b.flags & pfInUpdate) || isKey(b))
+                row[b.column->name] = value(b, change.newValues);
+        for (const std::string& c : m_policy.serverOwned)
+            row.erase(c);
         if (m_policy.stampInsert) m_policy.stampInsert(row);
         requireKey(row);
+        checkBranch(row);
         checkRow(row);
         std::string cols, marks;
         SqlParams params;
@@ -117,7 +146,8 @@ class PacketResolver {
         m_db.Exec("INSERT INTO " + m_table.name + " (" + cols + ") VALUES (" + marks + ")", params);
     }
 
-    // Appends "key = old" conditions for the key columns; returns the key values.
+    // Appends "key = old" conditions for the key columns, checks the branch of the row they
+    // name and returns the key values.
     RowValues whereKey(const PacketRow& old, std::string& where, SqlParams& params) const {
         RowValues key;
         for (const Bound* k : m_key) {
@@ -128,10 +158,7 @@ class PacketResolver {
             key[k->column->name] = v;
             addCondition(k->column->name, v, where, params);
         }
-        if (m_policy.checkBranch) {
-            auto it = key.find("CDFILIAL");
-            if (it != key.end()) m_policy.checkBranch(it->second.AsString());
-        }
+        checkBranch(key);
         return key;
     }
 
@@ -147,14 +174,21 @@ class PacketResolver {
     }
 
     bool update(const Change& change) {
+        std::string where;
+        SqlParams whereParams;
+        whereKey(change.oldValues, where, whereParams);
         RowValues changed;
-        std::vector<const Bound*> whereChanged;
         for (const Bound& b : m_bound) {
             const Variant oldV = value(b, change.oldValues);
             const Variant newV = value(b, change.newValues);
             if (oldV == newV) continue;
-            if (b.flags & pfInUpdate) changed[b.column->name] = newV;
-            if (b.flags & pfInWhere) whereChanged.push_back(&b);
+            if (isKey(b))
+                throw RpcError(code::kBadArguments,
+                               "O campo " + b.column->name + " da chave não pode ser alterado.");
+            if (Contains(m_policy.guarded, b.column->name)) RefuseGuarded(b.column->name);
+            if (b.flags & pfInWhere) addCondition(b.column->name, oldV, where, whereParams);
+            if ((b.flags & pfInUpdate) && !Contains(m_policy.serverOwned, b.column->name))
+                changed[b.column->name] = newV;
         }
         if (changed.empty()) return false;
         if (m_policy.stampUpdate) m_policy.stampUpdate(changed);
@@ -172,12 +206,7 @@ class PacketResolver {
             set += (set.empty() ? "" : ", ") + name + " = ?";
             params.push_back(v);
         }
-        std::string where;
-        whereKey(change.oldValues, where, params);
-        for (const Bound* b : whereChanged) {
-            if (b->flags & pfInKey) continue;
-            addCondition(b->column->name, value(*b, change.oldValues), where, params);
-        }
+        params.insert(params.end(), whereParams.begin(), whereParams.end());
         const SqlResult r = m_db.Exec("UPDATE " + m_table.name + " SET " + set + where, params);
         if (r.affected != 1) throw RpcError(code::kStaleRow, text::kStaleRow);
         return true;
@@ -187,6 +216,11 @@ class PacketResolver {
         std::string where;
         SqlParams params;
         const RowValues key = whereKey(change.oldValues, where, params);
+        for (const Bound& b : m_bound)
+            if ((b.flags & pfInWhere) && !isKey(b))
+                addCondition(b.column->name, value(b, change.oldValues), where, params);
+        // A stale row refuses the packet after its dependants went: the caller's transaction
+        // rolls both back.
         if (m_policy.beforeDelete) m_policy.beforeDelete(m_db, key);
         const SqlResult r = m_db.Exec("DELETE FROM " + m_table.name + where, params);
         if (r.affected != 1) throw RpcError(code::kStaleRow, text::kStaleRow);

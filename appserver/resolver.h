@@ -4,10 +4,15 @@
 // Rules:
 // - Only fields that are columns of the table are written; every other field (names, texts
 //   computed for display) only travels.
-// - The row is located by its key (fields flagged pfInKey, else the table's primary key) and,
-//   for an update, by the original values of every changed column flagged pfInWhere; a row
-//   changed or removed by someone else since it was read is not touched and the whole packet
-//   is refused with stale_row.
+// - The row is located by the table's primary key, whatever flags the packet gives its
+//   fields; every key column must be a field of the packet, and an update may not change one.
+//   An update also compares the original values of every changed column flagged pfInWhere,
+//   a delete those of every column flagged pfInWhere; a row changed or removed by someone
+//   else since it was read is not touched and the whole packet is refused with stale_row.
+// - The branch of the row touched (the key's original value on update and delete, its new
+//   value on insert) goes through checkBranch before anything is written.
+// - Guarded columns (statuses, origin) change only through their own methods; server-owned
+//   columns (who wrote the row, when) take the stamps' values, never the client's.
 // - Texts longer than their column are refused (too_long), never cut.
 // - Empty texts in nullable text columns are stored as NULL, so "" and null locate alike.
 #pragma once
@@ -15,6 +20,7 @@
 #include <functional>
 #include <map>
 #include <string>
+#include <vector>
 
 #include "appserver/schema.h"
 #include "appserver/storage.h"
@@ -36,12 +42,18 @@ struct ResolvePolicy {
     std::function<void(const std::string& branch)> checkBranch;
     // Checks run on the values of an inserted or updated row (after stamping).
     std::function<void(const RowValues& row)> validate;
+    // Columns a packet may not change: an update that changes one is refused (forbidden); on
+    // insert stampInsert sets them, whatever the packet says.
+    std::vector<std::string> guarded;
+    // Columns only the server writes: the client's values are dropped before stamping.
+    std::vector<std::string> serverOwned;
 };
 
 struct ResolveCounts {
     int inserted = 0, updated = 0, deleted = 0;
 };
 
+// A table with a CDFILIAL column needs policy.checkBranch (std::logic_error otherwise).
 // Throws RpcError (stale_row, too_long, bad_arguments, forbidden) or DbError; the caller's
 // transaction then rolls back, so no part of the packet stays applied.
 ResolveCounts ApplyChangePacket(SqlConnection& db, const TableDef& table,

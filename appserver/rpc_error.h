@@ -20,6 +20,7 @@ inline constexpr const char* kConflict = "conflict";
 inline constexpr const char* kDuplicateKey = "duplicate_key";
 inline constexpr const char* kNotFound = "not_found";
 inline constexpr const char* kUnavailable = "unavailable";
+inline constexpr const char* kTooManyAttempts = "too_many_attempts";
 inline constexpr const char* kInternal = "internal";
 }  // namespace code
 

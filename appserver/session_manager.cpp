@@ -1,5 +1,9 @@
 #include "appserver/session_manager.h"
 
+#include <spdlog/spdlog.h>
+
+#include <cmath>
+
 #include "appserver/password_hash.h"
 #include "appserver/rpc_error.h"
 #include "appserver/sql_value.h"
@@ -29,7 +33,7 @@ std::vector<std::string> SessionManager::Branches(SqlConnection& db,
     return out;
 }
 
-std::optional<Session> SessionManager::Find(SqlConnection& db, std::string_view token,
+std::optional<Session> SessionManager::Find(Database& database, std::string_view token,
                                             TDateTime now) {
     if (token.empty() || token.size() > 128) return std::nullopt;
     const std::string digest = TokenDigest(token);
@@ -45,54 +49,98 @@ std::optional<Session> SessionManager::Find(SqlConnection& db, std::string_view 
             return it->second.session;
         }
     }
-    const SqlResult r = db.Exec(
-        "SELECT S.CDOPERADOR, S.CDFILIAL, S.DTEXPIRA, O.NMOPERADOR FROM SESSAO S "
-        "JOIN OPERADOR O ON O.CDOPERADOR = S.CDOPERADOR "
-        "WHERE S.TOKENHASH = ? AND O.IDATIVO = 'S'",
-        {digest});
-    if (r.rows.empty()) return std::nullopt;
-    Session s;
-    s.tokenHash = digest;
-    s.operatorCode = r.rows[0][0].AsString();
-    s.branch = r.rows[0][1].AsString();
-    s.expires = ParseSqlDateTime(r.rows[0][2].AsString());
-    s.operatorName = r.rows[0][3].AsString();
-    if (s.expires <= now) return std::nullopt;
-    s.branches = Branches(db, s.operatorCode);
+    std::optional<Session> found = database.Transact(false, [&](SqlConnection& db) {
+        std::optional<Session> out;
+        const SqlResult r = db.Exec(
+            "SELECT S.CDOPERADOR, S.CDFILIAL, S.DTEXPIRA, O.NMOPERADOR FROM SESSAO S "
+            "JOIN OPERADOR O ON O.CDOPERADOR = S.CDOPERADOR "
+            "WHERE S.TOKENHASH = ? AND O.IDATIVO = 'S'",
+            {digest});
+        if (r.rows.empty()) return out;
+        Session& s = out.emplace();
+        s.tokenHash = digest;
+        s.operatorCode = r.rows[0][0].AsString();
+        s.branch = r.rows[0][1].AsString();
+        s.expires = ParseSqlDateTime(r.rows[0][2].AsString());
+        s.operatorName = r.rows[0][3].AsString();
+        s.branches = Branches(db, s.operatorCode);
+        return out;
+    });
+    if (!found || found->expires <= now) return std::nullopt;
+    const Session& s = *found;
     std::lock_guard<std::mutex> lock(m_mutex);
     if (m_cache.size() >= kCacheMax) m_cache.clear();
     m_cache[digest] = Cached{s, steady};
     return s;
 }
 
-LoginResult SessionManager::Login(SqlConnection& db, const std::string& operatorCode,
+LoginResult SessionManager::Login(Database& db, const std::string& operatorCode,
                                   const std::string& password, const std::string& branch,
-                                  TDateTime now) {
-    const SqlResult r =
-        db.Exec("SELECT DSSENHA, NMOPERADOR FROM OPERADOR WHERE CDOPERADOR = ? AND IDATIVO = 'S'",
-                {operatorCode});
-    if (r.rows.empty()) {
+                                  TDateTime now, const std::string& address) {
+    const double wait = m_throttle.WaitFor(operatorCode, address, now);
+    if (wait > 0) {
+        spdlog::warn("login of operator '{}' from '{}' refused: waiting {:.0f} s after failures",
+                     operatorCode, address, wait);
+        throw RpcError(code::kTooManyAttempts,
+                       "Muitas tentativas de entrada sem sucesso. Aguarde " +
+                           std::to_string(static_cast<int>(std::ceil(wait))) +
+                           " segundo(s) e tente novamente.");
+    }
+    try {
+        LoginResult r = open(db, operatorCode, password, branch, now);
+        m_throttle.Succeeded(operatorCode, address);
+        return r;
+    } catch (const RpcError& e) {
+        if (e.code() != code::kUnauthenticated) throw;
+        m_throttle.Failed(operatorCode, address, now);
+        spdlog::warn("login of operator '{}' from '{}' failed", operatorCode, address);
+        throw;
+    }
+}
+
+LoginResult SessionManager::open(Database& db, const std::string& operatorCode,
+                                 const std::string& password, const std::string& branch,
+                                 TDateTime now) {
+    struct Stored {
+        std::optional<std::string> hash;
+        std::string name;
+        std::vector<std::string> branches;
+    };
+    const Stored stored = db.Transact(false, [&](SqlConnection& conn) {
+        Stored out;
+        const SqlResult r = conn.Exec(
+            "SELECT DSSENHA, NMOPERADOR FROM OPERADOR WHERE CDOPERADOR = ? AND IDATIVO = 'S'",
+            {operatorCode});
+        if (r.rows.empty()) return out;
+        out.hash = r.rows[0][0].AsString();
+        out.name = r.rows[0][1].AsString();
+        out.branches = Branches(conn, operatorCode);
+        return out;
+    });
+    if (!stored.hash) {
         SpendPasswordCheckTime(password, m_fastHashing);
         Refuse();
     }
-    if (!VerifyPassword(r.rows[0][0].AsString(), password)) Refuse();
+    if (!VerifyPassword(*stored.hash, password)) Refuse();
     Session s;
     s.operatorCode = operatorCode;
-    s.operatorName = r.rows[0][1].AsString();
+    s.operatorName = stored.name;
     s.branch = branch;
-    s.branches = Branches(db, operatorCode);
+    s.branches = stored.branches;
     if (!s.MayUse(branch)) Refuse();
 
     const std::string token = NewToken();
     s.tokenHash = TokenDigest(token);
     s.expires = now + m_ttlSeconds / 86400.0;
-    // Expired sessions go when someone logs in; the index on DTEXPIRA keeps this cheap.
-    db.Exec("DELETE FROM SESSAO WHERE DTEXPIRA < ?", {Variant::FromDateTime(now)});
-    db.Exec(
-        "INSERT INTO SESSAO (TOKENHASH, CDOPERADOR, CDFILIAL, DTCRIACAO, DTEXPIRA) "
-        "VALUES (?, ?, ?, ?, ?)",
-        {s.tokenHash, s.operatorCode, s.branch, Variant::FromDateTime(now),
-         Variant::FromDateTime(s.expires)});
+    db.Transact(true, [&](SqlConnection& conn) {
+        // Expired sessions go when someone logs in; the index on DTEXPIRA keeps this cheap.
+        conn.Exec("DELETE FROM SESSAO WHERE DTEXPIRA < ?", {Variant::FromDateTime(now)});
+        conn.Exec(
+            "INSERT INTO SESSAO (TOKENHASH, CDOPERADOR, CDFILIAL, DTCRIACAO, DTEXPIRA) "
+            "VALUES (?, ?, ?, ?, ?)",
+            {s.tokenHash, s.operatorCode, s.branch, Variant::FromDateTime(now),
+             Variant::FromDateTime(s.expires)});
+    });
     return {token, s};
 }
 

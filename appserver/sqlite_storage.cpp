@@ -93,9 +93,16 @@ class SqliteConnection : public SqlConnection {
         }
     }
 
-    void Begin(bool write) override { ExecScript(write ? "BEGIN IMMEDIATE" : "BEGIN"); }
-    void Commit() override { ExecScript("COMMIT"); }
+    void Begin(bool write) override {
+        ExecScript(write ? "BEGIN IMMEDIATE" : "BEGIN");
+        m_writing = write;
+    }
+    void Commit() override {
+        ExecScript("COMMIT");
+        m_writing = false;
+    }
     void Rollback() noexcept override {
+        m_writing = false;
         if (!sqlite3_get_autocommit(m_db))
             sqlite3_exec(m_db, "ROLLBACK", nullptr, nullptr, nullptr);
     }
@@ -104,6 +111,12 @@ class SqliteConnection : public SqlConnection {
     sqlite3_stmt* prepare(const std::string& sql) {
         auto it = m_statements.find(sql);
         if (it != m_statements.end()) return it->second;
+        if (m_statements.size() >= kMaxPreparedStatements) {
+            // Texts vary with list lengths (IN lists); the cache starts over rather than grow.
+            for (auto& [text, old] : m_statements)
+                sqlite3_finalize(old);
+            m_statements.clear();
+        }
         sqlite3_stmt* stmt = nullptr;
         const int rc = sqlite3_prepare_v3(m_db, sql.c_str(), static_cast<int>(sql.size()),
                                           SQLITE_PREPARE_PERSISTENT, &stmt, nullptr);

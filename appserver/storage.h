@@ -20,6 +20,9 @@ namespace zel::appserver {
 
 enum class Dialect { SQLite, PostgreSQL };
 
+// Prepared statements a connection keeps at most (per connection).
+inline constexpr size_t kMaxPreparedStatements = 256;
+
 using SqlParams = std::vector<Variant>;
 using SqlRow = std::vector<Variant>;
 
@@ -66,6 +69,11 @@ class SqlConnection {
     virtual void Rollback() noexcept = 0;
     // False once the connection is known to be broken; the pool then drops it.
     virtual bool Usable() const { return true; }
+    // True inside a transaction begun with write = true.
+    bool Writing() const { return m_writing; }
+
+  protected:
+    bool m_writing = false;  // set by Begin, cleared by Commit and Rollback
 };
 
 // A pool of connections to one database, and the transaction runner every method uses.

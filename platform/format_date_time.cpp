@@ -117,8 +117,11 @@ class DateTimeFormatter {
         switch (token) {
             case 'C':
                 out += Format(kShortDateFormat);
-                if (m_time.hour || m_time.minute || m_time.second || m_time.msec)
-                    out += " " + Format(kLongTimeFormat);
+                if (m_time.hour || m_time.minute || m_time.second || m_time.msec) {
+                    // Appended piece by piece: GCC 12 at -O3 warns (restrict) on " " + text.
+                    out += ' ';
+                    out += Format(kLongTimeFormat);
+                }
                 return true;
             case 'D':
                 AppendDay(n, out);

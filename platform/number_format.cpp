@@ -69,7 +69,11 @@ std::string DecimalDigitsToPlainText(const DecimalDigits& number) {
     }
     for (int i = 0; i < number.exponent; ++i)
         text += i < count ? number.digits[i] : '0';
-    if (count > number.exponent) text += "." + number.digits.substr(number.exponent);
+    if (count > number.exponent) {
+        // Appended piece by piece: GCC 12 at -O3 warns (restrict) on a temporary "." + text.
+        text += '.';
+        text.append(number.digits, static_cast<size_t>(number.exponent));
+    }
     return text;
 }
 
@@ -125,7 +129,10 @@ std::string GeneralText(const DecimalDigits& n, int precision, int expDigits) {
         return text;
     }
     text += n.digits[0];
-    if (count > 1) text += "," + n.digits.substr(1);
+    if (count > 1) {
+        text += ',';
+        text.append(n.digits, 1);
+    }
     const int exponent = n.exponent - 1;
     std::string expText = std::to_string(std::abs(exponent));
     if (static_cast<int>(expText.size()) < expDigits)

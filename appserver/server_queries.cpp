@@ -83,12 +83,14 @@ Variant QryAtaReuniao(CallContext& ctx, const QueryParams& p) {
         StringField("CDARVPROCESS", 20),  StringField("NMPROCESSO", 100),
         StringField("CDASSUNTO", 5),      StringField("NMASSUNTO", 50),
         StringField("CDPROJETO", 10),     StringField("NMPROJETO", 100),
-        StringField("CDSALA", 5),         StringField("NMSALA", 30)};
+        StringField("CDSALA", 5),         StringField("NMSALA", 30),
+        StringField("NMFILIAL", 40)};
     return QueryPacket(
         ctx.db(), fields,
         "SELECT T.CDFILIAL, T.NRTAREFA, T.DSREFETAREFA, T.DTHRREUNIAO, T.QTHRREUNIAO, "
         "T.IDSITTAREFA, T.CDOPERRESP, R.NMOPERADOR, P.CDARVPROCESS, P.NMPROCESSO, T.CDASSUNTO, "
-        "A.NMASSUNTO, T.CDPROJETO, PJ.NMPROJETO, S.CDSALA, S.NMSALA FROM TAREFA T "
+        "A.NMASSUNTO, T.CDPROJETO, PJ.NMPROJETO, S.CDSALA, S.NMSALA, F.NMFILIAL FROM TAREFA T "
+        "LEFT JOIN FILIAL F ON F.CDFILIAL = T.CDFILIAL "
         "LEFT JOIN OPERADOR R ON R.CDOPERADOR = T.CDOPERRESP "
         "LEFT JOIN PROCESSO P ON P.CDPROCESSO = T.CDPROCESSO "
         "LEFT JOIN ASSUNTO A ON A.CDASSUNTO = T.CDASSUNTO "
@@ -118,6 +120,21 @@ Variant QryAtaPauta(CallContext& ctx, const QueryParams& p) {
         {Branch(ctx, p), Trimmed(p.at("P_NRTAREFA"))});
 }
 
+// The meeting's participants: each operator with an activity in it, once, and whether any of
+// their activities records that they took part ("S") or not ("N").
+Variant QryAtaParticipante(CallContext& ctx, const QueryParams& p) {
+    static const std::vector<FieldDef> fields = {StringField("CDOPERADOR", 12),
+                                                 StringField("NMOPERADOR", 40),
+                                                 StringField("IDOPERPAREUNIAO", 1)};
+    return QueryPacket(ctx.db(), fields,
+                       "SELECT A.CDOPERRESP, MAX(O.NMOPERADOR), "
+                       "MAX(CASE WHEN A.IDOPERPAREUNIAO = 'S' THEN 'S' ELSE 'N' END) "
+                       "FROM PLANATIVTARE A LEFT JOIN OPERADOR O ON O.CDOPERADOR = A.CDOPERRESP "
+                       "WHERE A.CDFILIAL = ? AND A.NRTAREFA = ? AND A.CDOPERRESP IS NOT NULL "
+                       "GROUP BY A.CDOPERRESP ORDER BY MAX(O.NMOPERADOR), A.CDOPERRESP",
+                       {Branch(ctx, p), Trimmed(p.at("P_NRTAREFA"))});
+}
+
 const std::map<std::string, ServerQuery>& Queries() {
     static const std::map<std::string, ServerQuery> queries = {
         {"QRYREUNIAO", {{"P_CDFILIAL"}, QryReuniao}},
@@ -125,6 +142,7 @@ const std::map<std::string, ServerQuery>& Queries() {
         {"QRYPAUTA", {{"P_NRTAREFA", "P_TNRTAREFA", "P_CDFILIAL"}, QryPauta}},
         {"QRYATAREUNIAO", {{"P_CDFILIAL", "P_NRTAREFA"}, QryAtaReuniao}},
         {"QRYATAPAUTA", {{"P_CDFILIAL", "P_NRTAREFA"}, QryAtaPauta}},
+        {"QRYATAPARTICIPANTE", {{"P_CDFILIAL", "P_NRTAREFA"}, QryAtaParticipante}},
     };
     return queries;
 }
@@ -165,7 +183,8 @@ Variant OpenServerQuery(CallContext& ctx) {
 }  // namespace
 
 std::vector<std::string> ServerQueryNames() {
-    return {"qryAtaPauta", "qryAtaReuniao", "qryPauta", "qryResp", "qryReuniao"};
+    return {"qryAtaParticipante", "qryAtaPauta", "qryAtaReuniao",
+            "qryPauta",           "qryResp",     "qryReuniao"};
 }
 
 void RegisterServerQueryMethods(MethodRegistry& registry) {

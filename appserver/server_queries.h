@@ -17,7 +17,10 @@
 //                agenda items of branch P_CDFILIAL, of the meetings listed in P_NRTAREFA
 //                (multi-select key list), or of every meeting when P_TNRTAREFA is "T"
 //   qryAtaReuniao  the minutes report's header: one row for meeting P_NRTAREFA of branch
-//                P_CDFILIAL with its names, room and responsible operator
+//                P_CDFILIAL with its names, room, responsible operator and branch name
+//   qryAtaParticipante  the minutes report's participants: CDOPERADOR, NMOPERADOR and
+//                IDOPERPAREUNIAO ("S" when any of the operator's activities in the meeting
+//                records that they took part), one row per operator, by name
 //   qryAtaPauta  the minutes report's body: the meeting's agenda items with their minutes
 //                (TXDESCITTARE empty when none was written), by item number
 // Branch parameters are checked against the operators' branches like any method argument.

@@ -13,6 +13,17 @@ bool TFlatButton::Click() {
     return !OnClick || Guard(OnClick);
 }
 
+TFlatButton* PanelButton(QWidget* parent, const char* name, const QString& text,
+                         QStyle::StandardPixmap icon) {
+    auto* b = new TFlatButton(parent);
+    b->setObjectName(QString::fromLatin1(name));
+    b->setText(text);
+    b->setToolTip(text);
+    b->setIcon(parent->style()->standardIcon(icon));
+    b->setToolButtonStyle(Qt::ToolButtonTextBesideIcon);
+    return b;
+}
+
 TToolButtonEx::TToolButtonEx(QWidget* parent) : QToolButton(parent) {
     setAutoRaise(true);
     setCheckable(true);

@@ -3,6 +3,7 @@
 // TToolButtonEx (a check button of a tool bar). Their OnClick runs through the guard.
 #pragma once
 
+#include <QStyle>
 #include <QToolButton>
 #include <functional>
 
@@ -14,6 +15,11 @@ class TFlatButton : public QToolButton {
     // Runs OnClick as a click would (through the guard); false when it raised.
     bool Click();
 };
+
+// A flat button of a window's button panel: `text` beside the style's standard icon `icon`,
+// `text` also its hint.
+TFlatButton* PanelButton(QWidget* parent, const char* name, const QString& text,
+                         QStyle::StandardPixmap icon);
 
 class TToolButtonEx : public QToolButton {
     Q_OBJECT

@@ -45,6 +45,13 @@ class Dialogs {
     // Preview of a printable document; `paint` renders it on the printer it is given.
     virtual void ReportPreview(const std::string& title,
                                const std::function<void(QPrinter&)>& paint) = 0;
+    // The platform's print dialog for a printable document; on confirm `paint` renders it on
+    // the chosen printer. Returns whether it was printed.
+    virtual bool Print(const std::string& title, const std::function<void(QPrinter&)>& paint) = 0;
+    // Asks where to save a file (`filter` as "PDF (*.pdf)"), starting at `suggested`; "" when
+    // cancelled.
+    virtual std::string SaveFileName(const std::string& title, const std::string& suggested,
+                                     const std::string& filter) = 0;
 };
 
 // The current implementation (QtDialogs when none was installed).

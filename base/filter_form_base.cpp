@@ -22,17 +22,6 @@ namespace {
 
 constexpr const char* kOptionGroup = "Opcoes";
 
-TFlatButton* panelButton(QWidget* parent, const char* name, const QString& text,
-                         QStyle::StandardPixmap icon) {
-    auto* b = new TFlatButton(parent);
-    b->setObjectName(QString::fromLatin1(name));
-    b->setText(text);
-    b->setToolTip(text);
-    b->setIcon(parent->style()->standardIcon(icon));
-    b->setToolButtonStyle(Qt::ToolButtonTextBesideIcon);
-    return b;
-}
-
 }  // namespace
 
 TFilterFormBase::TFilterFormBase(QWidget* parent) : QDialog(parent) {
@@ -45,11 +34,11 @@ TFilterFormBase::TFilterFormBase(QWidget* parent) : QDialog(parent) {
     panBotoes->setFrameShape(QFrame::StyledPanel);
     auto* buttons = new QHBoxLayout(panBotoes);
     buttons->setContentsMargins(2, 2, 2, 2);
-    sbtConfirma = panelButton(panBotoes, "sbtConfirma", QStringLiteral("Confirma"),
+    sbtConfirma = PanelButton(panBotoes, "sbtConfirma", QStringLiteral("Confirma"),
                               QStyle::SP_DialogApplyButton);
-    sbtCancel = panelButton(panBotoes, "sbtCancel", QStringLiteral("Cancela"),
+    sbtCancel = PanelButton(panBotoes, "sbtCancel", QStringLiteral("Cancela"),
                             QStyle::SP_DialogCancelButton);
-    sbtOpcoes = panelButton(panBotoes, "sbtOpcoes", QStringLiteral("Opções"),
+    sbtOpcoes = PanelButton(panBotoes, "sbtOpcoes", QStringLiteral("Opções"),
                             QStyle::SP_FileDialogDetailedView);
     ppmOpcoes = new QMenu(this);
     ppmOpcoes->setObjectName("ppmOpcoes");

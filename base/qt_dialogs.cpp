@@ -3,12 +3,14 @@
 #include <QApplication>
 #include <QDialog>
 #include <QDialogButtonBox>
+#include <QFileDialog>
 #include <QHeaderView>
 #include <QInputDialog>
 #include <QLabel>
 #include <QLineEdit>
 #include <QListWidget>
 #include <QMessageBox>
+#include <QPrintDialog>
 #include <QPrintPreviewDialog>
 #include <QPrinter>
 #include <QProgressBar>
@@ -182,4 +184,22 @@ void QtDialogs::ReportPreview(const std::string& title,
     QObject::connect(&preview, &QPrintPreviewDialog::paintRequested, &preview,
                      [&paint](QPrinter* p) { paint(*p); });
     preview.exec();
+}
+
+bool QtDialogs::Print(const std::string& title, const std::function<void(QPrinter&)>& paint) {
+    QPrinter printer(QPrinter::HighResolution);
+    printer.setDocName(QString::fromStdString(title));
+    QPrintDialog dialog(&printer, activeParent());
+    dialog.setWindowTitle(QString::fromStdString(title));
+    if (dialog.exec() != QDialog::Accepted) return false;
+    paint(printer);
+    return true;
+}
+
+std::string QtDialogs::SaveFileName(const std::string& title, const std::string& suggested,
+                                    const std::string& filter) {
+    return QFileDialog::getSaveFileName(activeParent(), QString::fromStdString(title),
+                                        QString::fromStdString(suggested),
+                                        QString::fromStdString(filter))
+        .toStdString();
 }

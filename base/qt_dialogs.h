@@ -24,6 +24,9 @@ class QtDialogs : public Dialogs {
     void HideBusy() override;
     void ReportPreview(const std::string& title,
                        const std::function<void(QPrinter&)>& paint) override;
+    bool Print(const std::string& title, const std::function<void(QPrinter&)>& paint) override;
+    std::string SaveFileName(const std::string& title, const std::string& suggested,
+                             const std::string& filter) override;
 
   private:
     QPointer<QWidget> m_busy;

@@ -1,5 +1,8 @@
 #include "base/scripted_dialogs.h"
 
+#include <QPrinter>
+#include <QTemporaryDir>
+
 #include "base/multi_select_keys.h"
 #include "platform/client_data_set.h"
 #include "platform/data_source.h"
@@ -96,7 +99,46 @@ void ScriptedDialogs::HideBusy() {
     --m_busy;
 }
 
+namespace {
+
+// Paints a document as a preview or a printer would, on a PDF printer whose file is dropped.
+void PaintDiscarded(const std::function<void(QPrinter&)>& paint) {
+    QTemporaryDir dir;
+    QPrinter printer(QPrinter::HighResolution);
+    printer.setOutputFormat(QPrinter::PdfFormat);
+    printer.setOutputFileName(dir.filePath(QStringLiteral("discarded.pdf")));
+    paint(printer);
+}
+
+}  // namespace
+
 void ScriptedDialogs::ReportPreview(const std::string& title,
-                                    const std::function<void(QPrinter&)>&) {
+                                    const std::function<void(QPrinter&)>& paint) {
     m_shown.push_back("preview: " + title);
+    PaintDiscarded(paint);
+}
+
+bool ScriptedDialogs::Print(const std::string& title, const std::function<void(QPrinter&)>& paint) {
+    if (m_prints.empty()) {
+        m_shown.push_back("unscripted print: " + title);
+        return false;
+    }
+    m_shown.push_back("print: " + title);
+    const bool print = m_prints.front();
+    m_prints.pop_front();
+    if (!print) return false;
+    PaintDiscarded(paint);
+    return true;
+}
+
+std::string ScriptedDialogs::SaveFileName(const std::string& title, const std::string&,
+                                          const std::string&) {
+    if (m_saveFiles.empty()) {
+        m_shown.push_back("unscripted save: " + title);
+        return {};
+    }
+    m_shown.push_back("save: " + title);
+    std::string name = m_saveFiles.front();
+    m_saveFiles.pop_front();
+    return name;
 }

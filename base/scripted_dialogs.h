@@ -33,10 +33,13 @@ class ScriptedDialogs : public Dialogs {
     void CancelSearch() { m_searches.push_back(nullptr); }
     void AnswerMultiSelect(std::string keys) { m_multi.push_back(std::move(keys)); }
     void AnswerFind(std::string text) { m_finds.push_back(std::move(text)); }
+    void AnswerPrint(bool print) { m_prints.push_back(print); }
+    void AnswerSaveFile(std::string fileName) { m_saveFiles.push_back(std::move(fileName)); }
 
     // --- record ---
     // Lines "error: ...", "question: ...", "notice: ...", "search: title", "multiselect: title",
-    // "find: text", "preview: title" (the busy indicator is counted, not listed), in order.
+    // "find: text", "preview: title",
+    // "print: title", "save: title" (the busy indicator is counted, not listed), in order.
     const std::vector<std::string>& Shown() const { return m_shown; }
     // Shown() joined with '\n'.
     std::string ShownText() const;
@@ -53,14 +56,24 @@ class ScriptedDialogs : public Dialogs {
     bool FindRecord(TClientDataSet& dataSet) override;
     void ShowBusy(QWidget* over, int kind) override;
     void HideBusy() override;
+    // Records "preview: title" and paints the document on a PDF printer whose file is dropped
+    // (so painting faults show in tests).
     void ReportPreview(const std::string& title,
                        const std::function<void(QPrinter&)>& paint) override;
+    // Records "print: title"; paints as the preview does only when AnswerPrint(true) was
+    // scripted.
+    bool Print(const std::string& title, const std::function<void(QPrinter&)>& paint) override;
+    // Records "save: title" and answers the scripted file name ("" when none).
+    std::string SaveFileName(const std::string& title, const std::string& suggested,
+                             const std::string& filter) override;
 
   private:
     std::deque<bool> m_questions;
     std::deque<std::function<bool(TClientDataSet&)>> m_searches;
     std::deque<std::string> m_multi;
     std::deque<std::string> m_finds;
+    std::deque<bool> m_prints;
+    std::deque<std::string> m_saveFiles;
     std::vector<std::string> m_shown;
     int m_busy = 0;
 };

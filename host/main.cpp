@@ -3,6 +3,7 @@
 //
 //   zel-host [--server HOST:PORT --operator CODE --password PW --branch CODE]
 //            [--open ZEL00400] [--screenshot FILE [--screenshot-delay MS]]
+//            [--report ZEL004 --meeting N --pdf FILE [--layout N]]   (no window, no display)
 #include <QApplication>
 #include <QCommandLineParser>
 #include <QDir>
@@ -15,6 +16,7 @@
 #include "host/login_dialog.h"
 #include "host/main_window.h"
 #include "host/module_loader.h"
+#include "host/report_command.h"
 
 namespace {
 
@@ -40,6 +42,10 @@ void ScheduleScreenshot(MainWindow& window, const QString& file, int delayMs) {
 }  // namespace
 
 int main(int argc, char** argv) {
+    // Report to PDF: runs without a display.
+    for (int i = 1; i < argc; ++i)
+        if (qstrcmp(argv[i], "--report") == 0 && qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
+            qputenv("QT_QPA_PLATFORM", "offscreen");
     QApplication app(argc, argv);
     QCoreApplication::setOrganizationName(QStringLiteral("zel"));
     QCoreApplication::setApplicationName(QStringLiteral("zel-host"));
@@ -56,7 +62,19 @@ int main(int argc, char** argv) {
                                   "FILE");
     const QCommandLineOption delay("screenshot-delay", "Wait before the picture.", "MS", "2000");
     parser.addOptions({server, op, password, branch, open, shot, delay});
+    // Report to PDF.
+    const QCommandLineOption report("report", "Write a report to PDF and quit (e.g. ZEL004).",
+                                    "CODE");
+    const QCommandLineOption meeting("meeting", "Meeting number of the report.", "N");
+    const QCommandLineOption pdf("pdf", "PDF file the report is written to.", "FILE");
+    const QCommandLineOption layout("layout", "Layout of the report (1 = the first).", "N", "1");
+    parser.addOptions({report, meeting, pdf, layout});
     parser.process(app);
+    if (parser.isSet(report) && (!parser.isSet(meeting) || !parser.isSet(pdf) ||
+                                 !parser.isSet(op) || !parser.isSet(password))) {
+        std::fprintf(stderr, "zel-host: --report needs --meeting, --pdf, --operator, --password\n");
+        return 2;
+    }
 
     HostSession session;
     LoginRequest request{parser.value(server), parser.value(op), parser.value(password),
@@ -80,6 +98,14 @@ int main(int argc, char** argv) {
             dialog.setRequest(initial);
         }
         if (dialog.exec() != QDialog::Accepted) return 0;
+    }
+
+    // Report to PDF.
+    if (parser.isSet(report)) {
+        const int rc = RunReportCommand({parser.value(report), parser.value(meeting),
+                                         parser.value(pdf), parser.value(layout).toInt()});
+        session.logout();
+        return rc;
     }
 
     ModuleLoader loader(ModuleSearchPath());

@@ -7,6 +7,7 @@
 #include "base/guard.h"
 #include "dialogs/frm_filtro_reuniao.h"
 #include "dialogs/frm_ir_para_dia.h"
+#include "dialogs/frm_rel_ata.h"
 #include "meeting/frm_reuniao.h"
 
 #include <utility>
@@ -33,6 +34,7 @@ struct DialogUnits {
         openers.filtroReuniao = Cli_zel00404::AbreFiltroReuniao;
         openers.irParaDia = Cli_zel00405::CriaIrParaDia;
         // Minutes report.
+        openers.relAta = Cli_zel00402::CriaRelAta;
 
         // Agenda import.
 
@@ -44,6 +46,7 @@ struct DialogUnits {
         Cli_zel00404::Finalization();
         Cli_zel00405::Finalization();
         // Minutes report.
+        Cli_zel00402::Finalization();
 
         // Agenda import.
 

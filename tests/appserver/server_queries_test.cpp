@@ -87,6 +87,35 @@ TEST_P(ServerQueriesTest, MinutesReportHasTheHeaderAndEveryItemWithItsMinutes) {
     EXPECT_TRUE(Cell(bareItems, 0, "TXDESCITTARE").is_null());
 }
 
+// One row per participant: an operator with several activities in the meeting is listed once,
+// as having taken part when any of them says so.
+TEST_P(ServerQueriesTest, MinutesReportParticipantsAreListedOnceWithWhetherTheyTookPart) {
+    const std::string nr = "0000000013";
+    const std::vector<std::pair<std::string, std::string>> p = {{"P_CDFILIAL", "0001"},
+                                                                {"P_NRTAREFA", nr}};
+    EXPECT_EQ(Cell(Open("qryAtaReuniao", p), 0, "NMFILIAL"),
+              srv->Value("SELECT NMFILIAL FROM FILIAL WHERE CDFILIAL = '0001'"));
+    const std::string op = srv->Value(
+        "SELECT MIN(CDOPERRESP) FROM PLANATIVTARE WHERE CDFILIAL = '0001' AND NRTAREFA = ?", {nr});
+    srv->Exec("UPDATE PLANATIVTARE SET IDOPERPAREUNIAO = 'N' WHERE NRTAREFA = ?", {nr});
+    srv->Exec(
+        "INSERT INTO PLANATIVTARE (CDFILIAL, NRTAREFA, NRPLATIVTARE, CDOPERRESP, "
+        "IDSITATIVTAR, IDOPERPAREUNIAO) VALUES ('0001', ?, '99999', ?, 'C', 'S')",
+        {nr, op});
+    const json people = Open("qryAtaParticipante", p);
+    EXPECT_EQ(Layout(people), (Strings{"CDOPERADOR:string:12", "NMOPERADOR:string:40",
+                                       "IDOPERPAREUNIAO:string:1"}));
+    ASSERT_EQ(people["rows"].size(),
+              std::stoul(srv->Value("SELECT COUNT(DISTINCT CDOPERRESP) FROM PLANATIVTARE WHERE "
+                                    "NRTAREFA = ?",
+                                    {nr})));
+    ASSERT_GE(people["rows"].size(), 2u);
+    for (size_t r = 0; r < people["rows"].size(); ++r)
+        EXPECT_EQ(Cell(people, r, "IDOPERPAREUNIAO"),
+                  Cell(people, r, "CDOPERADOR") == op ? "S" : "N");
+    EXPECT_TRUE(Open("qryAtaParticipante", {{"P_NRTAREFA", "x' OR '1'='1"}})["rows"].empty());
+}
+
 TEST_P(ServerQueriesTest, UnknownNamesParametersAndBranchesAreRefused) {
     EXPECT_EQ(Refused("qryTudo", Params({})), "bad_arguments");
     EXPECT_EQ(Refused("qryResp", Params({{"P_CDFILIAL", "0001"}})), "bad_arguments");

@@ -300,7 +300,9 @@ TEST_F(MeetingListTest, ConfirmedFilterSetsTheStatusButtonsFromTheDialogsChoices
     choices.boCancelado = choices.boConcluido = true;
     bool confirm = false;
     SetFilterChoicesProvider([&choices] { return choices; });
-    SetDialogOpeners({[&confirm] { return confirm; }, nullptr});
+    DialogOpeners openers;
+    openers.filtroReuniao = [&confirm] { return confirm; };
+    SetDialogOpeners(openers);
     w.pgcReuniao->SetActivePage(w.tshPauta);
 
     ASSERT_TRUE(w.btnFiltro->Click());  // cancelled

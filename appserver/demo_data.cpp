@@ -1,6 +1,8 @@
 #include "appserver/demo_data.h"
 
 #include <cstdio>
+#include <string>
+#include <vector>
 
 #include "appserver/counters.h"
 #include "appserver/office_setup.h"
@@ -12,6 +14,45 @@ namespace zel::appserver {
 namespace {
 
 constexpr const char* kDemoOperator = "000000000001";
+
+// Minutes of an agenda item of a concluded meeting, as the minutes editor stores them (the
+// HTML of its rich text): a centred bold heading, an introduction, a bulleted list whose
+// entries may carry their own formatting, and a closing line in italics.
+std::string MinutesHtml(const std::string& heading, const std::string& intro,
+                        const std::vector<std::string>& items, const std::string& closing) {
+    const std::string p = "<p style=\" margin-top:0px; margin-bottom:6px;\">";
+    std::string html =
+        "<!DOCTYPE HTML PUBLIC \"-//W3C//DTD HTML 4.0//EN\" "
+        "\"http://www.w3.org/TR/REC-html40/strict.dtd\">\n"
+        "<html><head><meta name=\"qrichtext\" content=\"1\" /><meta charset=\"utf-8\" />"
+        "<style type=\"text/css\">\np, li { white-space: pre-wrap; }\n</style></head>"
+        "<body style=\" font-size:10pt; font-weight:400; font-style:normal;\">\n"
+        "<p align=\"center\" style=\" margin-top:0px; margin-bottom:6px;\">"
+        "<span style=\" font-size:12pt; font-weight:700;\">" +
+        heading + "</span></p>\n" + p + intro +
+        "</p>\n<ul style=\"margin-top: 0px; margin-bottom: 6px; -qt-list-indent: 1;\">\n";
+    for (const std::string& item : items)
+        html += "<li style=\" margin-top:0px; margin-bottom:0px;\">" + item + "</li>\n";
+    return html + "</ul>\n" + p + "<span style=\" font-style:italic;\">" + closing +
+           "</span></p></body></html>";
+}
+
+std::string DemoMinutes(int item) {
+    if (item == 0)
+        return MinutesHtml(
+            "Abertura e informes", "A coordenação abriu a reunião e apresentou os informes:",
+            {"metas do trimestre <span style=\" font-weight:700; color:#1f7a3a;\">atingidas"
+             "</span>;",
+             "novo horário de atendimento a partir do próximo mês."},
+            "Ata: assunto discutido e aprovado.");
+    return MinutesHtml(
+        "Próximos passos", "Ficou definido:",
+        {"<span style=\" font-weight:700;\">Ana Souza</span> envia o cronograma revisado;",
+         "<span style=\" font-weight:700;\">Bruno Lima</span> confirma o orçamento com o "
+         "financeiro;",
+         "<span style=\" color:#b22222;\">prazo: sexta-feira</span>."},
+        "Ata: encaminhamentos aprovados por todos.");
+}
 
 void Exec(SqlConnection& db, const char* sql, const SqlParams& params) {
     db.Exec(sql, params);
@@ -126,8 +167,7 @@ void SeedMeetings(SqlConnection& db, TDateTime now) {
                     Exec(db,
                          "INSERT INTO DESCITEMTARE (CDFILIAL, NRTAREFA, NRSEQUITTARE, "
                          "TXDESCITTARE) VALUES (?, ?, ?, ?)",
-                         {"0001", nr, item,
-                          std::string("{\\rtf1\\ansi Ata: assunto discutido e aprovado.}")});
+                         {"0001", nr, item, DemoMinutes(k)});
             }
         }
         if (i % 4 == 0) {

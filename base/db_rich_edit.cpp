@@ -4,6 +4,25 @@
 
 #include "base/guard.h"
 #include "platform/client_data_set.h"
+#include "platform/rtf_text.h"
+
+bool KeyChangesText(const QKeyEvent& event) {
+    const QString text = event.text();
+    if (!text.isEmpty() && text[0].isPrint()) return true;
+    switch (event.key()) {
+        case Qt::Key_Backspace:
+        case Qt::Key_Delete:
+        case Qt::Key_Return:
+        case Qt::Key_Enter:
+            return true;
+        default:
+            break;
+    }
+    for (QKeySequence::StandardKey k :
+         {QKeySequence::Paste, QKeySequence::Cut, QKeySequence::Undo, QKeySequence::Redo})
+        if (event.matches(k)) return true;
+    return false;
+}
 
 TDBRichEdit::TDBRichEdit(QWidget* parent) : QTextEdit(parent), TFocusEvents(this) {
     setAcceptRichText(true);
@@ -38,15 +57,23 @@ TField* TDBRichEdit::Field() const {
 
 void TDBRichEdit::refresh() {
     TField* field = Field();
-    const QString text = field ? QString::fromStdString(field->AsString()) : QString();
+    const std::string stored = field ? field->AsString() : std::string();
+    setReadOnly(!field || field->ReadOnly());
+    // The document already shows that text (the dataset only entered edit, say): loading it
+    // again would move the cursor away from where the operator is typing.
+    if (field && m_showsField && !m_changed && stored == m_shown) return;
+    m_showsField = field != nullptr;
+    m_shown = stored;
+    const QString text = QString::fromStdString(stored);
     m_loading = true;
     if (text.startsWith(QLatin1Char('<')))
         setHtml(text);
+    else if (IsRtfText(stored))
+        setPlainText(QString::fromStdString(RtfToPlainText(stored)));
     else
         setPlainText(text);
     m_loading = false;
     m_changed = false;
-    setReadOnly(!field || field->ReadOnly());
 }
 
 void TDBRichEdit::RecordChanged(TField* field) {
@@ -74,11 +101,12 @@ bool TDBRichEdit::BeginChange() {
 }
 
 void TDBRichEdit::keyPressEvent(QKeyEvent* event) {
-    const bool changes = (!event->text().isEmpty() && event->text()[0].isPrint()) ||
-                         event->key() == Qt::Key_Backspace || event->key() == Qt::Key_Delete ||
-                         event->key() == Qt::Key_Return || event->key() == Qt::Key_Enter;
-    if (changes && !BeginChange()) return;
+    if (KeyChangesText(*event) && !BeginChange()) return;
     QTextEdit::keyPressEvent(event);
+}
+
+void TDBRichEdit::insertFromMimeData(const QMimeData* source) {
+    if (BeginChange()) QTextEdit::insertFromMimeData(source);
 }
 
 void TDBRichEdit::UpdateRecord() {

@@ -117,6 +117,8 @@ void TfrmReuniao::attachHandlers() {
     // Activities page and participants grid.
 
     // Agenda and minutes.
+    attachAgendaHandlers();
+    attachMinutesHandlers();
 
     // Cancellation and import.
 }

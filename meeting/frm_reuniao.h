@@ -38,6 +38,8 @@ class QSplitter;
 class QToolBar;
 class QVBoxLayout;
 class QCloseEvent;
+class QChar;
+class QRect;
 class TCanvas;
 class TDatePickerEdit;
 class TDBEdit;
@@ -133,6 +135,43 @@ class TfrmReuniao : public TSimpleFormBase {
     // --- participants' activities and the participants grid ---
 
     // --- agenda items and minutes ---
+    // Agenda items (frm_reuniao_agenda.cpp). An item may be added unless the meeting is
+    // cancelled or concluded, and changed only while it is pending; refusals are silent.
+    void cdsItemTarefaBeforeInsert();
+    void cdsItemTarefaNewRecord();
+    // The new item's number, from the server.
+    void cdsItemTarefaAfterInsert();
+    void cdsItemTarefaBeforeEdit();
+    // Checks the subject and the responsible operator, then stamps the meeting, the saving
+    // operator, the server time and the note.
+    void cdsItemTarefaBeforePost();
+    // Also the after-delete handler: sends the change at once, then refreshes the agenda.
+    void cdsItemTarefaAfterPost();
+    void cdsItemTarefaAfterCancel();
+    // The note, the minutes and the minutes page's caption of the new current item.
+    void cdsItemTarefaAfterScroll();
+    // The responsible operator's code widened to 12 characters, checked with the server, and
+    // its name filled; a blank code is accepted.
+    void VdOperResp();
+    // A change of the note starts editing the current item.
+    void memObsChange();
+    // A key that would change the note; set to 0 to discard it.
+    void memObsKeyPress(QChar& key);
+    // The memo shows the current item's note (cleared without an item); its change handler is
+    // detached meanwhile, so showing a note never starts an edit.
+    void ShowItemNote();
+    void dsgAssuntoDrawColumnCell(TCanvas& canvas, const QRect& rect, int dataCol, TField* field,
+                                  int state);
+    // The ellipsis of the responsible operator's column: the operator pick list.
+    void dsgAssuntoEditButtonClick();
+    // Minutes (frm_reuniao_minutes.cpp): written unless the meeting is cancelled or concluded.
+    void cdsDescItTareBeforeInsert();
+    void cdsDescItTareBeforeEdit();
+    // Refuses blank minutes and stamps the keys of the current agenda item.
+    void cdsDescItTareBeforePost();
+    // Also the after-delete handler: sends the change at once, then refreshes the minutes.
+    void cdsDescItTareAfterPost();
+    void cdsDescItTareAfterCancel();
 
     // --- cancellation and agenda import ---
 
@@ -317,6 +356,12 @@ class TfrmReuniao : public TSimpleFormBase {
     // Private parts of the activities page and the participants grid.
 
     // Private parts of the agenda and minutes pages.
+    void attachAgendaHandlers();
+    void attachMinutesHandlers();
+    // Silent abort unless there is a current meeting that is neither cancelled nor concluded.
+    void checkMeetingOpen();
+    // panAssunto: "NRSEQUITTARE - DSREFEITTARE" of the current agenda item.
+    void showItemCaption();
 
     // Private parts of cancellation and import.
 

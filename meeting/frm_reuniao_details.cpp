@@ -1,6 +1,5 @@
 // What the window loads when the current meeting changes: its agenda items, activities and
 // the minutes of the current item, the header enabling, the date/time row and the room booking.
-#include <QPlainTextEdit>
 #include <utility>
 
 #include "base/date_picker_edit.h"
@@ -46,21 +45,27 @@ void TfrmReuniao::cdsControleAfterScroll() {
     if (hasMeeting) {
         const std::string branch = cdsControle.FieldByName("CDFILIAL").AsString();
         const std::string meeting = cdsControle.FieldByName("NRTAREFA").AsString();
-        cdsItemTarefa.SetData(CheckServerResult(
-            netReuniao.AppServer().Call(
-                "GetItemTarefa", {Arg(branch), Arg(meeting), ArgRef(stPauta), ArgRef(stTPauta)}),
-            true, 0));
-        if (cdsItemTarefa.IsEmpty())
-            memObs->clear();
-        else
-            memObs->setPlainText(
-                QString::fromStdString(cdsItemTarefa.FieldByName("TXPLANITTARE").AsString()));
+        {
+            // The agenda's own after-scroll work (note, minutes, caption) is done below, in
+            // the order of the meeting's details, instead of twice.
+            struct Detached {
+                TClientDataSet& cds;
+                TClientDataSet::TDataSetNotifyEvent afterScroll =
+                    std::exchange(cds.AfterScroll, nullptr);
+                ~Detached() { cds.AfterScroll = std::move(afterScroll); }
+            } detached{cdsItemTarefa};
+            cdsItemTarefa.SetData(CheckServerResult(
+                netReuniao.AppServer().Call("GetItemTarefa", {Arg(branch), Arg(meeting),
+                                                              ArgRef(stPauta), ArgRef(stTPauta)}),
+                true, 0));
+        }
+        ShowItemNote();
         cdsAtividades.SetData(CheckServerResult(
             netReuniao.AppServer().Call("GetAtividades", {Arg(branch), Arg(meeting)}), true, 0));
         loadMinutes();
+        showItemCaption();
     } else {
         LoadNothing(cdsItemTarefa);
-        memObs->clear();
         LoadNothing(cdsAtividades);
         LoadNothing(cdsDescItTare);
     }
@@ -83,7 +88,8 @@ void TfrmReuniao::cdsControleAfterOpen() {
 }
 
 void TfrmReuniao::loadMinutes() {
-    if (!cdsItemTarefa.Active() || cdsItemTarefa.IsEmpty()) {
+    // An item being inserted has no minutes yet.
+    if (!cdsItemTarefa.Active() || cdsItemTarefa.IsEmpty() || cdsItemTarefa.State() == dsInsert) {
         LoadNothing(cdsDescItTare);
         return;
     }

@@ -119,6 +119,7 @@ void TfrmReuniao::attachHandlers() {
     // Agenda and minutes.
 
     // Cancellation and import.
+    attachCancellationAndImport();
 }
 
 // The bottom bar shows the current meeting's one-line description.

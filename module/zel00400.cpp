@@ -6,6 +6,7 @@
 // base library's guard, which shows the error to the operator once.
 #include "base/guard.h"
 #include "dialogs/frm_filtro_reuniao.h"
+#include "dialogs/frm_imp_reuniao.h"
 #include "dialogs/frm_ir_para_dia.h"
 #include "meeting/frm_reuniao.h"
 
@@ -35,6 +36,7 @@ struct DialogUnits {
         // Minutes report.
 
         // Agenda import.
+        openers.impReuniao = Cli_zel00401::CriaImpReuniao;
 
         // Participant registration.
 
@@ -46,6 +48,7 @@ struct DialogUnits {
         // Minutes report.
 
         // Agenda import.
+        Cli_zel00401::Finalization();
 
         // Participant registration.
     }

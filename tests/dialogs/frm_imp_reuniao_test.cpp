@@ -1,6 +1,7 @@
 // The agenda import dialog with the meeting window open, against the real application server:
 // the copy of a source meeting's agenda, the participant import that follows, the refusal of
 // a source without items, the keys, the placement and a fresh instance per opening.
+#include <QApplication>
 #include <QDialog>
 #include <QLabel>
 #include <QMainWindow>
@@ -218,6 +219,16 @@ TEST_F(ImpReuniaoTest, PlacedOverTheMainWindowNeverLeftOfTheScreenFreshEachOpeni
         EXPECT_EQ(40101, opened);
     });
     SetApplicationMainWindow(nullptr, nullptr);
+}
+
+// Not a check: saves a picture of the dialog with its candidates for the documentation (run
+// with --gtest_also_run_disabled_tests; ZEL_SCREENSHOT_DIR names the folder).
+TEST_F(ImpReuniaoTest, DISABLED_SavesAPictureOfTheDialog) {
+    const QString dir = qEnvironmentVariable("ZEL_SCREENSHOT_DIR", QStringLiteral("."));
+    Import(kDestination, [&](TfrmImpReuniao& d) {
+        QApplication::processEvents();
+        EXPECT_TRUE(d.grab().save(dir + "/import-dialog.png"));
+    });
 }
 
 }  // namespace

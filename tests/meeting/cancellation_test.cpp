@@ -2,6 +2,7 @@
 // notices its participants receive, what the server holds afterwards, the room, the question
 // and the refusals.
 #include <QAction>
+#include <QApplication>
 
 #include "base/buttons.h"
 #include "base/login_context.h"
@@ -171,6 +172,23 @@ TEST_F(CancellationTest, AFailingServerStepIsShownThenReportedAsNotDone) {
     EXPECT_EQ(0, CallCount("GetControle")) << "no success, no reload";
     EXPECT_EQ("C", MeetingStatus("0000900004"));
     EXPECT_EQ("0000900004", stCodLocate);
+}
+
+// Not a check: saves a picture of the list with a meeting just cancelled, for the
+// documentation (run with --gtest_also_run_disabled_tests; ZEL_SCREENSHOT_DIR names the
+// folder). The cursor then moves on, so the cancelled row shows in its own colour.
+TEST_F(CancellationTest, DISABLED_SavesAPictureOfTheCancelledMeeting) {
+    CriaReuniao();
+    TfrmReuniao& w = *Window();
+    w.tbtCancelada->SetDown(true);
+    ASSERT_TRUE(w.tbtPendente->Click());
+    ASSERT_TRUE(w.cdsControle.Locate("IDSITTAREFA", {Variant("P")}));
+    dialogs->AnswerQuestion(true);
+    ASSERT_TRUE(w.btnCanReuniao->Click());
+    w.cdsControle.Next();
+    QApplication::processEvents();
+    const QString dir = qEnvironmentVariable("ZEL_SCREENSHOT_DIR", QStringLiteral("."));
+    EXPECT_TRUE(w.grab().save(dir + "/cancelled-meeting.png"));
 }
 
 }  // namespace

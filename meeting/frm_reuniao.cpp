@@ -121,6 +121,7 @@ void TfrmReuniao::attachHandlers() {
     attachMinutesHandlers();
 
     // Cancellation and import.
+    attachCancellationAndImport();
 }
 
 // The bottom bar shows the current meeting's one-line description.

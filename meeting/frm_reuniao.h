@@ -174,6 +174,31 @@ class TfrmReuniao : public TSimpleFormBase {
     void cdsDescItTareAfterCancel();
 
     // --- cancellation and agenda import ---
+    // (frm_reuniao_cancellation.cpp) btnCanReuniao and mnuCanReuniao: cancels the current
+    // meeting.
+    void btnCanReuniaoClick();
+    // Cancels meeting `number` of branch `branch` once the operator says Yes: a notice to
+    // every participant but the operator, the activities and the meeting cancelled on the
+    // server, the room freed, the list reloaded with the meeting current. A failing server
+    // step is shown, then "Cancel_N_Ok", and ends the operation; the steps done stay done.
+    void CancelaReuniao(std::string branch, std::string number);
+
+    // (frm_reuniao_import.cpp) sbtImpArq and mnuImportar: keeps the current meeting as the
+    // destination of an agenda import and opens the import dialog.
+    void sbtImpArqClick();
+    // After an agenda import: with boImpParticipantes set and the operator's Yes, books the
+    // source meeting's participants into the destination meeting at its times. Then clears
+    // boImpParticipantes and reloads the list. A failure ends it before that: the flag stays
+    // set and the list as it was.
+    void InsereParticipante();
+    // The meeting an agenda is imported from (set by the import dialog) and into (set by
+    // sbtImpArqClick).
+    std::string stFilialOrigem;
+    std::string stTarefaOrigem;
+    std::string stFilialDestino;
+    std::string stTarefaDestino;
+    // Set by the import dialog's confirm; cleared when InsereParticipante ends normally.
+    bool boImpParticipantes = false;
 
     // --- components ---
     // Message tables (msgPadrao: the window's texts; msgMensagensPadroes: the base form's
@@ -364,6 +389,14 @@ class TfrmReuniao : public TSimpleFormBase {
     void showItemCaption();
 
     // Private parts of cancellation and import.
+    void attachCancellationAndImport();
+    // The server steps of a cancellation: notices, activities, meeting, room.
+    void enviaCancelamento(std::string& branch, std::string& number);
+    // One personal notice per participant of cdsAtivReuniao other than the operator.
+    void avisaParticipantes();
+    // Reloads the list as it was loaded (one exact day, or the parameter set) and makes
+    // meeting `number` current again when the status filter shows it.
+    void recarregaLista(const std::string& number);
 
     QVBoxLayout* m_clientLayout = nullptr;
     // The window counts as active from BringToFront until it is deactivated, so the

@@ -34,4 +34,22 @@ double StTimeToReal(const std::string& text) {
     return RoundToPlaces(StrToFloat(hoursText) + StrToFloat(minutesText) / 60, 8);
 }
 
+std::optional<std::string> calculaHoraFinal(const std::string& start, const std::string& hours) {
+    // The time sits at positions 12-13 (hours) and 15-16 (minutes) of the start text.
+    const std::string startHours = start.size() > 11 ? start.substr(11, 2) : "0";
+    const std::string startMinutes = start.size() > 14 ? start.substr(14, 2) : "0";
+    const double duration = StrToFloat(hours);
+    const int64_t durationHours = Trunc(duration);
+    int64_t minutes =
+        StrToInt(startMinutes) + Round((duration - static_cast<double>(durationHours)) * 60);
+    int64_t total = StrToInt(startHours) + durationHours;
+    if (minutes >= 60) {
+        minutes -= 60;
+        total += 1;
+    }
+    if (total >= 24) return std::nullopt;
+    return start.substr(0, 10) + " " + PadField(IntToStr(total), 2) + ":" +
+           PadField(IntToStr(minutes), 2) + ":00";
+}
+
 }  // namespace Cli_zel00400

@@ -4,6 +4,7 @@
 // "hh:mm". Both conversions are pure (no Qt, no server) and callable from anywhere.
 #pragma once
 
+#include <optional>
 #include <string>
 
 namespace Cli_zel00400 {
@@ -18,5 +19,13 @@ std::string RealToStTime(double hours);
 // are read, and minutes of 60 or more are not refused ("01:75" gives 2.25): range checks are
 // the callers'. Throws EConvertError when either part is not a number.
 double StTimeToReal(const std::string& text);
+
+// End of a meeting for the participants booked from another meeting: `start` is the
+// meeting's start as date-time text ("dd/mm/yyyy hh:nn:ss"; a midnight start may come as the
+// date alone), `hours` its duration in real hours as text ("1,5"). The end is the start's
+// date at start + duration, "dd/mm/yyyy hh:nn:00", minutes carried into the hours at 60.
+// nullopt when the end would reach 24:00 (a meeting stays within its day). Throws
+// EConvertError when the start's time or the duration is not a number.
+std::optional<std::string> calculaHoraFinal(const std::string& start, const std::string& hours);
 
 }  // namespace Cli_zel00400

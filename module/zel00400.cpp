@@ -6,6 +6,7 @@
 // base library's guard, which shows the error to the operator once.
 #include "base/guard.h"
 #include "dialogs/frm_filtro_reuniao.h"
+#include "dialogs/frm_imp_reuniao.h"
 #include "dialogs/frm_ir_para_dia.h"
 #include "dialogs/frm_rel_ata.h"
 #include "meeting/frm_reuniao.h"
@@ -37,6 +38,7 @@ struct DialogUnits {
         openers.relAta = Cli_zel00402::CriaRelAta;
 
         // Agenda import.
+        openers.impReuniao = Cli_zel00401::CriaImpReuniao;
 
         // Participant registration.
 
@@ -49,6 +51,7 @@ struct DialogUnits {
         Cli_zel00402::Finalization();
 
         // Agenda import.
+        Cli_zel00401::Finalization();
 
         // Participant registration.
     }

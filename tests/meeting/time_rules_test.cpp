@@ -49,4 +49,21 @@ TEST(TimeRulesTest, DurationsOfWholeMinutesSurviveTheRoundTrip) {
     }
 }
 
+TEST(CalculaHoraFinalTest, AddsTheDurationToTheStartWithinTheDay) {
+    EXPECT_EQ("16/01/2027 10:30:00", calculaHoraFinal("16/01/2027 09:00:00", "1,5"));
+    EXPECT_EQ("16/01/2027 10:40:00", calculaHoraFinal("16/01/2027 09:50:00", "0,83333333"))
+        << "50 minutes carry into the hour";
+    EXPECT_EQ("16/01/2027 23:59:00", calculaHoraFinal("16/01/2027 22:30:00", "1,48333333"));
+    EXPECT_EQ("16/01/2027 01:00:00", calculaHoraFinal("16/01/2027", "1"))
+        << "a midnight start comes as the date alone";
+}
+
+TEST(CalculaHoraFinalTest, AnEndAtOrPastMidnightIsRefusedAndBadNumbersRaise) {
+    EXPECT_EQ(std::nullopt, calculaHoraFinal("16/01/2027 22:30:00", "1,5"));
+    EXPECT_EQ(std::nullopt, calculaHoraFinal("16/01/2027 09:00:00", "100"))
+        << "a duration of a hundred hours does not wrap around";
+    EXPECT_THROW(calculaHoraFinal("16/01/2027 09:00:00", "uma hora"), EConvertError);
+    EXPECT_THROW(calculaHoraFinal("16/01/2027 9h:00:00", "1"), EConvertError);
+}
+
 }  // namespace

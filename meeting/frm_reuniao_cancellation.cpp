@@ -1,0 +1,132 @@
+// Cancelling a meeting: the participants' notices, the meeting and its activities marked
+// cancelled on the server, its room freed, and the list reloaded with the meeting current.
+#include <QAction>
+
+#include "base/buttons.h"
+#include "base/date_picker_edit.h"
+#include "base/dialogs.h"
+#include "base/guard.h"
+#include "base/login_context.h"
+#include "base/mask_edit.h"
+#include "base/page_control_ex.h"
+#include "base/routines.h"
+#include "meeting/cli_zel00400.h"
+#include "meeting/frm_reuniao.h"
+#include "platform/routines.h"
+#include "server/check_server_result.h"
+
+using namespace Cli_zel00400;
+
+namespace {
+
+// "hh:mm" of a time control -> "hhmm", as the room methods take times.
+std::string HourDigits(const TMaskEdit& edit) {
+    const std::string text = edit.Text();
+    return text.substr(0, 2) + (text.size() > 3 ? text.substr(3, 2) : std::string());
+}
+
+// The first `n` characters of a UTF-8 text, never cutting a character in two.
+std::string FirstChars(const std::string& text, size_t n) {
+    size_t at = 0;
+    for (size_t count = 0; at < text.size() && count < n; ++count) {
+        ++at;
+        while (at < text.size() && (static_cast<unsigned char>(text[at]) & 0xC0) == 0x80)
+            ++at;
+    }
+    return text.substr(0, at);
+}
+
+}  // namespace
+
+void TfrmReuniao::attachCancellationAndImport() {
+    btnCanReuniao->OnClick = [this] { btnCanReuniaoClick(); };
+    sbtImpArq->OnClick = [this] { sbtImpArqClick(); };
+    connect(mnuCanReuniao, &QAction::triggered, this,
+            [this] { Guard([this] { btnCanReuniaoClick(); }); });
+    connect(mnuImportar, &QAction::triggered, this,
+            [this] { Guard([this] { sbtImpArqClick(); }); });
+}
+
+void TfrmReuniao::btnCanReuniaoClick() {
+    if (!cdsControle.Active() || cdsControle.IsEmpty()) throw EAbort();
+    CancelaReuniao(cdsControle.FieldByName("CDFILIAL").AsString(),
+                   cdsControle.FieldByName("NRTAREFA").AsString());
+}
+
+void TfrmReuniao::CancelaReuniao(std::string branch, std::string number) {
+    cdsTestaReuniao.SetData(CheckServerResult(
+        netReuniao.AppServer().Call("GetTestaReuniao", {ArgRef(branch), ArgRef(number)}), true, 0));
+    if (!cdsTestaReuniao.IsEmpty() && cdsTestaReuniao.FieldByName("IDSITTAREFA").AsString() == "X")
+        ShowErrorMessage(Msg("Tare_Canc"), true);
+    if (msgPadrao->ShowMsg("Cancel_Reu", TMsgDlgType::mtConfirmation, mbYes | mbNo) != mrYes)
+        return;
+    const TDateTime day = depDataIni->IsBlankDate() ? 0 : depDataIni->GetDate();
+    cdsDadosSalas.SetData(netReuniao.AppServer().Call(
+        "GetDadosSalas",
+        {Arg(CurrentBranch()), Arg(cdsControle.FieldByName("CDSALA").AsString()), ArgDate(day),
+         Arg(HourDigits(*medHoraIni)), Arg(HourDigits(*medHoraFin))}));
+    try {
+        stCodLocate = number;
+        enviaCancelamento(branch, number);
+    } catch (const EAbort&) {
+        throw;
+    } catch (const std::exception& e) {
+        // The server's reason first, then that the cancellation did not go through. Only the
+        // server steps count: once they are done the meeting is cancelled, and a failing
+        // reload afterwards is shown as what it is, not as a failed cancellation.
+        if (!dynamic_cast<const EErrorShown*>(&e)) CurrentDialogs().Error(e.what());
+        msgPadrao->ShowMsg("Cancel_N_Ok", TMsgDlgType::mtInformation, mbOK);
+        throw EErrorShown(e.what());
+    }
+    msgPadrao->ShowMsg("Cancel_Ok", TMsgDlgType::mtInformation, mbOK);
+    pgcReuniao->SetActivePage(tshReuniao);
+    recarregaLista(stCodLocate);
+}
+
+void TfrmReuniao::enviaCancelamento(std::string& branch, std::string& number) {
+    cdsAtivReuniao.SetData(CheckServerResult(
+        netReuniao.AppServer().Call("GetAtivReuniao", {ArgRef(branch), ArgRef(number)}), true, 0));
+    avisaParticipantes();
+    CheckServerResult(
+        netReuniao.AppServer().Call("GetUpdCancelAtiv", {ArgRef(branch), ArgRef(number)}), true, 0);
+    CheckServerResult(
+        netReuniao.AppServer().Call("GetUpdCancelTarefa", {ArgRef(branch), ArgRef(number)}), true,
+        0);
+    cdsDadosSalas.First();
+    if (!cdsDadosSalas.IsEmpty() && !IsBlank(cdsDadosSalas.FieldByName("CDFILIAL").AsString())) {
+        CheckServerResult(
+            netReuniao.AppServer().Call(
+                "GetDelSala", {Arg(cdsDadosSalas.FieldByName("CDFILIAL").AsString()),
+                               Arg(cdsDadosSalas.FieldByName("CDSALA").AsString()),
+                               ArgDate(cdsDadosSalas.FieldByName("DTATIAGESALA").AsDateTime()),
+                               Arg(cdsDadosSalas.FieldByName("NRSEQAGESALA").AsString())}),
+            true, 0);
+    }
+}
+
+void TfrmReuniao::avisaParticipantes() {
+    const std::string name = FirstChars(CurrentOperatorName(), 20);
+    for (cdsAtivReuniao.First(); !cdsAtivReuniao.Eof(); cdsAtivReuniao.Next()) {
+        const std::string participant = cdsAtivReuniao.FieldByName("CDOPERRESP").AsString();
+        if (participant == CurrentOperator()) continue;
+        const std::string text =
+            Format(Msg("Msg_Cancel"),
+                   {FirstChars(cdsAtivReuniao.FieldByName("DSREFETAREFA").AsString(), 35),
+                    DateToStr(cdsAtivReuniao.FieldByName("DTHRREUNIAO").AsDateTime()), name});
+        int n = static_cast<int>(
+            netReuniao.AppServer().Call("GetPrxAtivPessoal", {Arg(participant)}).AsInteger());
+        const TDateTime now = HoraServidor();
+        CheckServerResult(netReuniao.AppServer().Call("GetInsAtivPessoal",
+                                                      {Arg(participant), ArgRef(n), Arg(text),
+                                                       ArgDate(now), Arg("P"), Arg("S"), Arg("0")}),
+                          true, 0);
+    }
+}
+
+void TfrmReuniao::recarregaLista(const std::string& number) {
+    if (boDiaExato)
+        CarregaControle();
+    else
+        Atualiza();
+    cdsControle.Locate("NRTAREFA", {Variant(number)}, {loCaseInsensitive});
+}

@@ -113,6 +113,12 @@ void TDBRichEdit::UpdateRecord() {
     if (!m_changed) return;
     TField* field = Field();
     if (!field) return;
+    // A change that reached the document without starting the edit (the context menu's cut
+    // or delete) starts it now; when the dataset refuses, the document shows the field again.
+    if (!BeginChange()) {
+        refresh();
+        return;
+    }
     field->SetAsString(toHtml().toStdString());
     m_changed = false;
 }

@@ -245,4 +245,21 @@ TEST_F(AgendaTest, OperatorColumnsShowNamesAndTheEllipsisPicksTheResponsible) {
     EXPECT_EQ("search: Operador Responsável\nsearch: Operador Responsável", dialogs->ShownText());
 }
 
+// Not a check: with ZEL_SCREENSHOT_DIR set, saves the agenda page with an item's note.
+TEST_F(AgendaTest, Screenshot) {
+    const QString dir = qEnvironmentVariable("ZEL_SCREENSHOT_DIR");
+    if (dir.isEmpty()) GTEST_SKIP() << "ZEL_SCREENSHOT_DIR not set";
+    DbExec(
+        "UPDATE ITEMTAREFA SET TXPLANITTARE = 'Trazer os indicadores do mês e a lista de "
+        "pendências.' || char(10) || 'Tempo previsto: 20 minutos.' WHERE DSREFEITTARE = "
+        "'Abertura e informes'",
+        {});
+    TfrmReuniao& w = Open();
+    w.resize(1000, 620);
+    ASSERT_TRUE(GoToMeeting(w, "P", true));
+    ShowPage(w, w.tshPauta);
+    QCoreApplication::processEvents();
+    EXPECT_TRUE(w.grab().save(dir + "/agenda-page.png"));
+}
+
 }  // namespace

@@ -150,4 +150,20 @@ TEST_F(MinutesTest, MinutesWrittenAsRtfShowTheirTextAndAreSavedAsHtmlOnceChanged
     EXPECT_EQ("", dialogs->ShownText());
 }
 
+// Not a check: with ZEL_SCREENSHOT_DIR set, saves the minutes page with formatted minutes.
+TEST_F(MinutesTest, Screenshot) {
+    const QString dir = qEnvironmentVariable("ZEL_SCREENSHOT_DIR");
+    if (dir.isEmpty()) GTEST_SKIP() << "ZEL_SCREENSHOT_DIR not set";
+    TfrmReuniao& w = Open();
+    w.resize(1000, 620);
+    ASSERT_TRUE(GoToMeeting(w, "C", true));
+    ShowPage(w, w.tshAta);
+    // The cursor in the bold, coloured word: the bar shows its format.
+    QTextCursor cursor = w.dbrDescricao->document()->find(QStringLiteral("atingidas"));
+    cursor.setPosition(cursor.selectionStart() + 2);
+    w.dbrDescricao->setTextCursor(cursor);
+    QCoreApplication::processEvents();
+    EXPECT_TRUE(w.grab().save(dir + "/minutes-page.png"));
+}
+
 }  // namespace

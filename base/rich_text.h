@@ -7,15 +7,8 @@
 
 #include <string>
 
-// True when `text` (after leading blanks) opens an RTF document ("{\rtf").
-bool IsRtfText(const std::string& text);
-
-// The plain text of an RTF document: paragraphs (\par, \line) become line breaks, tabs stay,
-// \'hh escapes are read as Windows-1252, \uN as the Unicode character N (its fallback
-// character skipped), and the destination groups (font and colour tables, \*\..., pictures,
-// stylesheets, document info) are dropped. Unbalanced braces end the text where they stop
-// making sense; never throws. The result is UTF-8.
-std::string RtfToPlainText(const std::string& rtf);
+// IsRtfText and RtfToPlainText come from platform/rtf_text.h.
+#include "platform/rtf_text.h"
 
 // `text` as an HTML fragment for the report: HTML (what Qt's rich text writes, or anything
 // Qt recognises as rich text) as it is; RTF as its plain text; anything else as plain text.

@@ -64,6 +64,10 @@ void TDatePickerEdit::SetFocusButton() {
     m_button->setFocus(Qt::OtherFocusReason);
 }
 
+void TDatePickerEdit::SetFocusButton(bool enabled) {
+    m_button->setEnabled(enabled);
+}
+
 void TDatePickerEdit::DropDown() {
     QMenu menu(this);
     auto* calendar = new QCalendarWidget(&menu);

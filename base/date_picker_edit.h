@@ -30,6 +30,8 @@ class TDatePickerEdit : public QWidget, public TFocusEvents {
     bool IsBlankDate() const;
     // Gives the focus to the calendar button.
     void SetFocusButton();
+    // Makes the calendar button usable or not (the date of a meeting that may not move).
+    void SetFocusButton(bool enabled);
     // Opens the calendar; a picked day becomes the text (OnChange fires).
     void DropDown();
 

@@ -88,6 +88,12 @@ void TDBEdit::UpdateRecord() {
     m_typed = false;
 }
 
+void TDBEdit::SetText(const std::string& text) {
+    TMaskEdit::SetText(text);
+    const TDataSetState state = m_source ? m_source->State() : dsInactive;
+    if (Field() && (state == dsEdit || state == dsInsert)) m_typed = true;
+}
+
 void TDBEdit::DoExit() {
     UpdateRecord();
     TMaskEdit::DoExit();

@@ -26,6 +26,10 @@ class TDBEdit : public TMaskEdit, public TDataSourceListener {
     TField* Field() const;
     // Writes typed text into the field now (what leaving the edit and posting do).
     void UpdateRecord();
+    // Sets the text from code. While the dataset is being edited or inserted it counts as
+    // typed: leaving the edit or posting writes it into the field (as on the platform). Hides
+    // TMaskEdit::SetText for calls through a TDBEdit.
+    void SetText(const std::string& text);
 
     void DoExit() override;
 

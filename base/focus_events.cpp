@@ -27,8 +27,8 @@ class FocusController : public QObject {
     bool leaveFor(QWidget* target) {
         TFocusEvents* current = currentOwner();
         if (!current || FocusOwnerOf(target) == current) return true;
-        if (m_exitDone == current) return true;
-        if (!Guard([&] { current->DoExit(); })) return false;
+        if (m_exitDone == current || m_exiting) return true;
+        if (!runExit(current)) return false;
         m_exitDone = current;
         // The input may not move the focus after all; the mark must not outlive it.
         QTimer::singleShot(0, this, [this] { m_exitDone = nullptr; });
@@ -59,6 +59,16 @@ class FocusController : public QObject {
     }
 
   private:
+    // Runs a control's exit. A check inside it that moves the focus (to the control it
+    // refuses) moves it without running exits or enters again, so it cannot recurse.
+    bool runExit(TFocusEvents* control) {
+        m_exiting = control;
+        m_movedDuringExit = false;
+        const bool ok = Guard([&] { control->DoExit(); });
+        m_exiting = nullptr;
+        return ok;
+    }
+
     TFocusEvents* currentOwner() const {
         return m_current && m_currentWidget ? m_current : nullptr;
     }
@@ -101,7 +111,15 @@ class FocusController : public QObject {
         TFocusEvents* current = currentOwner();
         if (current && now->window() != m_currentWidget->window()) return;  // another window
         if (next == current) return;
-        if (current && m_exitDone != current && !Guard([&] { current->DoExit(); })) {
+        if (m_exiting) {
+            // Moved by the exit being run: the focus is where the exit put it.
+            m_current = next;
+            m_currentWidget = next ? next->Widget() : nullptr;
+            m_movedDuringExit = true;
+            return;
+        }
+        if (current && m_exitDone != current && !runExit(current)) {
+            if (m_movedDuringExit) return;
             QPointer<QWidget> back = m_currentWidget;
             m_restoring = true;
             back->setFocus(Qt::OtherFocusReason);
@@ -118,6 +136,8 @@ class FocusController : public QObject {
     TFocusEvents* m_current = nullptr;
     QPointer<QWidget> m_currentWidget;
     TFocusEvents* m_exitDone = nullptr;
+    TFocusEvents* m_exiting = nullptr;
+    bool m_movedDuringExit = false;
     bool m_restoring = false;
 };
 

@@ -4,6 +4,8 @@
 #include <QFrame>
 #include <QHBoxLayout>
 #include <QLabel>
+#include <QMdiArea>
+#include <QMdiSubWindow>
 #include <QMenuBar>
 #include <QVBoxLayout>
 
@@ -135,13 +137,37 @@ void TSimpleFormBase::dtsPadraoStateChange() {
 }
 
 bool TSimpleFormBase::event(QEvent* e) {
-    if (e->type() == QEvent::WindowActivate) Guard([this] { FormActivate(); });
+    if (e->type() == QEvent::ParentChange || e->type() == QEvent::Show) watchMdiActivation();
     return QWidget::event(e);
+}
+
+void TSimpleFormBase::watchMdiActivation() {
+    auto* sub = qobject_cast<QMdiSubWindow*>(parentWidget());
+    QMdiArea* area = sub ? sub->mdiArea() : nullptr;
+    if (!area || area == m_watchedArea) return;
+    m_watchedArea = area;
+    m_lastActiveSub = area->activeSubWindow();
+    connect(area, &QMdiArea::subWindowActivated, this,
+            [this](QMdiSubWindow* w) { mdiSubWindowActivated(w); });
+}
+
+void TSimpleFormBase::mdiSubWindowActivated(QWidget* subWindow) {
+    // A modal box takes the activation from the whole main window: the area reports no active
+    // child, then the same child again. Only a change of child is an activation.
+    if (!subWindow || subWindow == m_lastActiveSub) return;
+    m_lastActiveSub = subWindow;
+    if (subWindow == parentWidget() && !m_activationSilenced) Guard([this] { FormActivate(); });
 }
 
 void TSimpleFormBase::closeEvent(QCloseEvent* e) {
     if (m_closing) {
         e->accept();
+        return;
+    }
+    bool canClose = true;
+    if (!Guard([&] { canClose = FormCloseQuery(); })) canClose = false;
+    if (!canClose) {
+        e->ignore();
         return;
     }
     m_closing = true;

@@ -60,7 +60,14 @@ class TSimpleFormBase : public QWidget {
 
     // --- handlers ---
     virtual void FormCreate() {}
+    // Runs when the window becomes the active MDI child of the application's MDI area: its
+    // first activation there and every switch back to it from another MDI child. Not when the
+    // main window merely regains the focus (a modal box or dialog closed over it, a return
+    // from another application). A window outside an MDI area runs it only when its owner
+    // calls it.
     virtual void FormActivate() {}
+    // Asked before the window closes; false keeps it open (the close is refused).
+    virtual bool FormCloseQuery() { return true; }
     virtual void FormClose() {}
     // Standard actions on dtsPadrao's dataset.
     virtual void sbtConfirmarClick();  // Post
@@ -81,8 +88,20 @@ class TSimpleFormBase : public QWidget {
     void closeEvent(QCloseEvent* event) override;
     bool event(QEvent* event) override;
 
+    // While set, becoming the active MDI child does not run FormActivate (the owner runs it
+    // itself, to see its exceptions).
+    void SetActivationSilenced(bool silenced) { m_activationSilenced = silenced; }
+
   private:
     TFlatButton* addButton(const char* name, const char* text, const char* hint);
+    // Connects to the MDI area the window's frame belongs to (once per area).
+    void watchMdiActivation();
+    void mdiSubWindowActivated(QWidget* subWindow);
     QWidget* m_client;
     bool m_closing = false;
+    bool m_activationSilenced = false;
+    QObject* m_watchedArea = nullptr;
+    // The last MDI child the area activated (nullptr activations, which the area reports
+    // while the main window is inactive, are not counted).
+    const QWidget* m_lastActiveSub = nullptr;
 };

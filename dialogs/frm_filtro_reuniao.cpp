@@ -12,10 +12,10 @@
 #include <QRadioButton>
 
 #include "base/application_window.h"
+#include "base/busy_scope.h"
 #include "base/date_picker_edit.h"
 #include "base/guard.h"
 #include "base/lookup_button.h"
-#include "meeting/busy_scope.h"
 #include "messages/message_tables.h"
 
 namespace {
@@ -228,7 +228,7 @@ bool boConfirma = false;
 
 bool CriaFiltroReuniao() {
     {
-        reuniao::HourglassCursor hourglass;
+        HourglassCursor hourglass;
         if (!frmFiltroReuniao) frmFiltroReuniao = new TfrmFiltroReuniao(ApplicationMainWindow());
         // The meeting window's reload in filter mode reads the choices kept here.
         Cli_zel00400::SetFilterChoicesProvider([] { return UltimoFiltro(); });

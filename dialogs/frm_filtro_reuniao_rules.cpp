@@ -5,6 +5,7 @@
 #include <QRadioButton>
 
 #include "base/application_window.h"
+#include "base/busy_scope.h"
 #include "base/date_picker_edit.h"
 #include "base/dialogs.h"
 #include "base/focus_events.h"
@@ -12,7 +13,6 @@
 #include "base/lookup_button.h"
 #include "base/routines.h"
 #include "dialogs/frm_filtro_reuniao.h"
-#include "meeting/busy_scope.h"
 #include "meeting/frm_reuniao.h"
 #include "platform/routines.h"
 #include "server/check_server_result.h"
@@ -134,7 +134,7 @@ void TfrmFiltroReuniao::CarregaReunioes() {
     const TDateTime de = DateOrZero(*depDtAberturaDe);
     const TDateTime ate = DateOrZero(*depDtAberturaAte);
     TServerConnection& net = Conexao();
-    reuniao::BusyScope busy(ApplicationMainWindow(), 6);
+    BusyScope busy(ApplicationMainWindow(), 6);
     const Variant result = net.AppServer().Call(
         "GetControle", {Arg(CurrentBranch()), ArgRef(stListaReuniao), ArgRef(tReuniao),
                         ArgRef(situacao), ArgRef(stListaResp), ArgRef(tResp), ArgRef(stListaPauta),

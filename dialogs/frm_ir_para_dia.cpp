@@ -12,8 +12,8 @@
 #include <QVBoxLayout>
 
 #include "base/application_window.h"
+#include "base/busy_scope.h"
 #include "base/guard.h"
-#include "meeting/busy_scope.h"
 #include "meeting/cli_zel00400.h"
 #include "meeting/frm_reuniao.h"
 #include "platform/exceptions.h"
@@ -136,7 +136,7 @@ std::string CriaIrParaDia(uint16_t&, uint16_t&, uint16_t&) {
     stDataEscolhida.clear();
     Guard([] {
         {
-            reuniao::HourglassCursor hourglass;
+            HourglassCursor hourglass;
             if (!frmIrParaDia) {
                 frmIrParaDia = new TfrmIrParaDia(ApplicationMainWindow());
                 boIrParaDiaCriado = true;

@@ -1,27 +1,10 @@
-// Scope guards of the meeting window: the busy animation and the hourglass cursor are shown
-// while a guard lives and are taken away also when an exception leaves the scope.
+// The busy and hourglass scopes live in the base library (base/busy_scope.h); this header
+// keeps the meeting unit's older spelling reuniao::BusyScope working.
 #pragma once
 
-#include <QApplication>
-
-#include "base/routines.h"
+#include "base/busy_scope.h"
 
 namespace reuniao {
-
-class BusyScope {
-  public:
-    BusyScope(QWidget* form, int kind) { ShowBusyAnimation(form, kind); }
-    ~BusyScope() { HideBusyAnimation(); }
-    BusyScope(const BusyScope&) = delete;
-    BusyScope& operator=(const BusyScope&) = delete;
-};
-
-class HourglassCursor {
-  public:
-    HourglassCursor() { QApplication::setOverrideCursor(Qt::WaitCursor); }
-    ~HourglassCursor() { QApplication::restoreOverrideCursor(); }
-    HourglassCursor(const HourglassCursor&) = delete;
-    HourglassCursor& operator=(const HourglassCursor&) = delete;
-};
-
+using ::BusyScope;
+using ::HourglassCursor;
 }  // namespace reuniao

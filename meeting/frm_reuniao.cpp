@@ -95,8 +95,6 @@ void TfrmReuniao::declareDataSets() {
     DeclareAlteraAtiv(cdsAlteraAtiv);
     DeclareConcTarefa(cdsConcTarefa);
     DeclareHoraServidor(cdsHoraServidor);
-    // The room pick list is read-only.
-    cdsSalas.BeforeEdit = [](TClientDataSet&) { throw EAbort(); };
 }
 
 void TfrmReuniao::attachHandlers() {
@@ -113,6 +111,10 @@ void TfrmReuniao::attachHandlers() {
     dbgTarefas->OnEnter = [this] { FILTRA_CONTROLE(); };
     attachListHandlers();
     // Record editing, lookups, date/time and rooms.
+    attachEditingHandlers();
+    attachHeaderHandlers();
+    attachDateTimeHandlers();
+    attachRoomHandlers();
 
     // Activities page and participants grid.
 

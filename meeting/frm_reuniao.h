@@ -18,6 +18,7 @@
 #pragma once
 
 #include <QPointer>
+#include <array>
 #include <functional>
 #include <string>
 
@@ -28,6 +29,7 @@
 #include "server/server_connection.h"
 
 class QAction;
+class QChar;
 class QFrame;
 class QGroupBox;
 class QLabel;
@@ -75,6 +77,9 @@ class TfrmReuniao : public TSimpleFormBase {
     // Shows the window as an MDI child, brings it to the front and runs its activation
     // (exceptions go to the caller: CriaReuniao).
     void BringToFront();
+    // Closing while the meeting is being inserted or edited asks "Canc" first; No keeps the
+    // window open with what was typed.
+    bool FormCloseQuery() override;
     void FormClose() override;
     void netReuniaoBeforeConnect(TServerConnection& connection);
     // The application server's current date and time, asked anew at every call.
@@ -96,9 +101,6 @@ class TfrmReuniao : public TSimpleFormBase {
                                   int state);
     // Text of a message of the window's table (msgPadrao).
     std::string Msg(const std::string& key) const { return msgPadrao->Msg(key); }
-
-    // The page menu items (mnuReuniaoClick and its twins) with their page.
-    void SelectPageFromMenu(QWidget* page);
 
     // --- day navigation, filter, refresh and pages (frm_reuniao_navigation.cpp) ---
     // "Ir Para": the meetings of one day picked in the go-to-day dialog (exact-day mode).
@@ -131,6 +133,101 @@ class TfrmReuniao : public TSimpleFormBase {
 
     // --- record editing, header lookups, date/time rules, room booking and the activities
     // that follow a saved meeting ---
+    // Standard buttons by page (frm_reuniao_editing.cpp). On the list and form pages they act
+    // on the meeting and its booking; on the other pages on dtsPadrao's dataset.
+    void sbtIncluirClick() override;
+    void sbtAlterarClick() override;
+    void sbtExcluirClick() override;
+    void sbtProcurarClick() override;
+    void sbtConfirmarClick() override;
+    void sbtCancelarClick() override;
+    // The minutes report of the current meeting (DialogHooks().relAta).
+    void sbtImprimirClick() override;
+    // The page menu items: their page becomes active and alone checked; the enabling follows.
+    void mnuReuniaoClick();
+    void mnuFormularioClick();
+    void mnuParticipantesClick();
+    void mnuPautaClick();
+    void mnuAtaClick();
+
+    // Events of cdsControle (frm_reuniao_editing.cpp, frm_reuniao_saving.cpp).
+    void cdsControleNewRecord();
+    void cdsControleBeforeInsert();
+    void cdsControleBeforeEdit();
+    void cdsControleBeforePost();
+    void cdsControleAfterPost();
+    void cdsControleAfterCancel();
+    void cdsControleBeforeDelete();
+    void cdsControleAfterDelete();
+    // Reloads the meeting list as the list is loaded now (exact day or parameter set), goes
+    // back to stCodLocate and loads its details.
+    void RecarregaReuniao();
+    // GetAtividades of the current meeting into cdsAtividades.
+    void CarregaAtividades();
+    // True while the current meeting (or its booking) is being inserted or edited.
+    bool EditandoReuniao() const;
+
+    // Header of the meeting (frm_reuniao_header.cpp). A failing validator shows its message
+    // and raises (EErrorShown); the offending edit has the focus.
+    void vd_Referencia();
+    void vd_Processo(bool required);
+    void vd_Assunto(bool required);
+    void vd_Projeto(bool required);
+    void vd_Resp(bool required);
+    void btnProcessoBeforePesq(bool& cancel);
+    void btnProcessoAfterPesq();
+    void btnAssuntoBeforePesq(bool& cancel);
+    void btnAssuntoAfterPesq();
+    void btnProjetoBeforePesq(bool& cancel);
+    void btnProjetoAfterPesq();
+    void btnResponBeforePesq(bool& cancel);
+    void btnResponAfterPesq();
+    void dbeProcessoChange();
+    void dbeProcessoExit();
+    void dbeAssuntoChange();
+    void dbeAssuntoExit();
+    void dbeCDProjetoChange();
+    void dbeCDProjetoExit();
+    void dbeRespChange();
+    void dbeRespExit();
+    void dbeRespKeyPress(QChar& key);
+    void dbeDsReferenciaKeyPress(QChar& key);
+    void grbFormularioExit();
+
+    // Date, start time and duration of the meeting (frm_reuniao_date_time.cpp).
+    void vd_DataIni(bool required);
+    void vd_HoraIni(bool required);
+    void vd_QtdeHoras(bool required);
+    void vd_dtHrIni();
+    void vd_Confirma();
+    void depDataIniChange();
+    void medHoraIniChange();
+    void medQtdeHorasKeyPress(QChar& key);
+    void depDataIniExit();
+    void medHoraIniEnter();
+    void medHoraIniExit();
+    void medQtdeHorasEnter();
+    void medQtdeHorasExit();
+    void panHorasEnter();
+
+    // Room booking (frm_reuniao_rooms.cpp).
+    void btnPesqSalasBeforePesq(bool& cancel);
+    void btnPesqSalasAfterPesq();
+    void dbeCdSalasExit();
+    void dbeCdSalasChange();
+    void dbeCdSalasKeyDown(int& key, Qt::KeyboardModifiers modifiers);
+    void dbeCdSalasKeyPress(QChar& key);
+    void vd_sala();
+    void cdsAgeAtiviSalaAfterEdit();
+    void cdsAgeAtiviSalaAfterPost();
+    void cdsSalasBeforeEdit();
+
+    // Activities that follow a saved meeting (frm_reuniao_activity_sync.cpp).
+    void GravaAtividade();
+    void AlteraAtividade();
+
+    // The meeting's process tree code as typed, kept by the post for GravaAtividade.
+    std::string stArvProcReuniao;
 
     // --- participants' activities and the participants grid ---
 
@@ -345,7 +442,6 @@ class TfrmReuniao : public TSimpleFormBase {
     QAction* mnuCanReuniao = nullptr;
 
   protected:
-    bool event(QEvent* event) override;
     void closeEvent(QCloseEvent* event) override;
 
   private:
@@ -377,6 +473,50 @@ class TfrmReuniao : public TSimpleFormBase {
     void applyCodeMasks();
 
     // Private parts of record editing, lookups, date/time and rooms.
+    void attachEditingHandlers();
+    void attachHeaderHandlers();
+    void attachDateTimeHandlers();
+    void attachRoomHandlers();
+    // The page menu items with their pages, in menu order.
+    std::array<std::pair<QAction*, QWidget*>, 5> pageMenuItems() const;
+    void selectPageFromMenu(QWidget* page);
+    // Include and change on the list and form pages.
+    void includeMeeting();
+    void changeMeeting();
+    void deleteMeeting();
+    // The date, time and room controls and their colours, as verificaSala leaves them.
+    void enableDateTimeRoom(bool enabled);
+    // True when no activity of the current meeting has started or ended (loads them).
+    bool noActivityStarted();
+    // The four checks that come before anything is done with the room.
+    void checkMeetingWindow();
+    // Drops the room typed or booked: both edits cleared and the booking's CDSALA emptied.
+    void dropRoom();
+    // The start, date/time and duration edits changed: a browsed meeting goes into edit and
+    // loses its room.
+    void meetingTimeChanged();
+    // Booking writes of the post (steps that fill cdsAgeAtiviSala) and of the after-post.
+    void writeBooking(const std::string& reference, const std::string& oldRoom, TDateTime oldDay,
+                      const std::string& oldStart);
+    void sendBooking();
+    // The meeting's start as the edits give it ("dd/mm/yyyy hh:mm" -> date-time).
+    TDateTime typedStart() const;
+    // The end time of the edits as a date-time (depDataFin and medHoraFin).
+    TDateTime typedEnd() const;
+    // The day of depDataIni (EConvertError when it is no date).
+    TDateTime typedDay() const;
+    // Runs `check`; on a failure switches to the form page, focuses `control` and raises.
+    void onFailureFocus(QWidget* control, bool toFormPage, const std::function<void()>& check);
+    // Shows `key`'s message after focusing `control` and raises.
+    [[noreturn]] void fail(QWidget* control, const std::string& key);
+    // The group box's focus is watched for grbFormularioExit.
+    void watchFormGroupFocus();
+    // Set when a post stored the meeting locally but the server did not take it: the next
+    // confirm sends it again as what it was (a new meeting keeps its number).
+    enum class UnsentMeeting { None, Insert, Edit };
+    UnsentMeeting m_unsent = UnsentMeeting::None;
+    // The booking's room as loaded (the value to compare the typed room with).
+    std::string m_loadedRoom;
 
     // Private parts of the activities page and the participants grid.
 
@@ -399,9 +539,6 @@ class TfrmReuniao : public TSimpleFormBase {
     void recarregaLista(const std::string& number);
 
     QVBoxLayout* m_clientLayout = nullptr;
-    // The window counts as active from BringToFront until it is deactivated, so the
-    // activation event that showing it causes does not run FormActivate a second time.
-    bool m_active = false;
     bool m_closed = false;  // FormClose ran
 };
 

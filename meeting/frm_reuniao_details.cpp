@@ -2,11 +2,14 @@
 // the minutes of the current item, the header enabling, the date/time row and the room booking.
 #include <utility>
 
+#include "base/handler_scope.h"
+
 #include "base/date_picker_edit.h"
 #include "base/login_context.h"
 #include "base/mask_edit.h"
 #include "base/routines.h"
 #include "meeting/cli_zel00400.h"
+#include "meeting/date_time_rules.h"
 #include "meeting/frm_reuniao.h"
 #include "meeting/time_rules.h"
 #include "platform/routines.h"
@@ -19,11 +22,6 @@ namespace {
 // A dataset with no row to show: emptied as an empty packet would leave it (open, no rows).
 void LoadNothing(TClientDataSet& cds) {
     cds.CreateDataSet();
-}
-
-// "hh:mm" -> "hhmm", as the room methods take times.
-std::string HourDigits(const std::string& text) {
-    return text.substr(0, 2) + (text.size() > 3 ? text.substr(3, 2) : std::string());
 }
 
 // The current row's text of `field`; "" when there is no current row.
@@ -41,7 +39,9 @@ void TfrmReuniao::cdsControleBeforeScroll() {
 void TfrmReuniao::cdsControleAfterScroll() {
     // Without a current meeting there is nothing to ask the server for: the details are
     // emptied (a blank meeting key is not one the server answers).
-    const bool hasMeeting = cdsControle.Active() && !cdsControle.IsEmpty();
+    // A meeting being inserted has no details on the server yet.
+    const bool hasMeeting =
+        cdsControle.Active() && !cdsControle.IsEmpty() && cdsControle.State() != dsInsert;
     if (hasMeeting) {
         const std::string branch = cdsControle.FieldByName("CDFILIAL").AsString();
         const std::string meeting = cdsControle.FieldByName("NRTAREFA").AsString();
@@ -104,16 +104,8 @@ void TfrmReuniao::loadMinutes() {
 void TfrmReuniao::fillDateTimeRow(bool withEnd) {
     // Filling the row is not the operator changing the meeting's start: the start edits'
     // change handlers are kept away meanwhile.
-    struct Detached {
-        TDatePickerEdit* date;
-        TMaskEdit* time;
-        std::function<void()> dateChange = std::exchange(date->OnChange, nullptr);
-        std::function<void()> timeChange = std::exchange(time->OnChange, nullptr);
-        ~Detached() {
-            date->OnChange = std::move(dateChange);
-            time->OnChange = std::move(timeChange);
-        }
-    } detached{depDataIni, medHoraIni};
+    DetachedHandler quietDate(depDataIni->OnChange);
+    DetachedHandler quietTime(medHoraIni->OnChange);
 
     const bool noMeeting = !cdsControle.Active() || cdsControle.IsEmpty();
     if (noMeeting || cdsControle.FieldByName("QTHRREUNIAO").IsNull()) {
@@ -136,10 +128,15 @@ void TfrmReuniao::fillDateTimeRow(bool withEnd) {
 // The meeting's booking of its room for its own time window.
 void TfrmReuniao::loadRoomBooking() {
     const TDateTime day = depDataIni->IsBlankDate() ? 0 : depDataIni->GetDate();
-    cdsAgeAtiviSala.SetData(netReuniao.AppServer().Call(
-        "GetAgeAtiviSala",
-        {Arg(CurrentBranch()), Arg(CurrentText(cdsControle, "CDSALA")), ArgDate(day),
-         Arg(HourDigits(medHoraIni->Text())), Arg(HourDigits(medHoraFin->Text()))}));
+    const std::string room = CurrentText(cdsControle, "CDSALA");
+    cdsAgeAtiviSala.SetData(CheckServerResult(
+        netReuniao.AppServer().Call(
+            "GetAgeAtiviSala",
+            {Arg(CurrentBranch()), Arg(room), ArgDate(day), Arg(HourDigits(medHoraIni->Text())),
+             Arg(HourDigits(medHoraFin->Text()))}),
+        true, 0));
+    m_loadedRoom = cdsAgeAtiviSala.IsEmpty() ? std::string()
+                                             : cdsAgeAtiviSala.FieldByName("CDSALA").AsString();
 }
 
 double TfrmReuniao::timeTextToReal(const std::string& text) {
@@ -150,8 +147,3 @@ double TfrmReuniao::timeTextToReal(const std::string& text) {
         throw;  // not reached: ShowErrorMessage raised
     }
 }
-
-// The room rules (a meeting with started activities keeps its date, time and room) belong to
-// the room booking; until they are in, the date, time and room controls follow the header
-// group and every meeting may be edited as its status allows.
-void TfrmReuniao::verificaSala() {}

@@ -8,13 +8,13 @@
 #include <QMainWindow>
 
 #include "base/application_window.h"
+#include "base/busy_scope.h"
 #include "base/db_grid.h"
 #include "base/focus_events.h"
 #include "base/guard.h"
 #include "base/login_context.h"
 #include "base/page_control_ex.h"
 #include "base/routines.h"
-#include "meeting/busy_scope.h"
 #include "meeting/cli_zel00400.h"
 #include "meeting/frm_reuniao.h"
 #include "server/check_server_result.h"
@@ -39,8 +39,8 @@ void DiscardWindow(TfrmReuniao* form) {
 }  // namespace
 
 void Cli_zel00400::CriaReuniao() {
-    reuniao::BusyScope busy(ApplicationMainWindow(), 1);
-    reuniao::HourglassCursor hourglass;
+    BusyScope busy(ApplicationMainWindow(), 1);
+    HourglassCursor hourglass;
     if (!boIdCriado) {
         // Being an MDI child, the window is shown and activated while it is created, so its
         // first activation (which loads the list) runs while boIdCriado is still false.
@@ -60,18 +60,12 @@ void Cli_zel00400::CriaReuniao() {
 }
 
 void TfrmReuniao::BringToFront() {
-    m_active = true;
+    // Showing the window makes it the active MDI child; its activation runs here, once, so
+    // that CriaReuniao sees what it raises.
+    SetActivationSilenced(true);
     ShowAsMdiChild(this);
+    SetActivationSilenced(false);
     FormActivate();
-}
-
-bool TfrmReuniao::event(QEvent* e) {
-    if (e->type() == QEvent::WindowDeactivate) m_active = false;
-    if (e->type() == QEvent::WindowActivate) {
-        if (m_active) return QWidget::event(e);  // BringToFront ran this activation
-        m_active = true;
-    }
-    return TSimpleFormBase::event(e);
 }
 
 // In the host the window lives in an MDI frame: closing the window closes the frame too
@@ -125,6 +119,14 @@ void TfrmReuniao::applyCodeMasks() {
         cds->FieldByName("CDARVPROCESS").SetEditMask(processMask);
     for (TClientDataSet* cds : {&cdsPesqItemTrab, &cdsAtividades})
         cds->FieldByName("CDARVITTRAB").SetEditMask(workItemMask);
+}
+
+bool TfrmReuniao::FormCloseQuery() {
+    if (!EditandoReuniao()) return true;
+    if (msgMensagensPadroes.ShowMsg("Canc", TMsgDlgType::mtConfirmation, mbYes | mbNo) != mrYes)
+        return false;
+    cdsControle.Cancel();
+    return true;
 }
 
 void TfrmReuniao::FormClose() {

@@ -2,13 +2,14 @@
 // the status texts and the drawing of the list grid.
 #include <QPalette>
 
+#include "base/busy_scope.h"
 #include "base/buttons.h"
 #include "base/canvas.h"
 #include "base/db_grid.h"
+#include "base/handler_scope.h"
 #include "base/login_context.h"
 #include "base/page_control_ex.h"
 #include "base/routines.h"
-#include "meeting/busy_scope.h"
 #include "meeting/cli_zel00400.h"
 #include "meeting/frm_reuniao.h"
 #include "platform/routines.h"
@@ -33,7 +34,7 @@ void TfrmReuniao::Atualiza() {
     if (boFiltro) {
         if (auto choices = LastFilterChoices()) FillListParameters(*choices);
     }
-    reuniao::BusyScope busy(this, 1);
+    BusyScope busy(this, 1);
     CarregaControle();
 }
 
@@ -50,13 +51,7 @@ void TfrmReuniao::FILTRA_CONTROLE() {
                                                 tbtCancelada->Down(), tbtConcluida->Down());
     {
         // The filter is applied without loading the details of every row it passes over.
-        auto afterScroll = std::move(cdsControle.AfterScroll);
-        cdsControle.AfterScroll = nullptr;
-        struct Reattach {
-            TClientDataSet& cds;
-            TClientDataSet::TDataSetNotifyEvent& handler;
-            ~Reattach() { cds.AfterScroll = std::move(handler); }
-        } reattach{cdsControle, afterScroll};
+        DetachedHandler quiet(cdsControle.AfterScroll);
         cdsControle.SetFiltered(false);
         cdsControle.SetFilter(filter);
         cdsControle.SetFiltered(true);

@@ -3,6 +3,7 @@
 #include <QAction>
 #include <QLabel>
 
+#include "base/busy_scope.h"
 #include "base/buttons.h"
 #include "base/db_grid.h"
 #include "base/db_rich_edit.h"
@@ -11,7 +12,6 @@
 #include "base/login_context.h"
 #include "base/page_control_ex.h"
 #include "base/routines.h"
-#include "meeting/busy_scope.h"
 #include "meeting/cli_zel00400.h"
 #include "meeting/frm_reuniao.h"
 #include "server/check_server_result.h"
@@ -128,7 +128,7 @@ void TfrmReuniao::sbtVerificarClick() {
 }
 
 void TfrmReuniao::pgcReuniaoChange() {
-    reuniao::BusyScope busy(this, 1);
+    BusyScope busy(this, 1);
     if (cdsControle.Active() && !cdsControle.IsEmpty())
         stCodLocate = cdsControle.FieldByName("NRTAREFA").AsString();
     QWidget* page = pgcReuniao->ActivePage();
@@ -157,12 +157,7 @@ void TfrmReuniao::pgcReuniaoChange() {
                                 : QString());
         SetFocus(dbrDescricao);
     }
-    const std::pair<QAction*, QWidget*> items[] = {{mnuReuniao, tshReuniao},
-                                                   {mnuFormulario, tshFormulario},
-                                                   {mnuParticipantes, tshParticipantes},
-                                                   {mnuPauta, tshPauta},
-                                                   {mnuAta, tshAta}};
-    for (auto [item, p] : items)
+    for (auto [item, p] : pageMenuItems())
         item->setChecked(p == page);
     AfterScroll();
 }

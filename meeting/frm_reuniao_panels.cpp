@@ -131,15 +131,8 @@ void TfrmReuniao::buildMenu() {
     mnuPauta = NewMenuItem(mnuOperacao, "mnuPauta", QStringLiteral("&Pauta"));
     mnuAta = NewMenuItem(mnuOperacao, "mnuAta", QStringLiteral("A&ta"));
     mnuOperacao->addSeparator();
-    const std::pair<QAction*, QWidget*> pages[] = {{mnuReuniao, tshReuniao},
-                                                   {mnuFormulario, tshFormulario},
-                                                   {mnuParticipantes, tshParticipantes},
-                                                   {mnuPauta, tshPauta},
-                                                   {mnuAta, tshAta}};
-    for (auto [item, page] : pages) {
+    for (auto [item, page] : pageMenuItems())
         item->setCheckable(true);
-        connect(item, &QAction::triggered, this, [this, page = page] { SelectPageFromMenu(page); });
-    }
     mnuReuniao->setChecked(true);
 
     mnuManutencao->addSeparator();
@@ -159,20 +152,4 @@ void TfrmReuniao::buildMenu() {
         a->setShortcutContext(Qt::WidgetWithChildrenShortcut);
         addAction(a);
     }
-}
-
-// The page menu items: their page becomes active, they alone are checked, and the enabling
-// rules follow the page (the page-change handling is not run).
-void TfrmReuniao::SelectPageFromMenu(QWidget* page) {
-    pgcReuniao->SetActivePage(page);
-    for (QAction* item : {mnuReuniao, mnuFormulario, mnuParticipantes, mnuPauta, mnuAta})
-        item->setChecked(false);
-    const std::pair<QAction*, QWidget*> pages[] = {{mnuReuniao, tshReuniao},
-                                                   {mnuFormulario, tshFormulario},
-                                                   {mnuParticipantes, tshParticipantes},
-                                                   {mnuPauta, tshPauta},
-                                                   {mnuAta, tshAta}};
-    for (auto [item, p] : pages)
-        if (p == page) item->setChecked(true);
-    dtsPadraoStateChange();
 }

@@ -122,12 +122,7 @@ void TfrmReuniao::dtsPadraoStateChange() {
     mnuHoje->setEnabled(btnHojeDia->isEnabled());
     mnuImportar->setEnabled(sbtImpArq->isEnabled());
     mnuCanReuniao->setEnabled(btnCanReuniao->isEnabled());
-    const std::pair<QAction*, QWidget*> pages[] = {{mnuReuniao, tshReuniao},
-                                                   {mnuFormulario, tshFormulario},
-                                                   {mnuParticipantes, tshParticipantes},
-                                                   {mnuPauta, tshPauta},
-                                                   {mnuAta, tshAta}};
-    for (auto [item, page] : pages)
+    for (auto [item, page] : pageMenuItems())
         item->setEnabled(page->isEnabled());
     mnuFiltro->setEnabled(true);
     mnuCadPart->setEnabled(true);

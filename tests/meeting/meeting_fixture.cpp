@@ -2,6 +2,7 @@
 
 #include <QCoreApplication>
 
+#include "appserver/app_server_impl.h"
 #include "base/application_window.h"
 #include "base/login_context.h"
 #include "meeting/cli_zel00400.h"
@@ -59,4 +60,16 @@ void MeetingWindowTest::CloseWindow() {
 
 TfrmReuniao* MeetingWindowTest::Window() const {
     return Cli_zel00400::frmReuniao;
+}
+
+void MeetingWindowTest::SetServerClock(TDateTime now) {
+    server->Impl().setClock([now] { return now; });
+}
+
+void MeetingWindowTest::SetServerClock(std::function<TDateTime()> clock) {
+    server->Impl().setClock(std::move(clock));
+}
+
+void MeetingWindowTest::ResetServerClock() {
+    server->Impl().setClock(nullptr);
 }

@@ -6,11 +6,13 @@
 
 #include <gtest/gtest.h>
 
+#include <functional>
 #include <memory>
 #include <string>
 
 #include "appserver/app_server.h"
 #include "base/scripted_dialogs.h"
+#include "platform/date_time.h"
 #include "server/call_recorder.h"
 #include "server/in_process_transport.h"
 
@@ -29,6 +31,11 @@ class MeetingWindowTest : public ::testing::Test {
     void CloseWindow();
     // The current meeting window (nullptr when there is none).
     TfrmReuniao* Window() const;
+    // Fixes the server's clock at `now` (what getHoraServidor answers and what the server
+    // stamps); `clock` lets a test move it while a call runs. ResetServerClock: the wall clock.
+    void SetServerClock(TDateTime now);
+    void SetServerClock(std::function<TDateTime()> clock);
+    void ResetServerClock();
 
     std::unique_ptr<zel::appserver::AppServer> server;
     std::shared_ptr<InProcessTransport> transport;

@@ -162,8 +162,10 @@ TEST_F(MeetingListTest, CurrentMeetingStaysWhenItPassesTheNewFilterAndDetailsFol
     SetStatusButtons(w, true, false, false, false);
     ASSERT_FALSE(w.cdsControle.IsEmpty());
     EXPECT_EQ("P", w.cdsControle.FieldByName("IDSITTAREFA").AsString());
+    // The details, then the room rules' look at the activities, both of the new meeting.
     const auto atividades = CallsOf("GetAtividades");
-    ASSERT_EQ(1u, atividades.size());
+    ASSERT_EQ(2u, atividades.size());
+    EXPECT_EQ(Current(w), atividades.front()->args[1].AsString());
     EXPECT_EQ(Current(w), atividades.back()->args[1].AsString());
 }
 
@@ -362,7 +364,8 @@ TEST_F(MeetingListTest, PageChangeSwitchesTheDataSourceAndChecksItsMenuItem) {
     w.pgcReuniao->SetActivePage(w.tshAta);
     w.pgcReuniaoChange();
     EXPECT_EQ(&w.cdsDescItTare, w.dtsPadrao.DataSet());
-    EXPECT_EQ((std::vector<std::string>{"getDescItTare"}), recorder->Methods());
+    EXPECT_EQ((std::vector<std::string>{"getDescItTare", "GetAtividades"}), recorder->Methods())
+        << "the minutes, then the room rules' look at the activities";
     EXPECT_EQ(QString::fromStdString(w.cdsItemTarefa.FieldByName("NRSEQUITTARE").AsString()) +
                   " - Abertura e informes",
               w.panAssunto->text());
@@ -450,7 +453,7 @@ TEST_F(MeetingListTest, HeaderAndButtonsFollowTheCurrentMeetingsStatus) {
     go("A");
     EXPECT_FALSE(w.dbeDsReferencia->isEnabled() || w.dbeResp->isEnabled() ||
                  w.btnAssunto->isEnabled());
-    EXPECT_TRUE(w.panDtHr->isEnabled()) << "the date and time are the room rules' concern";
+    EXPECT_EQ(boEdit, w.panDtHr->isEnabled()) << "free while no activity has started";
     EXPECT_FALSE(w.sbtExcluir->isEnabled() || w.btnCanReuniao->isEnabled());
 
     for (const char* closed : {"C", "X"}) {

@@ -1,0 +1,282 @@
+// Room booking: whether the date, time and room controls may be used, the free-room pick list,
+// the check of a typed room, dropping the room, and the booking written and sent with the
+// meeting.
+#include <QFrame>
+#include <QLabel>
+
+#include "base/busy_scope.h"
+#include "base/date_picker_edit.h"
+#include "base/db_edit.h"
+#include "base/handler_scope.h"
+#include "base/login_context.h"
+#include "base/lookup_button.h"
+#include "base/mask_edit.h"
+#include "base/routines.h"
+#include "meeting/cli_zel00400.h"
+#include "meeting/date_time_rules.h"
+#include "meeting/frm_reuniao.h"
+#include "platform/routines.h"
+#include "server/check_server_result.h"
+
+using namespace Cli_zel00400;
+
+namespace {
+
+bool Editing(const TClientDataSet& cds) {
+    return cds.State() == dsEdit || cds.State() == dsInsert;
+}
+
+std::string RowText(const TClientDataSet& cds, const char* field) {
+    if (!cds.Active() || cds.IsEmpty()) return {};
+    return cds.FieldByName(field).AsString();
+}
+
+void SetBase(QWidget* w, const QColor& colour) {
+    QPalette p = w->palette();
+    p.setColor(QPalette::Base, colour);
+    w->setPalette(p);
+}
+
+// Some field of the current record differs from the value it was loaded with.
+bool RecordChanged(const TClientDataSet& cds) {
+    for (int i = 0; i < cds.FieldCount(); ++i) {
+        const TField& f = cds.Fields(i);
+        if (f.Value().IsNull() != f.OldValue().IsNull() || f.AsString() != f.OldValue().AsString())
+            return true;
+    }
+    return false;
+}
+
+}  // namespace
+
+void TfrmReuniao::attachRoomHandlers() {
+    btnPesqSalas->BeforePesq = [this](bool& c) { btnPesqSalasBeforePesq(c); };
+    btnPesqSalas->AfterPesq = [this] { btnPesqSalasAfterPesq(); };
+    dbeCdSalas->OnExit = [this] { dbeCdSalasExit(); };
+    dbeCdSalas->OnChange = [this] { dbeCdSalasChange(); };
+    dbeCdSalas->OnKeyDown = [this](int& key, Qt::KeyboardModifiers m) {
+        dbeCdSalasKeyDown(key, m);
+    };
+    dbeCdSalas->OnKeyPress = [this](QChar& key) { dbeCdSalasKeyPress(key); };
+    // The room panel's only control that takes the focus is the room code.
+    dbeCdSalas->OnEnter = [this] { panHorasEnter(); };
+    cdsAgeAtiviSala.AfterEdit = [this](TClientDataSet&) { cdsAgeAtiviSalaAfterEdit(); };
+    cdsAgeAtiviSala.AfterPost = [this](TClientDataSet&) { cdsAgeAtiviSalaAfterPost(); };
+    cdsAgeAtiviSala.AfterDelete = [this](TClientDataSet&) { cdsAgeAtiviSalaAfterPost(); };
+    cdsSalas.BeforeEdit = [this](TClientDataSet&) { cdsSalasBeforeEdit(); };
+}
+
+// --- availability of the date, time and room controls ---
+
+void TfrmReuniao::enableDateTimeRoom(bool enabled) {
+    panDtHr->setEnabled(enabled);
+    for (QWidget* w : panHoras->findChildren<QLabel*>())
+        w->setEnabled(enabled);
+    for (QWidget* w : std::initializer_list<QWidget*>{depDataIni, medHoraIni, medQtdeHoras,
+                                                      dbeCdSalas, btnPesqSalas})
+        w->setEnabled(enabled);
+    depDataIni->SetFocusButton(enabled);
+    const QColor colour = enabled ? QColor(255, 255, 225) : QColor(240, 240, 240);
+    SetBase(depDataIni->Edit(), colour);
+    SetBase(medHoraIni, colour);
+    SetBase(medQtdeHoras, colour);
+}
+
+bool TfrmReuniao::noActivityStarted() {
+    DetachedHandler quiet(dtsPadrao.OnStateChange);
+    CarregaAtividades();
+    const DataPacket activities = cdsAtividades.DataAsPacket();
+    const int status = activities.FieldIndex("IDSITATIVTAR");
+    for (const PacketRow& row : activities.rows) {
+        const std::string s = row.at(static_cast<size_t>(status)).AsString();
+        if (s == "C" || s == "A") return false;
+    }
+    return true;
+}
+
+void TfrmReuniao::verificaSala() {
+    if (cdsControle.State() == dsInsert) {
+        enableDateTimeRoom(true);
+        boEdit = true;
+        return;
+    }
+    const std::string m = RowText(cdsControle, "IDSITTAREFA");
+    if (m == "C" || m == "X") {
+        enableDateTimeRoom(false);
+        boEdit = true;  // the status refuses the edit itself
+        return;
+    }
+    const bool free = cdsControle.IsEmpty() || noActivityStarted();
+    enableDateTimeRoom(free);
+    boEdit = free;
+}
+
+// --- the free-room pick list and the typed room ---
+
+void TfrmReuniao::checkMeetingWindow() {
+    vd_DataIni(true);
+    vd_HoraIni(true);
+    vd_dtHrIni();
+    vd_QtdeHoras(true);
+    // The end the rooms are searched for follows the start and duration as they are now.
+    const std::optional<std::string> end = MeetingEndTime(medHoraIni->Text(), medQtdeHoras->Text());
+    if (!end) fail(medHoraIni, "Reun_dia");
+    medHoraFin->SetText(*end);
+}
+
+void TfrmReuniao::btnPesqSalasBeforePesq(bool&) {
+    checkMeetingWindow();
+    const std::string start = HourDigits(medHoraIni->Text());
+    const std::string end = HourDigits(medHoraFin->Text());
+    const TDateTime day = typedDay();
+    const std::string room = RowText(cdsAgeAtiviSala, "CDSALA");
+    Variant result;
+    if (IsBlank(room)) {
+        result = netReuniao.AppServer().Call(
+            "GetSalas", {Arg(CurrentBranch()), ArgDate(day), Arg(start), Arg(end)});
+    } else {
+        // The meeting's own room is offered too: its own booking would hide it.
+        std::string own = cdsControle.State() == dsEdit
+                              ? cdsAgeAtiviSala.FieldByName("CDSALA").OldValue().AsString()
+                              : room;
+        result = netReuniao.AppServer().Call(
+            "GetSalas2", {Arg(CurrentBranch()), ArgDate(day), ArgRef(own), Arg(start), Arg(end)});
+    }
+    cdsSalas.SetData(CheckServerResult(result, true, 0));
+    if (cdsSalas.IsEmpty()) ShowErrorMessage(Msg("salas_cad"), true);
+}
+
+void TfrmReuniao::btnPesqSalasAfterPesq() {
+    if (cdsControle.State() == dsBrowse) cdsControle.Edit();
+    if (cdsAgeAtiviSala.State() == dsBrowse) cdsAgeAtiviSala.Edit();
+    dbeCdSalas->SetText(RowText(cdsSalas, "CDSALA"));
+    dbeNmSala->SetText(RowText(cdsSalas, "NMSALA"));
+}
+
+void TfrmReuniao::dbeCdSalasExit() {
+    TField& room = cdsAgeAtiviSala.FieldByName("CDSALA");
+    // A blank code stays blank: widened, it would name a room "00000".
+    if (Editing(cdsControle) && Editing(cdsAgeAtiviSala) && !IsBlank(room.AsString()))
+        room.SetAsString(PadField(room.AsString(), 5));
+    cdsPesqSala.SetData(CheckServerResult(
+        netReuniao.AppServer().Call("GetPesqSala", {Arg(CurrentBranch()), Arg(room.AsString())}),
+        true, 0));
+    vd_sala();
+}
+
+void TfrmReuniao::vd_sala() {
+    if (IsBlank(dbeCdSalas->Text())) return;
+    onFailureFocus(dbeCdSalas, false, [&] {
+        const std::string code = PadField(dbeCdSalas->Text(), 5);
+        cdsVdSala.SetData(CheckServerResult(
+            netReuniao.AppServer().Call("getVdSala", {Arg(CurrentBranch()), Arg(code)}), true, 0));
+        if (cdsVdSala.IsEmpty()) ShowErrorMessage(Msg("sala_n_cad"), true);
+        cdsSalas.SetData(CheckServerResult(
+            netReuniao.AppServer().Call(
+                "getFindSala",
+                {Arg(CurrentBranch()), ArgDate(typedDay()), Arg(HourDigits(medHoraIni->Text())),
+                 Arg(HourDigits(medHoraFin->Text())), Arg(code)}),
+            true, 0));
+        const TDataSetState booking = cdsAgeAtiviSala.State();
+        const TField& room = cdsAgeAtiviSala.FieldByName("CDSALA");
+        // The meeting's own booking, kept, is no collision.
+        const bool newRoom =
+            booking == dsInsert ||
+            (booking == dsEdit && PadField(room.AsString(), 5) != room.OldValue().AsString());
+        if (!cdsSalas.IsEmpty() && newRoom) ShowErrorMessage(Msg("sala_ja_cad"), true);
+        dbeNmSala->SetText(RowText(cdsVdSala, "NMSALA"));
+    });
+}
+
+void TfrmReuniao::dbeCdSalasChange() {
+    if (Editing(cdsControle)) dbeNmSala->clear();
+}
+
+void TfrmReuniao::dropRoom() {
+    if (!cdsAgeAtiviSala.Active()) return;
+    dbeCdSalas->clear();
+    dbeNmSala->clear();
+    if (cdsAgeAtiviSala.State() == dsBrowse) cdsAgeAtiviSala.Edit();
+    cdsAgeAtiviSala.FieldByName("CDSALA").Clear();
+    cdsAgeAtiviSala.FieldByName("NMSALA").Clear();
+}
+
+void TfrmReuniao::dbeCdSalasKeyDown(int& key, Qt::KeyboardModifiers) {
+    if (key != Qt::Key_Backspace && key != Qt::Key_Delete) return;
+    checkMeetingWindow();
+    dropRoom();
+}
+
+void TfrmReuniao::dbeCdSalasKeyPress(QChar& key) {
+    if (key != QChar(8)) checkMeetingWindow();
+}
+
+void TfrmReuniao::cdsSalasBeforeEdit() {
+    throw EAbort();
+}
+
+// --- the booking saved with the meeting ---
+
+void TfrmReuniao::cdsAgeAtiviSalaAfterEdit() {
+    if (cdsControle.State() == dsBrowse) cdsControle.Edit();
+}
+
+void TfrmReuniao::cdsAgeAtiviSalaAfterPost() {
+    if (cdsAgeAtiviSala.ChangeCount() == 0) return;
+    {
+        BusyScope busy(this, 1);
+        CheckServerResult(netReuniao.AppServer().Call("SetSalas", {Arg(cdsAgeAtiviSala.Delta())}),
+                          true, 0);
+    }
+    // Taken by the server: a later send must not repeat it.
+    cdsAgeAtiviSala.MergeChangeLog();
+}
+
+void TfrmReuniao::writeBooking(const std::string& reference, const std::string& oldRoom,
+                               TDateTime oldDay, const std::string& oldStart) {
+    const TDateTime day = typedDay();
+    const bool moved = day != oldDay || medHoraIni->Text() != oldStart;
+    if (moved && cdsAgeAtiviSala.State() == dsEdit) {
+        // A moved meeting gives up its booking row and books anew, with a new sequence.
+        cdsAgeAtiviSala.Cancel();
+        if (!cdsAgeAtiviSala.IsEmpty()) cdsAgeAtiviSala.Delete();
+        cdsAgeAtiviSala.Insert();
+        cdsAgeAtiviSala.FieldByName("CDSALA").SetAsString(oldRoom);
+    }
+    if (!Editing(cdsAgeAtiviSala)) return;
+    auto set = [this](const char* field, const std::string& value) {
+        cdsAgeAtiviSala.FieldByName(field).SetAsString(value);
+    };
+    set("CDFILIAL", CurrentBranch());
+    set("NRTAREFA", cdsControle.FieldByName("NRTAREFA").AsString());
+    cdsAgeAtiviSala.FieldByName("DTATIAGESALA").SetAsDateTime(day);
+    if (cdsAgeAtiviSala.State() == dsInsert) set("NRSEQAGESALA", stSeq);
+    set("IDSITAGESALA", "A");
+    set("DSAGENDASALA", reference);
+    set("HRINIAGESALA", HourDigits(medHoraIni->Text()));
+    set("HRFINAGESALA", HourDigits(medHoraFin->Text()));
+    set("CDOPERADOR", CurrentOperator());
+}
+
+void TfrmReuniao::sendBooking() {
+    const bool typed = !IsBlank(dbeCdSalas->Text());
+    if (cdsAgeAtiviSala.State() == dsInsert) {
+        if (typed)
+            cdsAgeAtiviSala.Post();
+        else
+            cdsAgeAtiviSala.Cancel();
+        return;
+    }
+    if (cdsAgeAtiviSala.State() != dsEdit) return;
+    const std::string stored = cdsAgeAtiviSala.FieldByName("CDSALA").OldValue().AsString();
+    if (!typed) {
+        // Without a room the meeting gives its booking up.
+        cdsAgeAtiviSala.Cancel();
+        if (!IsBlank(stored) && !cdsAgeAtiviSala.IsEmpty()) cdsAgeAtiviSala.Delete();
+    } else if (RecordChanged(cdsAgeAtiviSala)) {
+        // Also with the same room: new times must reach the server.
+        cdsAgeAtiviSala.Post();
+    } else {
+        cdsAgeAtiviSala.Cancel();
+    }
+}

@@ -115,6 +115,8 @@ void TfrmReuniao::attachHandlers() {
     // Record editing, lookups, date/time and rooms.
 
     // Activities page and participants grid.
+    attachActivityHandlers();
+    attachParticipantsGridHandlers();
 
     // Agenda and minutes.
 

@@ -55,12 +55,17 @@ class GridDelegate : public QStyledItemDelegate {
 
     void setModelData(QWidget* editor, QAbstractItemModel* model,
                       const QModelIndex& index) const override {
+        // A masked cell writes the value as the platform stores it: with its literals when the
+        // mask keeps them, else only the typed characters ("0001:30" of "9999:99;0; " is
+        // "000130"), so the value fits its field.
         auto* edit = static_cast<QLineEdit*>(editor);
-        model->setData(index,
-                       edit->hasAcceptableInput() || edit->inputMask().isEmpty()
-                           ? edit->text()
-                           : edit->displayText(),
-                       Qt::EditRole);
+        TField* field = m_grid->Model()->FieldAt(index.column());
+        const EditMask mask =
+            TranslateEditMask(QString::fromStdString(field ? field->EditMask() : std::string()));
+        model->setData(
+            index,
+            edit->inputMask().isEmpty() ? edit->text() : MaskedValue(mask, edit->displayText()),
+            Qt::EditRole);
     }
 
   private:
@@ -84,6 +89,11 @@ TDBGrid::TDBGrid(QWidget* parent)
     connect(m_model, &DataSetModel::cursorMoved, this, &TDBGrid::followDataSet);
     connect(m_model, &DataSetModel::updateDataRequested, this, &TDBGrid::commitEditor);
     connect(m_model, &DataSetModel::modelReset, this, &TDBGrid::applyColumnWidths);
+    // A reset (a reload, a row inserted or removed) drops Qt's current cell; the selected
+    // column stays what it was, as the grid's cursor only follows the dataset's row.
+    connect(m_model, &DataSetModel::modelAboutToBeReset, this, [this] {
+        if (currentIndex().isValid()) m_keptColumn = currentIndex().column();
+    });
     connect(m_model, &DataSetModel::focusFieldRequested, this, [this](int column) {
         SetFocus(this);
         SetSelectedIndex(column);
@@ -117,6 +127,13 @@ void TDBGrid::applyColumnWidths() {
     }
 }
 
+void TDBGrid::SetColumnReadOnly(int column, bool readOnly) {
+    if (column < 0 || column >= static_cast<int>(Columns().size())) return;
+    // The model reads the flag at every cell; changing it needs no rebuild (and keeps the
+    // current cell).
+    const_cast<TColumn&>(Columns()[column]).ReadOnly = readOnly;
+}
+
 void TDBGrid::SetReadOnly(bool readOnly) {
     m_readOnly = readOnly;
     setEditTriggers(readOnly
@@ -131,7 +148,9 @@ TField* TDBGrid::SelectedField() const {
 
 int TDBGrid::SelectedIndex() const {
     const QModelIndex current = currentIndex();
-    return current.isValid() ? current.column() : (Columns().empty() ? -1 : 0);
+    if (current.isValid()) return current.column();
+    if (Columns().empty()) return -1;
+    return m_keptColumn < static_cast<int>(Columns().size()) ? m_keptColumn : 0;
 }
 
 bool TDBGrid::SetSelectedIndex(int column) {
@@ -141,6 +160,7 @@ bool TDBGrid::SetSelectedIndex(int column) {
     const int row = std::max(0, currentIndex().row());
     if (m_model->rowCount() == 0) {
         // No row to stand on: the column still counts as selected for SelectedField.
+        m_keptColumn = column;
         m_colExitDone = false;
         if (OnColEnter) Guard(OnColEnter);
         return true;
@@ -279,7 +299,7 @@ void TDBGrid::followDataSet() {
     if (!ds || !m_model->Active()) return;
     const int row = ds->DisplayRecordIndex();
     if (row < 0 || row >= m_model->rowCount()) return;
-    const int column = std::max(0, currentIndex().isValid() ? currentIndex().column() : 0);
+    const int column = std::max(0, SelectedIndex());
     if (currentIndex().row() == row && currentIndex().column() == column) return;
     m_syncing = true;
     selectionModel()->setCurrentIndex(m_model->index(row, column),

@@ -36,6 +36,10 @@ class TDBGrid : public QTableView, public TFocusEvents {
     TColumn& AddColumn(const std::string& fieldName, const std::string& title = {}, int width = 64,
                        bool readOnly = false, TColumnButtonStyle button = cbsAuto);
 
+    // Per column: a read-only column opens no editor (the rows are kept as they are).
+    void SetColumnReadOnly(int column, bool readOnly);
+
+    // The whole grid: no cell opens an editor (the platform's grid without dgEditing).
     bool ReadOnly() const { return m_readOnly; }
     void SetReadOnly(bool readOnly);
 
@@ -95,6 +99,7 @@ class TDBGrid : public QTableView, public TFocusEvents {
     bool m_readOnly = false;
     bool m_syncing = false;
     bool m_colExitDone = false;
+    int m_keptColumn = 0;  // the selected column while Qt has no current cell
 };
 
 // TSortableDBGrid: a click on a column title sorts the rows by that column's field.

@@ -117,6 +117,8 @@ void TfrmReuniao::attachHandlers() {
     attachRoomHandlers();
 
     // Activities page and participants grid.
+    attachActivityHandlers();
+    attachParticipantsGridHandlers();
 
     // Agenda and minutes.
     attachAgendaHandlers();

@@ -43,6 +43,7 @@ class QCloseEvent;
 class QChar;
 class QRect;
 class TCanvas;
+struct TColumn;
 class TDatePickerEdit;
 class TDBEdit;
 class TDBGrid;
@@ -230,6 +231,49 @@ class TfrmReuniao : public TSimpleFormBase {
     std::string stArvProcReuniao;
 
     // --- participants' activities and the participants grid ---
+    // The activity record (frm_reuniao_activities.cpp). The guards refuse silently; the
+    // checks show their message, focus the offending field and end the operation.
+    void cdsAtividadesNewRecord();
+    void cdsAtividadesAfterInsert();
+    void cdsAtividadesBeforeInsert();
+    void cdsAtividadesBeforeEdit();
+    void cdsAtividadesBeforeDelete();
+    void cdsAtividadesBeforePost();
+    // Sends the changes (SetAtividades), then refreshes the page (sbtVerificarClick).
+    void cdsAtividadesAfterPost();
+    // Sends the deletion, then concludes the meeting when no open activity is left.
+    void cdsAtividadesAfterDelete();
+    void cdsAtividadesAfterCancel();
+    void cdsAtividadesIDSITATIVTARGetText(TField& sender, std::string& text, bool displayText);
+    void cdsAtividadesQTHRPATIVTAREChange(TField& sender);
+    void cdsAtividadesDTINPATIVTARGetText(TField& sender, std::string& text, bool displayText);
+    void cdsAtividadesDTINPATIVTARSetText(TField& sender, const std::string& text);
+    // `required`: true at post, false when the grid's column is left.
+    void vd_ProcPart(bool required);
+    void vd_OperPart(bool required);
+    void vd_ItemTrab(bool required);
+    void vd_DataInicio(const std::string& text, bool required);
+    // True when a start typed in the grid is invalid (shows nothing).
+    bool vd_setText(const std::string& text);
+    void vd_qtdeHoraAtiv(bool required);
+    // DTFIPATIVTAR from the start and the duration.
+    void vd_SomaHora();
+    // After an activity of meeting `meeting` was deleted: when none of its activities is open
+    // any more, the server concludes it; the list is then refreshed (`refresh`) and shown.
+    void ConcTarefa(bool refresh, std::string meeting);
+    // The automatic participant registration (button btnCadAuto, menu mnuCadPart).
+    void btnCadAutoClick();
+    // The grid dbgPadrao (frm_reuniao_participants_grid.cpp).
+    void cdsAtividadesAfterScroll();
+    void dbgPadraoDrawColumnCell(TCanvas& canvas, const QRect& rect, int dataCol, TField* field,
+                                 int state);
+    void dbgPadraoEditButtonClick();
+    void dbgPadraoColEnter();
+    void dbgPadraoColExit();
+    void dbgPadraoCellClick(const TColumn& column);
+    void dbgPadraoKeyDown(int& key, Qt::KeyboardModifiers modifiers);
+    void dbgPadraoDblClick();
+    void dbgPadraoKeyPress(QChar& key);
 
     // --- agenda items and minutes ---
     // Agenda items (frm_reuniao_agenda.cpp). An item may be added unless the meeting is
@@ -519,6 +563,22 @@ class TfrmReuniao : public TSimpleFormBase {
     std::string m_loadedRoom;
 
     // Private parts of the activities page and the participants grid.
+    void attachActivityHandlers();
+    void attachParticipantsGridHandlers();
+    // SetAtividades with the change log, under the busy animation; merges the log once sent.
+    void sendActivityChanges();
+    // Runs `check`; on any failure focuses field `fieldName` of cdsAtividades and rethrows.
+    void focusActivityFieldOnFailure(const char* fieldName, const std::function<void()>& check);
+    // Focuses field `fieldName` of cdsAtividades and shows message `key` (ends the operation).
+    [[noreturn]] void failAtActivityField(const char* fieldName, const std::string& key);
+    // The meeting's responsible operator is the logged-in one.
+    bool isMeetingResponsible() const;
+    // The current activity's start day is not after the workstation's date.
+    bool activityStartsByToday() const;
+    // The check column's permission messages, in their order (ends the operation).
+    void checkParticipationPermission();
+    void setCheckColumnReadOnly(bool readOnly);
+    bool m_focusingActivityField = false;  // a check moves the focus: no column-exit check
 
     // Private parts of the agenda and minutes pages.
     void attachAgendaHandlers();

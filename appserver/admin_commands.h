@@ -14,6 +14,8 @@ struct CliSettings {
     std::string logLevel = "info";
     int threads = 8;
     int pool = 8;
+    std::string tlsCert;  // both set: serve HTTPS
+    std::string tlsKey;
 };
 
 // Adds the subcommands; the one chosen stores its action in `action`, run after parsing.

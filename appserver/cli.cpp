@@ -34,6 +34,11 @@ int Serve(const CliSettings& s) {
         std::cerr << "zel-appserver: --listen espera HOST:PORTA, recebeu '" << s.listen << "'\n";
         return kExitUsage;
     }
+    if (s.tlsCert.empty() != s.tlsKey.empty()) {
+        std::cerr
+            << "zel-appserver: --tls-cert e --tls-key andam juntos (HTTPS precisa dos dois)\n";
+        return kExitUsage;
+    }
     // Signals are taken by sigwait below, so block them before any thread starts.
     sigset_t signals;
     sigemptyset(&signals);
@@ -56,14 +61,20 @@ int Serve(const CliSettings& s) {
     h.host = host;
     h.port = port;
     h.threads = s.threads;
+    h.tlsCert = s.tlsCert;
+    h.tlsKey = s.tlsKey;
     HttpServer http(*app, h);
     try {
         http.Start();
+    } catch (const TlsSetupError& e) {
+        std::cerr << "zel-appserver: " << e.what() << "\n";
+        return kExitTls;
     } catch (const std::exception& e) {
         std::cerr << "zel-appserver: " << e.what() << "\n";
         return kExitListen;
     }
-    spdlog::info("zel-appserver listening on {} (database {})", http.Address(), s.db);
+    spdlog::info("zel-appserver listening on {} ({}, database {})", http.Address(),
+                 http.Tls() ? "HTTPS" : "HTTP", s.db);
     // Scripts that start the server on port 0 read the bound address from this line.
     std::cout << "listening " << http.Address() << std::endl;
     int sig = 0;
@@ -79,6 +90,11 @@ int RunCli(int argc, char** argv) {
     CliSettings s;
     std::function<int()> action;
     CLI::App app{"zel-appserver: servidor de aplicação do controle de reuniões"};
+    app.set_config("--config", "",
+                   "Arquivo de configuração: linhas chave = valor com os nomes das opções "
+                   "(db, listen, tls-cert, tls-key, log-level, ...)");
+    // A misspelt key in the file must not be ignored silently.
+    app.allow_config_extras(CLI::config_extras_mode::error);
     app.add_option("--db", s.db, "sqlite:ARQUIVO, sqlite::memory: ou postgresql://...")
         ->capture_default_str();
     app.add_option("--listen", s.listen, "Endereço HOST:PORTA (porta 0: qualquer livre)")
@@ -87,6 +103,9 @@ int RunCli(int argc, char** argv) {
     app.add_option("--log-level", s.logLevel, "trace, debug, info, warn, error, off")
         ->check(CLI::IsMember({"trace", "debug", "info", "warn", "error", "critical", "off"}))
         ->capture_default_str();
+    app.add_option("--tls-cert", s.tlsCert,
+                   "Certificado PEM do servidor (com a cadeia): serve HTTPS");
+    app.add_option("--tls-key", s.tlsKey, "Chave privada PEM do certificado");
     app.add_option("--threads", s.threads, "Tarefas HTTP em paralelo")
         ->check(CLI::Range(1, 256))
         ->capture_default_str();

@@ -1,12 +1,23 @@
 #include "appserver/http_server.h"
 
 #include <httplib.h>
+#include <openssl/err.h>
+#include <openssl/ssl.h>
+#include <openssl/x509.h>
+#include <spdlog/spdlog.h>
 #include <sys/socket.h>
+#include <unistd.h>
 
+#include <cerrno>
+#include <cstring>
 #include <nlohmann/json.hpp>
 #include <stdexcept>
 
 #include "appserver/app_server.h"
+
+#ifndef CPPHTTPLIB_OPENSSL_SUPPORT
+#error "cpp-httplib must be built with OpenSSL (use its pkg-config flags)"
+#endif
 
 namespace zel::appserver {
 
@@ -27,6 +38,44 @@ std::string Envelope(const char* code, const std::string& message) {
         .dump();
 }
 
+// The last OpenSSL error of this thread as text, and the queue cleared.
+std::string OpenSslReason() {
+    const unsigned long code = ERR_peek_last_error();
+    ERR_clear_error();
+    if (code == 0) return "unknown reason";
+    char text[256];
+    ERR_error_string_n(code, text, sizeof text);
+    return text;
+}
+
+void RequireReadable(const std::string& path, const char* what) {
+    if (access(path.c_str(), R_OK) != 0)
+        throw TlsSetupError(std::string("cannot read the TLS ") + what + " " + path + ": " +
+                            std::strerror(errno));
+}
+
+// Loads certificate chain and key into `ctx`; throws TlsSetupError naming the file at fault.
+void LoadCertificate(SSL_CTX& ctx, const std::string& cert, const std::string& key) {
+    SSL_CTX_set_min_proto_version(&ctx, TLS1_2_VERSION);
+    SSL_CTX_set_options(&ctx, SSL_OP_NO_COMPRESSION | SSL_OP_NO_RENEGOTIATION);
+    if (SSL_CTX_use_certificate_chain_file(&ctx, cert.c_str()) != 1)
+        throw TlsSetupError("the TLS certificate " + cert +
+                            " is not a PEM certificate: " + OpenSslReason());
+    const bool keyLoaded = SSL_CTX_use_PrivateKey_file(&ctx, key.c_str(), SSL_FILETYPE_PEM) == 1;
+    // Loading a key compares it with the certificate already; a mismatch is its own reason.
+    if (!keyLoaded && ERR_GET_REASON(ERR_peek_last_error()) != X509_R_KEY_VALUES_MISMATCH)
+        throw TlsSetupError("the TLS key " + key +
+                            " is not an unencrypted PEM private key: " + OpenSslReason());
+    if (!keyLoaded || SSL_CTX_check_private_key(&ctx) != 1) {
+        ERR_clear_error();
+        throw TlsSetupError("the TLS key " + key + " does not belong to the certificate " + cert);
+    }
+    // An expired certificate still loads; clients will refuse it, so say so here too.
+    if (X509* x = SSL_CTX_get0_certificate(&ctx);
+        x && X509_cmp_current_time(X509_get0_notAfter(x)) < 0)
+        spdlog::warn("the TLS certificate {} has expired; clients will refuse it", cert);
+}
+
 }  // namespace
 
 HttpServer::HttpServer(AppServer& app, HttpServerOptions opts)
@@ -40,8 +89,31 @@ std::string HttpServer::Address() const {
     return m_opts.host + ":" + std::to_string(m_port);
 }
 
+std::unique_ptr<httplib::Server> HttpServer::makeServer() const {
+    const std::string& cert = m_opts.tlsCert;
+    const std::string& key = m_opts.tlsKey;
+    if (cert.empty() && key.empty()) return std::make_unique<httplib::Server>();
+    if (cert.empty() || key.empty())
+        throw TlsSetupError("HTTPS needs both a certificate and its private key");
+    RequireReadable(cert, "certificate");
+    RequireReadable(key, "key");
+    std::string failure;
+    auto server = std::make_unique<httplib::SSLServer>([&](SSL_CTX& ctx) {
+        try {
+            LoadCertificate(ctx, cert, key);
+            return true;
+        } catch (const TlsSetupError& e) {
+            failure = e.what();
+            return false;
+        }
+    });
+    if (!server->is_valid())
+        throw TlsSetupError(failure.empty() ? "cannot set up TLS: " + OpenSslReason() : failure);
+    return server;
+}
+
 void HttpServer::bind() {
-    m_server = std::make_unique<httplib::Server>();
+    m_server = makeServer();
     httplib::Server& s = *m_server;
     const int threads = m_opts.threads < 1 ? 1 : m_opts.threads;
     s.new_task_queue = [threads] { return new httplib::ThreadPool(static_cast<size_t>(threads)); };

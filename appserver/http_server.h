@@ -1,4 +1,5 @@
-// HttpServer: serves an AppServer over HTTP/1.1 (cpp-httplib) on one address.
+// HttpServer: serves an AppServer over HTTP/1.1 (cpp-httplib) on one address, as plain HTTP
+// or, with a certificate and its key, as HTTPS (TLS 1.2 or later).
 //   POST /rpc     body = request envelope, "Authorization: Bearer <token>"; 200 with the
 //                 response envelope (also for method errors), 413 with a bad_request envelope
 //                 when the body exceeds the limit
@@ -8,6 +9,7 @@
 #pragma once
 
 #include <memory>
+#include <stdexcept>
 #include <string>
 #include <thread>
 
@@ -26,6 +28,17 @@ struct HttpServerOptions {
     size_t maxBodyBytes = 16 * 1024 * 1024;
     int keepAliveMaxCount = 10000;
     int readTimeoutSeconds = 30;
+    // PEM files; both set: HTTPS, both empty: plain HTTP. The certificate file may hold the
+    // chain (server certificate first).
+    std::string tlsCert;
+    std::string tlsKey;
+};
+
+// The certificate or key cannot be used (unreadable, not PEM, key not the certificate's).
+// The message names the file and the reason.
+class TlsSetupError : public std::runtime_error {
+  public:
+    using std::runtime_error::runtime_error;
 };
 
 class HttpServer {
@@ -35,8 +48,9 @@ class HttpServer {
     HttpServer(const HttpServer&) = delete;
     HttpServer& operator=(const HttpServer&) = delete;
 
-    // Binds and starts serving in a background thread. Throws std::runtime_error naming the
-    // address when it cannot bind (port in use, bad host).
+    // Binds and starts serving in a background thread. Throws TlsSetupError when the
+    // certificate or key cannot be used, std::runtime_error naming the address when it cannot
+    // bind (port in use, bad host).
     void Start();
     // Stops accepting, finishes the requests in progress and joins the thread. Idempotent.
     void Stop();
@@ -45,9 +59,11 @@ class HttpServer {
 
     int Port() const { return m_port; }  // the bound port, valid after Start()
     std::string Address() const;         // "host:port"
+    bool Tls() const { return !m_opts.tlsCert.empty(); }
 
   private:
     void bind();
+    std::unique_ptr<httplib::Server> makeServer() const;
     AppServer& m_app;
     HttpServerOptions m_opts;
     std::unique_ptr<httplib::Server> m_server;

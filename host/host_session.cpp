@@ -6,39 +6,25 @@
 #include "base/login_context.h"
 #include "host/main_window.h"
 #include "platform/exceptions.h"
+#include "server/server_address.h"
 #include "server/server_connection.h"
 
-namespace {
-
-// Splits "host:port"; a missing port means the server's default 8400.
-bool SplitAddress(const QString& address, std::string& host, int& port) {
-    const int colon = address.lastIndexOf(':');
-    host = (colon < 0 ? address : address.left(colon)).trimmed().toStdString();
-    port = 8400;
-    if (colon >= 0) {
-        bool ok = false;
-        port = address.mid(colon + 1).toInt(&ok);
-        if (!ok || port <= 0 || port > 65535) return false;
-    }
-    return !host.empty();
-}
-
-}  // namespace
-
 QString HostSession::login(const LoginRequest& request) {
-    std::string host;
-    int port = 0;
-    if (!SplitAddress(request.server, host, port))
-        return QStringLiteral("Endereço do servidor inválido: %1").arg(request.server);
+    std::string why;
+    const auto address = ServerAddress::Parse(request.server.toStdString(), &why);
+    if (!address) return QString::fromStdString(why);
+    const TlsOptions tls{address->tls, address->tls ? m_caFile.toStdString() : std::string()};
     try {
         TServerConnection net;
         net.ThrowException = true;
-        net.Host = host;
-        net.Port = port;
+        net.Host = address->host;
+        net.Port = address->port;
+        net.Tls = tls;
         const Variant result = net.AppServer().Call(
             "Login", {Arg(request.operatorCode.toStdString()), Arg(request.password.toStdString()),
                       Arg(request.branch.toStdString())});
-        SetLoginContext(LoginContextFromPacket(result, host, port));
+        SetLoginContext(LoginContextFromPacket(result, address->host, address->port));
+        TServerConnection::SetDefaultTls(tls);
         return {};
     } catch (const Exception& e) {
         return QString::fromStdString(e.Message());
@@ -62,9 +48,10 @@ void HostSession::logout() {
 }
 
 QString HostSession::description() const {
-    return QStringLiteral("%1 (%2) · Filial %3 · %4:%5")
+    const std::string server =
+        FormatServerAddress(ServerHost(), ServerPort(), TServerConnection::DefaultTls().enabled);
+    return QStringLiteral("%1 (%2) · Filial %3 · %4")
         .arg(QString::fromStdString(CurrentOperatorName()),
              QString::fromStdString(CurrentOperator()), QString::fromStdString(CurrentBranch()),
-             QString::fromStdString(ServerHost()))
-        .arg(ServerPort());
+             QString::fromStdString(server));
 }

@@ -10,7 +10,7 @@ class QLineEdit;
 class QLabel;
 
 struct LoginRequest {
-    QString server;  // "host:port"
+    QString server;  // "host:port" or "https://host:port"
     QString operatorCode;
     QString password;
     QString branch;

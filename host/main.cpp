@@ -1,7 +1,8 @@
 // zel-host: the suite's desktop shell. Logs the operator in (interactively, or from the
 // command line), shows the MDI main window and opens modules on request.
 //
-//   zel-host [--server HOST:PORT --operator CODE --password PW --branch CODE]
+//   zel-host [--server [https://]HOST:PORT [--ca-file FILE] --operator CODE --password PW
+//             --branch CODE]
 //            [--open ZEL00400] [--screenshot FILE [--screenshot-delay MS]]
 //            [--report ZEL004 --meeting N --pdf FILE [--layout N]]   (no window, no display)
 #include <QApplication>
@@ -53,7 +54,11 @@ int main(int argc, char** argv) {
     QCommandLineParser parser;
     parser.setApplicationDescription(QStringLiteral("Host application of the business suite"));
     parser.addHelpOption();
-    const QCommandLineOption server("server", "Application server address.", "HOST:PORT");
+    const QCommandLineOption server(
+        "server", "Application server address; https://HOST:PORT checks its certificate.",
+        "[https://]HOST:PORT");
+    const QCommandLineOption caFile(
+        "ca-file", "CA certificate (PEM) the server's certificate must chain to.", "FILE");
     const QCommandLineOption op("operator", "Operator code.", "CODE");
     const QCommandLineOption password("password", "Password.", "PASSWORD");
     const QCommandLineOption branch("branch", "Branch code.", "CODE");
@@ -61,7 +66,7 @@ int main(int argc, char** argv) {
     const QCommandLineOption shot("screenshot", "Save a picture of the main window and quit.",
                                   "FILE");
     const QCommandLineOption delay("screenshot-delay", "Wait before the picture.", "MS", "2000");
-    parser.addOptions({server, op, password, branch, open, shot, delay});
+    parser.addOptions({server, caFile, op, password, branch, open, shot, delay});
     // Report to PDF.
     const QCommandLineOption report("report", "Write a report to PDF and quit (e.g. ZEL004).",
                                     "CODE");
@@ -77,6 +82,7 @@ int main(int argc, char** argv) {
     }
 
     HostSession session;
+    session.setCaFile(parser.value(caFile));
     LoginRequest request{parser.value(server), parser.value(op), parser.value(password),
                          parser.value(branch)};
     const bool batch = parser.isSet(op) && parser.isSet(password);

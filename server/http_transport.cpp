@@ -1,8 +1,17 @@
 #include "server/http_transport.h"
 
 #include <httplib.h>
+#include <openssl/x509.h>
+#include <unistd.h>
+
+#include <cerrno>
+#include <cstring>
 
 #include "platform/exceptions.h"
+
+#ifndef CPPHTTPLIB_OPENSSL_SUPPORT
+#error "cpp-httplib must be built with OpenSSL (use its pkg-config flags)"
+#endif
 
 namespace {
 
@@ -19,6 +28,10 @@ const char* reasonOf(httplib::Error error) {
             return "a conexão caiu durante o envio";
         case httplib::Error::Canceled:
             return "pedido cancelado";
+        case httplib::Error::SSLConnection:
+            return "o aperto de mão TLS falhou (o servidor atende HTTPS nesse endereço?)";
+        case httplib::Error::SSLLoadingCerts:
+            return "os certificados de autoridade (CA) não puderam ser carregados";
         default:
             return "falha de comunicação";
     }
@@ -26,22 +39,31 @@ const char* reasonOf(httplib::Error error) {
 
 }  // namespace
 
-HttpTransport::HttpTransport(std::string host, int port, std::chrono::milliseconds connectTimeout,
+HttpTransport::HttpTransport(std::string host, int port, TlsOptions tls,
+                             std::chrono::milliseconds connectTimeout,
                              std::chrono::milliseconds readTimeout)
     : m_host(std::move(host)),
       m_port(port),
+      m_tls(std::move(tls)),
       m_connectTimeout(connectTimeout),
       m_readTimeout(readTimeout) {}
 
 HttpTransport::~HttpTransport() = default;
 
 std::string HttpTransport::Address() const {
-    return m_host + ":" + std::to_string(m_port);
+    return FormatServerAddress(m_host, m_port, m_tls.enabled);
 }
 
-httplib::Client& HttpTransport::client() {
+httplib::ClientImpl& HttpTransport::client() {
     if (!m_client) {
-        m_client = std::make_unique<httplib::Client>(m_host, m_port);
+        if (m_tls.enabled) {
+            auto tls = std::make_unique<httplib::SSLClient>(m_host, m_port);
+            tls->enable_server_certificate_verification(true);
+            if (!m_tls.caFile.empty()) tls->set_ca_cert_path(m_tls.caFile);
+            m_client = std::move(tls);
+        } else {
+            m_client = std::make_unique<httplib::ClientImpl>(m_host, m_port);
+        }
         m_client->set_keep_alive(true);
         // Without nodelay every small request waits for the delayed ACK (tens of ms).
         m_client->set_tcp_nodelay(true);
@@ -52,19 +74,45 @@ httplib::Client& HttpTransport::client() {
     return *m_client;
 }
 
-void HttpTransport::fail(int error) const {
+std::string HttpTransport::reasonFor(int error) const {
+    const auto e = static_cast<httplib::Error>(error);
+    if (e == httplib::Error::SSLLoadingCerts && !m_tls.caFile.empty()) {
+        if (access(m_tls.caFile.c_str(), R_OK) != 0)
+            return "o arquivo de CA " + m_tls.caFile + " não pode ser lido (" +
+                   std::strerror(errno) + ")";
+        return "o arquivo de CA " + m_tls.caFile + " não contém certificados PEM";
+    }
+    // A TLS server drops a plain request without a word.
+    if (e == httplib::Error::Read && !m_tls.enabled)
+        return std::string(reasonOf(e)) + " (se o servidor atende HTTPS, use https:// no endereço)";
+    if (e != httplib::Error::SSLServerVerification) return reasonOf(e);
+    const long verify =
+        m_tls.enabled && m_client
+            ? static_cast<httplib::SSLClient&>(*m_client).get_openssl_verify_result()
+            : X509_V_OK;
+    if (verify == X509_V_OK) return "o certificado do servidor não vale para o nome " + m_host;
+    std::string why = "o certificado do servidor não foi aceito: ";
+    why += X509_verify_cert_error_string(verify);
+    if (verify == X509_V_ERR_DEPTH_ZERO_SELF_SIGNED_CERT ||
+        verify == X509_V_ERR_SELF_SIGNED_CERT_IN_CHAIN ||
+        verify == X509_V_ERR_UNABLE_TO_GET_ISSUER_CERT_LOCALLY)
+        why += m_tls.caFile.empty() ? " (autoridade desconhecida; indique o arquivo da CA)"
+                                    : " (não foi emitido pela CA de " + m_tls.caFile + ")";
+    return why;
+}
+
+void HttpTransport::fail(int error) {
+    // The reason is read before Close(): the TLS verification result lives in the client.
+    const std::string why = reasonFor(error);
+    // The socket is in an unknown state; the next request starts a fresh one.
+    Close();
     throw EServerError("transport", "Não foi possível comunicar com o servidor de aplicação em " +
-                                        Address() + ": " +
-                                        reasonOf(static_cast<httplib::Error>(error)) + ".");
+                                        Address() + ": " + why + ".");
 }
 
 void HttpTransport::Open() {
     auto res = client().Get("/health");
-    if (!res) {
-        const auto error = res.error();
-        Close();
-        fail(static_cast<int>(error));
-    }
+    if (!res) fail(static_cast<int>(res.error()));
 }
 
 void HttpTransport::Close() {
@@ -76,12 +124,7 @@ std::string HttpTransport::Post(const std::string& body, const std::string& toke
     httplib::Headers headers;
     if (!token.empty()) headers.emplace("Authorization", "Bearer " + token);
     auto res = client().Post("/rpc", headers, body, "application/json");
-    if (!res) {
-        const auto error = res.error();
-        // The socket is in an unknown state; the next request starts a fresh one.
-        Close();
-        fail(static_cast<int>(error));
-    }
+    if (!res) fail(static_cast<int>(res.error()));
     // The server answers errors with a JSON envelope, also under 4xx/5xx statuses. Anything
     // else (a proxy's HTML page, an empty body) is not our server speaking.
     if (res->body.empty() || res->body.front() != '{') {

@@ -1,4 +1,7 @@
-// HttpTransport: POST /rpc over HTTP/1.1 with a keep-alive cpp-httplib client.
+// HttpTransport: POST /rpc over HTTP/1.1 with a keep-alive cpp-httplib client, plain or over
+// TLS. Over TLS the server's certificate must chain to a trusted CA (the system's, or the one
+// CA file given) and name the host connected to; a failed check ends the connect with a
+// message saying why (unknown CA, expired, other host name).
 // One instance serves one connection on one thread (the GUI thread); it is not thread-safe.
 #pragma once
 
@@ -6,15 +9,16 @@
 #include <memory>
 #include <string>
 
+#include "server/server_address.h"
 #include "server/transport.h"
 
 namespace httplib {
-class Client;
+class ClientImpl;
 }
 
 class HttpTransport : public ITransport {
   public:
-    HttpTransport(std::string host, int port,
+    HttpTransport(std::string host, int port, TlsOptions tls = {},
                   std::chrono::milliseconds connectTimeout = std::chrono::seconds(5),
                   std::chrono::milliseconds readTimeout = std::chrono::seconds(60));
     ~HttpTransport() override;
@@ -26,12 +30,15 @@ class HttpTransport : public ITransport {
     std::string Address() const override;
 
   private:
-    httplib::Client& client();
-    [[noreturn]] void fail(int error) const;
+    httplib::ClientImpl& client();
+    // Closes the link and throws EServerError("transport") telling why.
+    [[noreturn]] void fail(int error);
+    std::string reasonFor(int error) const;
 
     std::string m_host;
     int m_port;
+    TlsOptions m_tls;
     std::chrono::milliseconds m_connectTimeout;
     std::chrono::milliseconds m_readTimeout;
-    std::unique_ptr<httplib::Client> m_client;
+    std::unique_ptr<httplib::ClientImpl> m_client;
 };

@@ -14,7 +14,12 @@ std::function<std::string()>& tokenProvider() {
     static std::function<std::string()> provider;
     return provider;
 }
+TlsOptions& defaultTls() {
+    static TlsOptions tls;
+    return tls;
+}
 }  // namespace zel_server_detail
+using zel_server_detail::defaultTls;
 using zel_server_detail::tokenProvider;
 
 namespace {
@@ -89,12 +94,25 @@ void TServerConnection::SetSessionTokenProvider(std::function<std::string()> pro
     tokenProvider() = std::move(provider);
 }
 
+void TServerConnection::SetDefaultTls(TlsOptions tls) {
+    defaultTls() = std::move(tls);
+}
+
+TlsOptions TServerConnection::DefaultTls() {
+    return defaultTls();
+}
+
+TlsOptions TServerConnection::EffectiveTls() const {
+    return Tls ? *Tls : defaultTls();
+}
+
 void TServerConnection::SetTransport(std::shared_ptr<ITransport> transport) {
     m_factory = [transport](const TServerConnection&) { return transport; };
 }
 
 std::string TServerConnection::Address() const {
-    return m_transport ? m_transport->Address() : Host + ":" + std::to_string(Port);
+    return m_transport ? m_transport->Address()
+                       : FormatServerAddress(Host, Port, EffectiveTls().enabled);
 }
 
 void TServerConnection::SetConnected(bool connected) {
@@ -118,10 +136,11 @@ void TServerConnection::connectOrThrow() {
     if (BeforeConnect) BeforeConnect(*this);
     std::shared_ptr<ITransport> transport =
         m_factory ? m_factory(*this)
-                  : std::make_shared<HttpTransport>(Host, Port, ConnectTimeout, ReadTimeout);
+                  : std::make_shared<HttpTransport>(Host, Port, EffectiveTls(), ConnectTimeout,
+                                                    ReadTimeout);
     if (!transport) {
-        throw EServerError("transport", "Nenhum transporte para o servidor de aplicação em " +
-                                            Host + ":" + std::to_string(Port) + ".");
+        throw EServerError("transport",
+                           "Nenhum transporte para o servidor de aplicação em " + Address() + ".");
     }
     transport->Open();
     m_transport = std::move(transport);

@@ -7,8 +7,8 @@
 //   net.Open();
 //   Variant r = net.AppServer().Call("getHoraServidor");
 //
-// Life: Open() fires BeforeConnect, then builds the transport (HTTP to Host:Port unless a
-// transport factory is set) and checks that the server answers. Close() drops the link.
+// Life: Open() fires BeforeConnect, then builds the transport (HTTP or HTTPS to Host:Port
+// unless a transport factory is set) and checks that the server answers. Close() drops the link.
 // A call while not connected connects first. A transport failure during a call closes the
 // connection, so the next call connects again (BeforeConnect fires again).
 //
@@ -25,6 +25,7 @@
 #include <functional>
 #include <initializer_list>
 #include <memory>
+#include <optional>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -32,6 +33,7 @@
 #include "platform/variant.h"
 #include "server/call_arg.h"
 #include "server/call_recorder.h"
+#include "server/server_address.h"
 #include "server/transport.h"
 
 class TServerConnection;
@@ -59,6 +61,9 @@ class TServerConnection {
 
     std::string Host = "127.0.0.1";
     int Port = 8400;
+    // HTTPS and the CA to trust. Unset: the process-wide default (SetDefaultTls) as it is at
+    // each connect, so connections that set only Host and Port follow the host's login.
+    std::optional<TlsOptions> Tls;
     // The remote data module the calls address ("ZEL00400.rdmReuniao"); informational.
     std::string ServerName;
     // Open(): true raises a connect failure; false shows it through the server-error display
@@ -91,11 +96,16 @@ class TServerConnection {
     const std::shared_ptr<CallRecorder>& Recorder() const { return m_recorder; }
 
     TAppServer AppServer() { return TAppServer(*this); }
-    // The address of the open transport, else Host:Port.
+    // The address of the open transport, else Host:Port (with "https://" under TLS).
     std::string Address() const;
+    // Tls, or the process-wide default when unset.
+    TlsOptions EffectiveTls() const;
 
     // The token used when a connection's Token is empty (the login context installs it).
     static void SetSessionTokenProvider(std::function<std::string()> provider);
+    // The TLS settings of every connection whose Tls is unset (the host sets them at login).
+    static void SetDefaultTls(TlsOptions tls);
+    static TlsOptions DefaultTls();
 
   private:
     friend class TAppServer;

@@ -30,9 +30,9 @@ class E2eNoticesTest : public ::testing::Test {
         std::filesystem::create_directories(m_dir);
         // A first run creates the database with the demo data; the meeting is added while no
         // server holds the file, then the server is started again on it.
-        { ServerProcess seeding(DbPath()); }
+        { ServerProcess seeding(ServerArgs()); }
         SeedMeeting();
-        m_server = std::make_unique<ServerProcess>(DbPath());
+        m_server = std::make_unique<ServerProcess>(ServerArgs());
         ASSERT_GT(m_server->Port(), 0) << "zel-appserver did not start";
         m_dialogs = &ScriptedDialogs::Install();
         Cli_zel00400::Initialization();
@@ -47,6 +47,9 @@ class E2eNoticesTest : public ::testing::Test {
         std::filesystem::remove_all(m_dir);
     }
     std::string DbPath() const { return (m_dir / "zel.db").string(); }
+    std::vector<std::string> ServerArgs() const {
+        return {"--db", "sqlite:" + DbPath(), "--demo", "--log-level", "warn"};
+    }
 
     // A pending meeting fifty days ahead, 09:00 to 10:00 in room 00002, with the demo
     // operator and two colleagues taking part.

@@ -4,27 +4,17 @@
 // minutes, an imported agenda, cancellation), then stops the server and checks every table.
 #include <gtest/gtest.h>
 #include <httplib.h>
-#include <poll.h>
-#include <signal.h>
-#include <sys/wait.h>
-#include <unistd.h>
 
-#include <chrono>
 #include <filesystem>
 #include <nlohmann/json.hpp>
 #include <random>
 #include <string>
-#include <thread>
 
 #include "appserver/methods_agenda.h"
 #include "appserver/sqlite_storage.h"
 #include "meeting_fixture.h"
 #include "platform/date_time.h"
 #include "server_process.h"
-
-#ifndef ZEL_APPSERVER_EXE
-#error "ZEL_APPSERVER_EXE must name the zel-appserver executable"
-#endif
 
 namespace zel::appserver::test {
 namespace {
@@ -64,7 +54,8 @@ class E2eScenarioTest : public ::testing::Test {
         std::mt19937_64 rng{std::random_device{}()};
         m_dir = std::filesystem::temp_directory_path() / ("zel-e2e-" + std::to_string(rng()));
         std::filesystem::create_directories(m_dir);
-        m_server = std::make_unique<ServerProcess>((m_dir / "zel.db").string());
+        m_server = std::make_unique<ServerProcess>(std::vector<std::string>{
+            "--db", "sqlite:" + (m_dir / "zel.db").string(), "--demo", "--log-level", "warn"});
         ASSERT_GT(m_server->Port(), 0) << "zel-appserver did not start";
         m_rpc = std::make_unique<HttpRpc>(m_server->Port());
     }

@@ -173,10 +173,29 @@ class PacketResolver {
         }
     }
 
+    // Every column of the row the key names, locked on PostgreSQL until the transaction
+    // ends; a row that is gone refuses the packet as changed meanwhile.
+    RowValues storedRow(const RowValues& key) const {
+        std::string cols, where;
+        SqlParams params;
+        for (const ColumnDef& c : m_table.columns)
+            cols += (cols.empty() ? "" : ", ") + c.name;
+        for (const auto& [name, v] : key)
+            addCondition(name, v, where, params);
+        std::string sql = "SELECT " + cols + " FROM " + m_table.name + where;
+        if (m_db.dialect() == Dialect::PostgreSQL) sql += " FOR UPDATE";
+        const SqlResult r = m_db.Exec(sql, params);
+        if (r.rows.size() != 1) throw RpcError(code::kStaleRow, text::kStaleRow);
+        RowValues row;
+        for (size_t i = 0; i < m_table.columns.size(); ++i)
+            row[m_table.columns[i].name] = r.rows[0][i];
+        return row;
+    }
+
     bool update(const Change& change) {
         std::string where;
         SqlParams whereParams;
-        whereKey(change.oldValues, where, whereParams);
+        const RowValues key = whereKey(change.oldValues, where, whereParams);
         RowValues changed;
         for (const Bound& b : m_bound) {
             const Variant oldV = value(b, change.oldValues);
@@ -192,9 +211,10 @@ class PacketResolver {
         }
         if (changed.empty()) return false;
         if (m_policy.stampUpdate) m_policy.stampUpdate(changed);
-        RowValues full;
-        for (const Bound& b : m_bound)
-            full[b.column->name] = value(b, change.newValues);
+        // The checks see the row as it will be stored: the stored values with the changes
+        // over them, never values the packet claims for columns it does not change (or
+        // leaves out).
+        RowValues full = storedRow(key);
         for (const auto& [k, v] : changed)
             full[k] = v;
         checkRow(full);

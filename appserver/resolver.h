@@ -40,7 +40,8 @@ struct ResolvePolicy {
     std::function<void(SqlConnection&, const RowValues& key)> beforeDelete;
     // Called with the branch of every row touched; throws to refuse it (RpcError forbidden).
     std::function<void(const std::string& branch)> checkBranch;
-    // Checks run on the values of an inserted or updated row (after stamping).
+    // Checks run on the values of an inserted row, or of an updated row as it will be stored
+    // (the stored row with the packet's changes over it), after stamping.
     std::function<void(const RowValues& row)> validate;
     // Columns a packet may not change: an update that changes one is refused (forbidden); on
     // insert stampInsert sets them, whatever the packet says.

@@ -173,7 +173,8 @@ void DeleteMeetingDependants(SqlConnection& db, const RowValues& key) {
 }
 
 // Refusals made before the packet is applied, against the meetings as stored: a foreign
-// branch and an edit of a cancelled or concluded meeting. The meetings read stay locked until
+// branch, an edit of a cancelled or concluded meeting and a delete of one that is not
+// pending. The meetings read stay locked until
 // the call ends; one that is gone is reported by the resolver (stale_row).
 void CheckMeetingChanges(CallContext& ctx, const ChangePacket& packet) {
     for (const Change& change : packet.changes) {
@@ -186,6 +187,9 @@ void CheckMeetingChanges(CallContext& ctx, const ChangePacket& packet) {
         if (status && change.op == ChangeOp::Update && (*status == "X" || *status == "C"))
             throw RpcError(code::kConflict,
                            "Reunião cancelada ou concluída não pode ser alterada.");
+        // The window deletes only pending meetings; the stored status decides here too.
+        if (status && change.op == ChangeOp::Delete && *status != "P")
+            throw RpcError(code::kConflict, "Somente reunião pendente pode ser excluída.");
     }
 }
 

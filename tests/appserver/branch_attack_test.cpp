@@ -360,6 +360,9 @@ TEST_P(BranchAttackTest, ClosedMeetingsStayClosedWhateverThePacketClaims) {
                          MeetingDelta({{{"op", "update"}, {"old", claimed}, {"new", edited}}}));
         EXPECT_EQ(e["code"], "conflict") << status;
         EXPECT_EQ(e["message"], "Reunião cancelada ou concluída não pode ser alterada.");
+        e = Refused("SetControle", MeetingDelta({{{"op", "delete"}, {"old", claimed}}}));
+        EXPECT_EQ(e["code"], "conflict") << status;
+        EXPECT_EQ(e["message"], "Somente reunião pendente pode ser excluída.");
 
         const Values activity = {{"CDFILIAL", "0001"},           {"NRTAREFA", nr},
                                  {"NRPLATIVTARE", "00001"},      {"CDPROCESSO", "0000000002"},
@@ -380,6 +383,13 @@ TEST_P(BranchAttackTest, ClosedMeetingsStayClosedWhateverThePacketClaims) {
         EXPECT_EQ(srv->Value("SELECT COUNT(*) FROM PLANATIVTARE WHERE NRTAREFA = ?", {nr}), "0");
         EXPECT_EQ(srv->Value("SELECT COUNT(*) FROM AGEATIVISALA WHERE NRTAREFA = ?", {nr}), "0");
     }
+    // A meeting in progress may be edited but not deleted.
+    const std::string running = NewMeeting("A");
+    json claimed = MeetingRecord(running);
+    claimed[At("IDSITTAREFA")] = "P";
+    EXPECT_EQ(Refused("SetControle", MeetingDelta({{{"op", "delete"}, {"old", claimed}}}))["code"],
+              "conflict");
+    EXPECT_EQ(Status(running), "A");
 }
 
 TEST_P(BranchAttackTest, BookingUpdateWithoutItsStatusIsCheckedAsTheStoredRow) {

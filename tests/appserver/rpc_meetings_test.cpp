@@ -319,6 +319,10 @@ TEST_P(RpcMeetingsTest, DeleteTakesAgendaMinutesAndBookingWithTheMeeting) {
             .at(0)
             .AsString();
     });
+    // Only a pending meeting may be deleted; the demo's meetings with minutes are concluded.
+    server().Impl().db().Transact(true, [&](SqlConnection& c) {
+        c.Exec("UPDATE TAREFA SET IDSITTAREFA = 'P' WHERE NRTAREFA = ?", {nr});
+    });
     const json row = Row(nr);
     ASSERT_EQ(
         rpc().ErrorCode("SetControle", {MeetingDelta({{{"op", "delete"}, {"old", row}}})}, token),

@@ -12,7 +12,7 @@ struct CliSettings {
     std::string listen = "127.0.0.1:8400";
     bool demo = false;
     std::string logLevel = "info";
-    int threads = 8;
+    int threads = 64;  // one per connected client (keep-alive)
     int pool = 8;
     std::string tlsCert;  // both set: serve HTTPS
     std::string tlsKey;

@@ -106,7 +106,8 @@ int RunCli(int argc, char** argv) {
     app.add_option("--tls-cert", s.tlsCert,
                    "Certificado PEM do servidor (com a cadeia): serve HTTPS");
     app.add_option("--tls-key", s.tlsKey, "Chave privada PEM do certificado");
-    app.add_option("--threads", s.threads, "Tarefas HTTP em paralelo")
+    app.add_option("--threads", s.threads,
+                   "Tarefas HTTP em paralelo (cada cliente conectado ocupa uma)")
         ->check(CLI::Range(1, 256))
         ->capture_default_str();
     app.add_option("--pool", s.pool, "Conexões com o banco")

@@ -120,6 +120,7 @@ void HttpServer::bind() {
     // Without it every small response waits for the peer's delayed ACK (~40 ms).
     s.set_tcp_nodelay(true);
     s.set_keep_alive_max_count(static_cast<size_t>(m_opts.keepAliveMaxCount));
+    s.set_keep_alive_timeout(m_opts.keepAliveTimeoutSeconds);
     s.set_read_timeout(m_opts.readTimeoutSeconds, 0);
     s.set_payload_max_length(m_opts.maxBodyBytes);
     // The library's default sets SO_REUSEPORT, which lets a second server bind a port that

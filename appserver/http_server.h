@@ -24,9 +24,14 @@ class AppServer;
 struct HttpServerOptions {
     std::string host = "127.0.0.1";
     int port = 8400;  // 0: any free port
-    int threads = 8;
+    // Each kept-alive connection holds one thread while it is open, so this bounds the clients
+    // connected at once; a client beyond it waits until another connection goes idle.
+    int threads = 64;
     size_t maxBodyBytes = 16 * 1024 * 1024;
     int keepAliveMaxCount = 10000;
+    // An idle kept-alive connection is closed after this; clients reconnect sooner than that
+    // (HttpTransport::kMaxIdle).
+    int keepAliveTimeoutSeconds = 5;
     int readTimeoutSeconds = 30;
     // PEM files; both set: HTTPS, both empty: plain HTTP. The certificate file may hold the
     // chain (server certificate first).

@@ -55,6 +55,7 @@ std::string HttpTransport::Address() const {
 }
 
 httplib::ClientImpl& HttpTransport::client() {
+    if (m_client && std::chrono::steady_clock::now() - m_lastAnswer > kMaxIdle) Close();
     if (!m_client) {
         if (m_tls.enabled) {
             auto tls = std::make_unique<httplib::SSLClient>(m_host, m_port);
@@ -113,6 +114,7 @@ void HttpTransport::fail(int error) {
 void HttpTransport::Open() {
     auto res = client().Get("/health");
     if (!res) fail(static_cast<int>(res.error()));
+    m_lastAnswer = std::chrono::steady_clock::now();
 }
 
 void HttpTransport::Close() {
@@ -125,6 +127,7 @@ std::string HttpTransport::Post(const std::string& body, const std::string& toke
     if (!token.empty()) headers.emplace("Authorization", "Bearer " + token);
     auto res = client().Post("/rpc", headers, body, "application/json");
     if (!res) fail(static_cast<int>(res.error()));
+    m_lastAnswer = std::chrono::steady_clock::now();
     // The server answers errors with a JSON envelope, also under 4xx/5xx statuses. Anything
     // else (a proxy's HTML page, an empty body) is not our server speaking.
     if (res->body.empty() || res->body.front() != '{') {

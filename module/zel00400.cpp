@@ -9,6 +9,7 @@
 #include "dialogs/frm_imp_reuniao.h"
 #include "dialogs/frm_ir_para_dia.h"
 #include "dialogs/frm_rel_ata.h"
+#include "dialogs/frm_roti_part.h"
 #include "meeting/frm_reuniao.h"
 
 #include <utility>
@@ -41,6 +42,7 @@ struct DialogUnits {
         openers.impReuniao = Cli_zel00401::CriaImpReuniao;
 
         // Participant registration.
+        openers.rotiParticipa = Cli_zel00403::CriaRotiParticipa;
 
         Cli_zel00400::SetDialogOpeners(std::move(openers));
     }
@@ -54,6 +56,7 @@ struct DialogUnits {
         Cli_zel00401::Finalization();
 
         // Participant registration.
+        Cli_zel00403::Finalization();
     }
 };
 const DialogUnits g_dialogUnits;

@@ -14,6 +14,7 @@
 #include "appserver/methods_cancellation.h"
 #include "appserver/methods_import.h"
 #include "appserver/methods_lookups.h"
+#include "appserver/methods_notices.h"
 #include "appserver/methods_registration.h"
 #include "appserver/methods_rooms.h"
 #include "appserver/rpc_error.h"
@@ -73,6 +74,7 @@ AppServerImpl::AppServerImpl(AppServerOptions opts)
     RegisterRoomMethods(m_methods);
     RegisterActivityMethods(m_methods);
     RegisterCancellationMethods(m_methods);
+    RegisterNoticeMethods(m_methods);
     RegisterActivitySyncMethods(m_methods);
     RegisterLookupMethods(m_methods);
     RegisterAgendaMethods(m_methods);

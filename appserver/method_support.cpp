@@ -1,5 +1,7 @@
 #include "appserver/method_support.h"
 
+#include <cmath>
+
 #include "appserver/rpc_error.h"
 
 namespace zel::appserver {
@@ -18,6 +20,12 @@ Variant CodeOrNull(const std::string& text) {
 bool AllFlag(const std::string& flag) {
     const std::string t = Trimmed(flag);
     return !t.empty() && t[0] == 'T';
+}
+
+long long PositiveWholeNumber(double value, const std::string& message) {
+    if (!(value >= 1 && value < 9e15 && std::trunc(value) == value))
+        throw RpcError(code::kBadArguments, message);
+    return static_cast<long long>(value);
 }
 
 MethodDef Method(std::string name, std::vector<ParamSpec> params, MethodDef::Handler handler,

@@ -21,6 +21,9 @@ std::string Trimmed(const std::string& text);
 Variant CodeOrNull(const std::string& text);
 // True when the flag argument means "all" (its first non-blank character is "T").
 bool AllFlag(const std::string& flag);
+// A number argument that must be a whole number from 1 (a record number the server handed
+// out); throws RpcError bad_arguments with `message` otherwise.
+long long PositiveWholeNumber(double value, const std::string& message);
 
 // A method declaration in one expression: registry.add(Method("GetX", {...}, GetX, Access::Read,
 // /*branchParam=*/0)).

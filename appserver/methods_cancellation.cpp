@@ -3,8 +3,6 @@
 // broken half-way never leaves a cancelled meeting with open activities or a booked room.
 #include "appserver/methods_cancellation.h"
 
-#include <cmath>
-
 #include "appserver/activity_rules.h"
 #include "appserver/counters.h"
 #include "appserver/method_support.h"
@@ -72,35 +70,34 @@ Variant GetPrxAtivPessoal(CallContext& ctx) {
 // used by that operator is refused as a duplicate key.
 Variant GetInsAtivPessoal(CallContext& ctx) {
     const std::string op = ctx.str(0);
-    const double number = ctx.num(1);
-    if (!(number >= 1 && number < 9e15 && std::trunc(number) == number))
-        throw RpcError(code::kBadArguments, "Número de atividade pessoal inválido.");
+    const long long number =
+        PositiveWholeNumber(ctx.num(1), "Número de atividade pessoal inválido.");
     RequireKnownOperator(ctx.db(), op);
     ctx.db().Exec(
         "INSERT INTO ATIVPESSOAL (CDOPERADOR, NRATIVPESSOAL, DSATIVPESSOAL, DTHRATIVPESSOAL, "
         "IDSITATIVPESS, IDAVISO, IDLIDO) VALUES (?, ?, ?, ?, ?, ?, ?)",
-        {op, static_cast<long long>(number), ctx.str(2), Variant::FromDateTime(ctx.now()),
-         ctx.str(4), ctx.str(5), ctx.str(6)});
+        {op, number, ctx.str(2), Variant::FromDateTime(ctx.now()), ctx.str(4), ctx.str(5),
+         ctx.str(6)});
     return Variant(1);
 }
 
-// The personal notices of an operator, newest first. Notices are private: an operator reads
-// only his own (a blank code means the session's operator).
+// The personal notices of an operator, newest first, each with when he read it (null: not
+// yet). Notices are private: an operator reads only his own (a blank code means the
+// session's operator).
 Variant GetAtivPessoal(CallContext& ctx) {
-    static const std::vector<FieldDef> fields = {StringField("CDOPERADOR", 12),
-                                                 Field("NRATIVPESSOAL", T::ftInteger),
-                                                 StringField("DSATIVPESSOAL", 1000),
-                                                 Field("DTHRATIVPESSOAL", T::ftDateTime),
-                                                 StringField("IDSITATIVPESS", 1),
-                                                 StringField("IDAVISO", 1),
-                                                 StringField("IDLIDO", 1)};
+    static const std::vector<FieldDef> fields = {
+        StringField("CDOPERADOR", 12),      Field("NRATIVPESSOAL", T::ftInteger),
+        StringField("DSATIVPESSOAL", 1000), Field("DTHRATIVPESSOAL", T::ftDateTime),
+        StringField("IDSITATIVPESS", 1),    StringField("IDAVISO", 1),
+        StringField("IDLIDO", 1),           Field("DTHRLEITURA", T::ftDateTime)};
     std::string op = ctx.str(0);
     if (IsBlank(op)) op = ctx.session().operatorCode;
     if (op != ctx.session().operatorCode)
         throw RpcError(code::kForbidden, "Cada operador consulta somente os próprios avisos.");
     return RowsPacket(fields, ctx.db()
                                   .Exec("SELECT CDOPERADOR, NRATIVPESSOAL, DSATIVPESSOAL, "
-                                        "DTHRATIVPESSOAL, IDSITATIVPESS, IDAVISO, IDLIDO FROM "
+                                        "DTHRATIVPESSOAL, IDSITATIVPESS, IDAVISO, IDLIDO, "
+                                        "DTHRLEITURA FROM "
                                         "ATIVPESSOAL WHERE CDOPERADOR = ? "
                                         "ORDER BY DTHRATIVPESSOAL DESC, NRATIVPESSOAL DESC",
                                         {op})

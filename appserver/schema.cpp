@@ -42,6 +42,13 @@ const std::vector<Migration>& Migrations() {
              c.Exec("INSERT INTO PARAMETRO (NMPARAMETRO, VLPARAMETRO) VALUES (?, ?)",
                     {"MASCITTRAB", "99.99.99;0; "});
          }},
+        // When the operator read each personal notice (null: not read yet). Kept apart from
+        // IDLIDO, whose letters other programs of the suite write and read as they see fit.
+        {2, "leitura dos avisos pessoais",
+         [](SqlConnection& c) {
+             c.ExecScript(
+                 ForDialect("ALTER TABLE ATIVPESSOAL ADD COLUMN DTHRLEITURA {DT}", c.dialect()));
+         }},
     };
     return migrations;
 }
@@ -58,7 +65,11 @@ int LatestSchemaVersion() {
 }
 
 int Migrate(Database& db) {
-    return db.Transact(true, [](SqlConnection& c) {
+    return MigrateTo(db, LatestSchemaVersion());
+}
+
+int MigrateTo(Database& db, int target) {
+    return db.Transact(true, [target](SqlConnection& c) {
         if (c.dialect() == Dialect::PostgreSQL) {
             // Several servers may start at once against one database.
             c.Exec("SELECT pg_advisory_xact_lock(7400400)");
@@ -73,7 +84,7 @@ int Migrate(Database& db) {
                                                     ", newer than this server knows (" +
                                                     std::to_string(LatestSchemaVersion()) + ")");
         for (const Migration& m : Migrations()) {
-            if (m.version <= version) continue;
+            if (m.version <= version || m.version > target) continue;
             m.apply(c);
             c.Exec("INSERT INTO VERSAOESQUEMA (VERSAO, DTAPLICACAO, DSMIGRACAO) VALUES (?, ?, ?)",
                    {m.version, SqlDateTimeText(Now()), m.description});

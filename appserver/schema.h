@@ -36,6 +36,9 @@ const TableDef& Table(const std::string& name);
 // Brings the database to the newest schema version. Several servers starting at once against
 // one PostgreSQL database serialise on an advisory lock. Returns the version reached.
 int Migrate(Database& db);
+// Brings the database up to `target` at most (tests build a database as an older server left
+// it); a newer database is refused as by Migrate.
+int MigrateTo(Database& db, int target);
 int LatestSchemaVersion();
 
 }  // namespace zel::appserver

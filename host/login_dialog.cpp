@@ -59,6 +59,10 @@ void LoginDialog::setRequest(const LoginRequest& r) {
     m_branch->setText(r.branch);
 }
 
+QString LoginDialog::errorText() const {
+    return m_error->text();
+}
+
 void LoginDialog::tryLogin() {
     const LoginRequest r = request();
     m_error->clear();

@@ -27,6 +27,8 @@ class LoginDialog : public QDialog {
 
     LoginRequest request() const;
     void setRequest(const LoginRequest& r);
+    // The refusal shown in the dialog ("" when none).
+    QString errorText() const;
 
   private:
     void tryLogin();

@@ -118,6 +118,8 @@ int main(int argc, char** argv) {
     MainWindow window(loader, session.description());
     session.attach(window);
     window.show();
+    // Unread notices open at the login, under any module opened from the command line.
+    window.openNoticesIfUnread();
     if (parser.isSet(open)) window.openModule(parser.value(open));
     if (parser.isSet(shot))
         ScheduleScreenshot(window, parser.value(shot), parser.value(delay).toInt());

@@ -3,15 +3,19 @@
 #include <QAction>
 #include <QLabel>
 #include <QMdiArea>
+#include <QMdiSubWindow>
 #include <QMenu>
 #include <QMenuBar>
 #include <QMessageBox>
 #include <QStatusBar>
+#include <QToolButton>
 
 #include "host/module_loader.h"
+#include "host/notices_window.h"
 
-MainWindow::MainWindow(ModuleLoader& loader, const QString& sessionText, QWidget* parent)
-    : QMainWindow(parent), m_loader(loader) {
+MainWindow::MainWindow(ModuleLoader& loader, const QString& sessionText,
+                       NoticeInbox::ConnectionSetup noticeSetup, QWidget* parent)
+    : QMainWindow(parent), m_loader(loader), m_inbox(std::move(noticeSetup)) {
     setWindowTitle(QStringLiteral("Sistema de Gestão"));
     m_mdi = new QMdiArea(this);
     m_mdi->setHorizontalScrollBarPolicy(Qt::ScrollBarAsNeeded);
@@ -19,6 +23,9 @@ MainWindow::MainWindow(ModuleLoader& loader, const QString& sessionText, QWidget
     setCentralWidget(m_mdi);
 
     QMenu* file = menuBar()->addMenu(QStringLiteral("&Arquivo"));
+    file->addAction(QStringLiteral("A&visos"), QKeySequence(QStringLiteral("Ctrl+Shift+A")), this,
+                    &MainWindow::openNotices);
+    file->addSeparator();
     file->addAction(QStringLiteral("&Sair"), QKeySequence::Quit, this, &QWidget::close);
 
     QMenu* modules = menuBar()->addMenu(QStringLiteral("&Módulos"));
@@ -31,8 +38,61 @@ MainWindow::MainWindow(ModuleLoader& loader, const QString& sessionText, QWidget
     windows->addAction(QStringLiteral("&Lado a lado"), m_mdi, &QMdiArea::tileSubWindows);
     windows->addAction(QStringLiteral("&Fechar todas"), m_mdi, &QMdiArea::closeAllSubWindows);
 
+    // The notices window lives as long as the main window; closing its frame only hides it.
+    m_notices = new NoticesWindow(m_inbox);
+    m_noticesFrame = m_mdi->addSubWindow(m_notices);
+    m_noticesFrame->setAttribute(Qt::WA_DeleteOnClose, false);
+    m_noticesFrame->hide();
+    connect(m_notices, &NoticesWindow::unreadChanged, this, &MainWindow::showUnread);
+
+    m_noticesStatus = new QToolButton(this);
+    m_noticesStatus->setAutoRaise(true);
+    m_noticesStatus->setToolTip(QStringLiteral("Abre os avisos"));
+    connect(m_noticesStatus, &QToolButton::clicked, this, &MainWindow::openNotices);
+    statusBar()->addPermanentWidget(m_noticesStatus);
     statusBar()->addPermanentWidget(new QLabel(sessionText, this));
     resize(1024, 700);
+}
+
+MainWindow::~MainWindow() = default;
+
+void MainWindow::showUnread(int unread) {
+    QString text;
+    if (unread < 0)
+        text = QStringLiteral("Avisos indisponíveis");
+    else if (unread == 0)
+        text = QStringLiteral("Nenhum aviso não lido");
+    else
+        text = unread == 1 ? QStringLiteral("1 aviso não lido")
+                           : QStringLiteral("%1 avisos não lidos").arg(unread);
+    m_noticesStatus->setText(text);
+    QFont font = m_noticesStatus->font();
+    font.setBold(unread > 0);
+    m_noticesStatus->setFont(font);
+}
+
+QString MainWindow::noticesStatusText() const {
+    return m_noticesStatus->text();
+}
+
+int MainWindow::refreshNotices() {
+    return m_notices->refresh() ? m_inbox.unreadCount() : -1;
+}
+
+void MainWindow::openNotices() {
+    m_notices->refresh();
+    m_noticesFrame->show();
+    m_mdi->setActiveSubWindow(m_noticesFrame);
+    m_noticesFrame->raise();
+}
+
+int MainWindow::openNoticesIfUnread() {
+    const int unread = refreshNotices();
+    if (unread > 0) {
+        m_noticesFrame->show();
+        m_mdi->setActiveSubWindow(m_noticesFrame);
+    }
+    return unread;
 }
 
 bool MainWindow::openModule(const QString& code) {

@@ -1,0 +1,42 @@
+#include "appserver/methods_notices.h"
+
+#include "appserver/method_support.h"
+#include "appserver/methods.h"
+#include "appserver/rpc_error.h"
+
+namespace zel::appserver {
+
+namespace {
+
+// Marks one of the session operator's notices read, stamped with the server clock (a blank
+// operator code means the session's operator; any other operator's notice is refused, as
+// reading it is). Returns 1 when the notice became read, 0 when it was read already: the
+// first reading time is kept.
+Variant SetAvisoLido(CallContext& ctx) {
+    std::string op = ctx.str(0);
+    if (IsBlank(op)) op = ctx.session().operatorCode;
+    if (op != ctx.session().operatorCode)
+        throw RpcError(code::kForbidden, "Cada operador marca somente os próprios avisos.");
+    const long long nr = PositiveWholeNumber(ctx.num(1), "Número de aviso inválido.");
+    const SqlResult found = ctx.db().Exec(
+        "SELECT DTHRLEITURA FROM ATIVPESSOAL WHERE CDOPERADOR = ? AND "
+        "NRATIVPESSOAL = ?",
+        {op, nr});
+    if (found.rows.empty())
+        throw RpcError(code::kNotFound, "Aviso " + std::to_string(nr) + " não encontrado.");
+    if (!found.rows[0][0].IsNull()) return Variant(0);
+    ctx.db().Exec(
+        "UPDATE ATIVPESSOAL SET DTHRLEITURA = ? WHERE CDOPERADOR = ? AND NRATIVPESSOAL = ? "
+        "AND DTHRLEITURA IS NULL",
+        {Variant::FromDateTime(ctx.now()), op, nr});
+    return Variant(1);
+}
+
+}  // namespace
+
+void RegisterNoticeMethods(MethodRegistry& registry) {
+    registry.add(Method("SetAvisoLido", {StrParam("CDOPERADOR", 12), NumParam("NRATIVPESSOAL")},
+                        SetAvisoLido, Access::Write, -1));
+}
+
+}  // namespace zel::appserver

@@ -1,0 +1,76 @@
+#include "host/notice_inbox.h"
+
+#include <algorithm>
+
+#include "base/login_context.h"
+#include "platform/client_data_set.h"
+#include "platform/exceptions.h"
+#include "server/server_connection.h"
+
+NoticeInbox::NoticeInbox(ConnectionSetup setup) : m_setup(std::move(setup)) {}
+
+NoticeInbox::~NoticeInbox() = default;
+
+TServerConnection& NoticeInbox::connection() {
+    if (!m_net) {
+        m_net = std::make_unique<TServerConnection>();
+        m_net->ThrowException = true;
+        m_net->BeforeConnect = [](TServerConnection& c) {
+            c.Host = ServerHost();
+            c.Port = ServerPort();
+        };
+        if (m_setup) m_setup(*m_net);
+    }
+    return *m_net;
+}
+
+void NoticeInbox::reload() {
+    // A blank operator code: the session's operator, whoever the login context names.
+    TClientDataSet rows;
+    rows.SetData(connection().AppServer().Call("GetAtivPessoal", {Arg("")}));
+    std::vector<Notice> notices;
+    for (rows.First(); !rows.Eof(); rows.Next()) {
+        Notice n;
+        n.number = rows.FieldByName("NRATIVPESSOAL").AsInteger();
+        n.text = rows.FieldByName("DSATIVPESSOAL").AsString();
+        n.received = rows.FieldByName("DTHRATIVPESSOAL").AsDateTime();
+        const TField& readAt = rows.FieldByName("DTHRLEITURA");
+        n.readAt = readAt.IsNull() ? 0 : readAt.AsDateTime();
+        notices.push_back(std::move(n));
+    }
+    m_notices = std::move(notices);
+}
+
+int NoticeInbox::unreadCount() const {
+    return static_cast<int>(std::count_if(m_notices.begin(), m_notices.end(),
+                                          [](const Notice& n) { return !n.read(); }));
+}
+
+void NoticeInbox::sendRead(int64_t number) {
+    connection().AppServer().Call("SetAvisoLido",
+                                  {Arg(""), Arg(Variant(static_cast<long long>(number)))});
+}
+
+// After marking, the list is read again so that it shows the reading times the server keeps.
+void NoticeInbox::markRead(int64_t number) {
+    sendRead(number);
+    reload();
+}
+
+void NoticeInbox::markAllRead() {
+    std::vector<int64_t> unread;
+    for (const Notice& n : m_notices)
+        if (!n.read()) unread.push_back(n.number);
+    try {
+        for (int64_t number : unread)
+            sendRead(number);
+    } catch (const Exception&) {
+        // Those marked before the refusal are read: show them so, if the server still answers.
+        try {
+            reload();
+        } catch (const Exception&) {
+        }
+        throw;
+    }
+    reload();
+}

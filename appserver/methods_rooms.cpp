@@ -311,6 +311,30 @@ Variant GetDadosSalas(CallContext& ctx) {
     return RowsPacket(DadosSalasFields(), r.rows);
 }
 
+// The rooms' day of the session's branch: one row per active room without a booking that
+// day, one row per active booking (with its meeting's reference, or the booking's own text
+// when it has no meeting), rooms in code order and bookings by start. A room made inactive
+// still shows the bookings it holds.
+Variant GetAgendaSalasDia(CallContext& ctx) {
+    static const std::vector<FieldDef> fields = {
+        StringField("CDSALA", 5),       StringField("NMSALA", 30),
+        StringField("NRTAREFA", 10),    StringField("DSREFETAREFA", 1000),
+        StringField("HRINIAGESALA", 4), StringField("HRFINAGESALA", 4),
+        StringField("NRSEQAGESALA", 5),
+    };
+    const SqlParams d = DayRange(ctx.date(0));
+    return QueryPacket(
+        ctx.db(), fields,
+        "SELECT S.CDSALA, S.NMSALA, A.NRTAREFA, COALESCE(T.DSREFETAREFA, A.DSAGENDASALA), "
+        "A.HRINIAGESALA, A.HRFINAGESALA, A.NRSEQAGESALA FROM SALA S "
+        "LEFT JOIN AGEATIVISALA A ON A.CDFILIAL = S.CDFILIAL AND A.CDSALA = S.CDSALA "
+        "AND A.IDSITAGESALA = 'A' AND A.DTATIAGESALA >= ? AND A.DTATIAGESALA < ? "
+        "LEFT JOIN TAREFA T ON T.CDFILIAL = A.CDFILIAL AND T.NRTAREFA = A.NRTAREFA "
+        "WHERE S.CDFILIAL = ? AND (S.IDATIVO = 'S' OR A.CDSALA IS NOT NULL) "
+        "ORDER BY S.CDSALA, A.HRINIAGESALA",
+        {d[0], d[1], ctx.session().branch});
+}
+
 }  // namespace
 
 void RegisterRoomMethods(MethodRegistry& registry) {
@@ -332,6 +356,7 @@ void RegisterRoomMethods(MethodRegistry& registry) {
                         Access::Write, 0));
     registry.add(
         Method("GetDadosSalas", {branch, room, day, start, end}, GetDadosSalas, Access::Read, 0));
+    registry.add(Method("GetAgendaSalasDia", {day}, GetAgendaSalasDia, Access::Read));
 }
 
 }  // namespace zel::appserver

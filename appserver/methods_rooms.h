@@ -8,7 +8,8 @@
 namespace zel::appserver {
 
 // GetAgeAtiviSala, GetSalas, GetSalas2, GetPesqSala, getVdSala, getFindSala, SetSalas,
-// GetSeqSalas, GetDelSala, GetDadosSalas.
+// GetSeqSalas, GetDelSala, GetDadosSalas, GetAgendaSalasDia (the rooms' day of the session's
+// branch).
 void RegisterRoomMethods(MethodRegistry& registry);
 
 }  // namespace zel::appserver

@@ -222,6 +222,8 @@ class TfrmReuniao : public TSimpleFormBase {
     void cdsAgeAtiviSalaAfterEdit();
     void cdsAgeAtiviSalaAfterPost();
     void cdsSalasBeforeEdit();
+    // The rooms' day of the branch (frm_reuniao_room_day.cpp).
+    void btnAgendaSalasClick();
 
     // Activities that follow a saved meeting (frm_reuniao_activity_sync.cpp).
     void GravaAtividade();
@@ -458,6 +460,7 @@ class TfrmReuniao : public TSimpleFormBase {
     TDBEdit* dbeCdSalas = nullptr;
     TLookupButton* btnPesqSalas = nullptr;
     TDBEdit* dbeNmSala = nullptr;
+    TFlatButton* btnAgendaSalas = nullptr;
 
     // "Atividades": the participants grid.
     TDBGrid* dbgPadrao = nullptr;

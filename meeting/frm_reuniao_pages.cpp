@@ -7,8 +7,10 @@
 #include <QPlainTextEdit>
 #include <QSplitter>
 #include <QStackedWidget>
+#include <QStyle>
 #include <QVBoxLayout>
 
+#include "base/buttons.h"
 #include "base/date_picker_edit.h"
 #include "base/db_edit.h"
 #include "base/db_grid.h"
@@ -252,6 +254,10 @@ void TfrmReuniao::buildRoomRow(QWidget* parent) {
     row->addWidget(dbeCdSalas);
     row->addWidget(btnPesqSalas);
     row->addWidget(dbeNmSala, 1);
+    btnAgendaSalas = PanelButton(panHoras, "btnAgendaSalas", QStringLiteral("Salas do Dia"),
+                                 QStyle::SP_FileDialogDetailedView);
+    btnAgendaSalas->setToolButtonStyle(Qt::ToolButtonIconOnly);
+    row->insertWidget(row->indexOf(btnPesqSalas) + 1, btnAgendaSalas);
 }
 
 void TfrmReuniao::buildActivitiesPage() {

@@ -64,6 +64,7 @@ void TfrmReuniao::attachRoomHandlers() {
     cdsAgeAtiviSala.AfterPost = [this](TClientDataSet&) { cdsAgeAtiviSalaAfterPost(); };
     cdsAgeAtiviSala.AfterDelete = [this](TClientDataSet&) { cdsAgeAtiviSalaAfterPost(); };
     cdsSalas.BeforeEdit = [this](TClientDataSet&) { cdsSalasBeforeEdit(); };
+    btnAgendaSalas->OnClick = [this] { btnAgendaSalasClick(); };
 }
 
 // --- availability of the date, time and room controls ---

@@ -117,6 +117,41 @@ TEST_P(RoomsTest, MalformedTimesAndForeignBranchesAreRefused) {
     EXPECT_EQ(r["error"]["code"], "forbidden");
 }
 
+TEST_P(RoomsTest, RoomsDayListsEveryRoomWithItsActiveBookingsOfTheSessionsBranchOnly) {
+    const std::string a = NewMeeting("P", kDay, 9, 1.0, "Planejamento anual");
+    const std::string b = NewMeeting("P", kDay, 14, 1.5, "Revisão");
+    const std::string c = NewMeeting("P", kDay + 1);
+    ASSERT_FALSE(Book(Booking(b, "00002", "1400", "1530")).contains("error"));
+    ASSERT_FALSE(Book(Booking(a, "00002", "0900", "1000")).contains("error"));
+    ASSERT_FALSE(Book(Booking(c, "00003", "0900", "1000", kDay + 1)).contains("error"));
+    // A booking given up no longer shows.
+    srv->Exec("UPDATE AGEATIVISALA SET IDSITAGESALA = 'C' WHERE NRTAREFA = ?", {c});
+    ASSERT_FALSE(Book(Booking(c, "00004", "1000", "1100", kDay)).contains("error"));
+
+    const json day = srv->Result("GetAgendaSalasDia", {Day(kDay, 15)});
+    EXPECT_EQ(Column(day, "CDSALA"),
+              (Strings{"00001", "00002", "00002", "00003", "00004", "00005"}));
+    EXPECT_EQ(Column(day, "NRTAREFA"), (Strings{"null", a, b, "null", c, "null"}));
+    EXPECT_EQ(Column(day, "DSREFETAREFA")[1], "Planejamento anual");
+    EXPECT_EQ(Column(day, "HRINIAGESALA")[2], "1400");
+    EXPECT_EQ(Column(day, "HRFINAGESALA")[2], "1530");
+    // The branch is the session's: another branch's rooms, and no argument names a branch.
+    const std::string bruno = srv->Login("000000000003", "0002");
+    const json south = srv->Call("GetAgendaSalasDia", {Day(kDay)}, bruno)["result"];
+    EXPECT_EQ(Column(south, "NMSALA"), Strings{"Sala Sul"});
+    EXPECT_EQ(Column(south, "NRTAREFA"), Strings{"null"});
+    // An inactive room still shows the booking it holds, and only then.
+    srv->Exec(
+        "UPDATE SALA SET IDATIVO = 'N' WHERE CDFILIAL = '0001' AND CDSALA IN ('00002', "
+        "'00005')");
+    EXPECT_EQ(Column(srv->Result("GetAgendaSalasDia", {Day(kDay)}), "CDSALA"),
+              (Strings{"00001", "00002", "00002", "00003", "00004"}));
+
+    EXPECT_EQ(srv->Error("GetAgendaSalasDia", {"amanhã"}), "bad_arguments");
+    EXPECT_EQ(srv->Error("GetAgendaSalasDia", json::array()), "bad_arguments");
+    EXPECT_EQ(srv->Call("GetAgendaSalasDia", {Day(kDay)}, "")["error"]["code"], "unauthenticated");
+}
+
 TEST_P(RoomsTest, OverlappingBookingIsRefusedWholeAndTouchingOnesAreAccepted) {
     const std::string a = NewMeeting("P"), b = NewMeeting("P"), c = NewMeeting("P");
     ASSERT_FALSE(Book(Booking(a, "00001", "0900", "1000")).contains("error"));

@@ -3,6 +3,7 @@
 #include <functional>
 
 #include "appserver/schema_v1.sql.h"
+#include "appserver/schema_v2.sql.h"
 #include "appserver/sql_value.h"
 
 namespace zel::appserver {
@@ -42,6 +43,8 @@ const std::vector<Migration>& Migrations() {
              c.Exec("INSERT INTO PARAMETRO (NMPARAMETRO, VLPARAMETRO) VALUES (?, ?)",
                     {"MASCITTRAB", "99.99.99;0; "});
          }},
+        {2, "e-mail dos operadores e revisoes de calendario das reunioes",
+         [](SqlConnection& c) { c.ExecScript(ForDialect(kSchemaV2Calendar, c.dialect())); }},
     };
     return migrations;
 }

@@ -17,7 +17,7 @@ namespace zel::appserver {
 namespace {
 
 struct Args {
-    std::string code, name, branch, room, password;
+    std::string code, name, branch, room, password, email;
     std::vector<std::string> branches;
 };
 
@@ -121,12 +121,23 @@ void AddAdminCommands(CLI::App& app, const CliSettings& s, std::function<int()>&
     oadd->add_option("--branch", a->branches, "Filial que pode usar (repita para várias)")
         ->required();
     oadd->add_option("--password", a->password, "Senha (sem ela, lida da entrada padrão)");
+    oadd->add_option("--email", a->email, "E-mail (convites de calendário)");
     oadd->callback([&, a] {
         const std::string hash = HashPassword(ReadPassword(a->password));
         action = [&s, a, hash] {
             return WithDatabase(s, [a, hash](SqlConnection& c) {
-                office::AddOperator(c, a->code, a->name, hash, a->branches);
+                office::AddOperator(c, a->code, a->name, hash, a->branches, a->email);
             });
+        };
+    });
+    CLI::App* omail =
+        op->add_subcommand("email", "Define o e-mail de um operador (sem endereço, remove)");
+    omail->add_option("code", a->code)->required();
+    omail->add_option("address", a->email, "E-mail");
+    omail->callback([&, a] {
+        action = [&s, a] {
+            return WithDatabase(
+                s, [a](SqlConnection& c) { office::SetOperatorEmail(c, a->code, a->email); });
         };
     });
     CLI::App* opw = op->add_subcommand("passwd", "Troca a senha de um operador");

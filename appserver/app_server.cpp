@@ -11,6 +11,7 @@
 #include "appserver/methods_activities.h"
 #include "appserver/methods_activity_sync.h"
 #include "appserver/methods_agenda.h"
+#include "appserver/methods_calendar.h"
 #include "appserver/methods_cancellation.h"
 #include "appserver/methods_import.h"
 #include "appserver/methods_lookups.h"
@@ -80,6 +81,7 @@ AppServerImpl::AppServerImpl(AppServerOptions opts)
     RegisterAgendaMethods(m_methods);
     RegisterRegistrationMethods(m_methods);
     RegisterImportMethods(m_methods);
+    RegisterCalendarMethods(m_methods);
     RegisterServerQueryMethods(m_methods);
 }
 

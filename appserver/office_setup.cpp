@@ -1,5 +1,7 @@
 #include "appserver/office_setup.h"
 
+#include <string_view>
+
 #include "appserver/resolver.h"
 #include "appserver/rpc_error.h"
 #include "appserver/schema.h"
@@ -32,6 +34,26 @@ std::vector<std::vector<std::string>> AsText(const SqlResult& r) {
     return out;
 }
 
+// An address safe to put after "mailto:" as it is: local@domain, printable ASCII or UTF-8,
+// without the characters that separate or quote addresses or URI parts.
+bool PlainEmail(const std::string& e) {
+    const size_t at = e.find('@');
+    if (e.size() > 100 || at == std::string::npos || at == 0 || at + 1 == e.size() ||
+        e.find('@', at + 1) != std::string::npos)
+        return false;
+    for (const unsigned char ch : e)
+        if (ch <= ' ' || ch == 0x7f ||
+            std::string_view("\"<>()[],;:\\?#%/").find(ch) != std::string_view::npos)
+            return false;
+    return e.front() != '.' && e.back() != '.';
+}
+
+Variant EmailValue(const std::string& email) {
+    if (email.empty()) return Variant();
+    if (!PlainEmail(email)) throw RpcError(code::kBadArguments, "E-mail inválido: " + email);
+    return Variant(email);
+}
+
 }  // namespace
 
 void AddBranch(SqlConnection& db, const std::string& code, const std::string& name) {
@@ -40,10 +62,13 @@ void AddBranch(SqlConnection& db, const std::string& code, const std::string& na
 }
 
 void AddOperator(SqlConnection& db, const std::string& code, const std::string& name,
-                 const std::string& passwordHash, const std::vector<std::string>& branches) {
-    db.Exec("INSERT INTO OPERADOR (CDOPERADOR, NMOPERADOR, DSSENHA, IDATIVO) VALUES (?, ?, ?, 'S')",
-            {Checked("OPERADOR", "CDOPERADOR", code), Checked("OPERADOR", "NMOPERADOR", name),
-             passwordHash});
+                 const std::string& passwordHash, const std::vector<std::string>& branches,
+                 const std::string& email) {
+    db.Exec(
+        "INSERT INTO OPERADOR (CDOPERADOR, NMOPERADOR, DSSENHA, IDATIVO, DSEMAIL) "
+        "VALUES (?, ?, ?, 'S', ?)",
+        {Checked("OPERADOR", "CDOPERADOR", code), Checked("OPERADOR", "NMOPERADOR", name),
+         passwordHash, EmailValue(email)});
     for (const std::string& b : branches)
         GrantBranch(db, code, b);
 }
@@ -54,6 +79,12 @@ void SetPassword(SqlConnection& db, const std::string& code, const std::string& 
         "Operador " + code);
     // Sessions opened with the old password end.
     db.Exec("DELETE FROM SESSAO WHERE CDOPERADOR = ?", {code});
+}
+
+void SetOperatorEmail(SqlConnection& db, const std::string& code, const std::string& email) {
+    RequireOne(
+        db.Exec("UPDATE OPERADOR SET DSEMAIL = ? WHERE CDOPERADOR = ?", {EmailValue(email), code}),
+        "Operador " + code);
 }
 
 void SetOperatorActive(SqlConnection& db, const std::string& code, bool active) {
@@ -104,6 +135,10 @@ std::vector<std::vector<std::string>> ListOperators(SqlConnection& db) {
                                    .rows)
             branches += (branches.empty() ? "" : ",") + b[0].AsString();
         row.push_back(branches);
+        row.push_back(db.Exec("SELECT DSEMAIL FROM OPERADOR WHERE CDOPERADOR = ?", {row[0]})
+                          .rows.at(0)
+                          .at(0)
+                          .AsString());
     }
     return ops;
 }

@@ -12,9 +12,14 @@
 namespace zel::appserver::office {
 
 void AddBranch(SqlConnection& db, const std::string& code, const std::string& name);
-// `passwordHash` from HashPassword. `branches` must exist.
+// `passwordHash` from HashPassword. `branches` must exist. `email` may be empty (none).
 void AddOperator(SqlConnection& db, const std::string& code, const std::string& name,
-                 const std::string& passwordHash, const std::vector<std::string>& branches);
+                 const std::string& passwordHash, const std::vector<std::string>& branches,
+                 const std::string& email = "");
+// Sets the operator's e-mail address (calendar invitations name it); an empty one removes it.
+// A text that is not a plain address (one "@", no blanks, quotes, brackets or separators, at
+// most 100 characters) is refused.
+void SetOperatorEmail(SqlConnection& db, const std::string& code, const std::string& email);
 void SetPassword(SqlConnection& db, const std::string& code, const std::string& passwordHash);
 void SetOperatorActive(SqlConnection& db, const std::string& code, bool active);
 void GrantBranch(SqlConnection& db, const std::string& operatorCode, const std::string& branch);

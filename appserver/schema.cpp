@@ -3,6 +3,7 @@
 #include <functional>
 
 #include "appserver/schema_v1.sql.h"
+#include "appserver/schema_v2.sql.h"
 #include "appserver/sql_value.h"
 
 namespace zel::appserver {
@@ -49,6 +50,8 @@ const std::vector<Migration>& Migrations() {
              c.ExecScript(
                  ForDialect("ALTER TABLE ATIVPESSOAL ADD COLUMN DTHRLEITURA {DT}", c.dialect()));
          }},
+        {3, "e-mail dos operadores e revisoes de calendario das reunioes",
+         [](SqlConnection& c) { c.ExecScript(ForDialect(kSchemaV2Calendar, c.dialect())); }},
     };
     return migrations;
 }

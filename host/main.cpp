@@ -5,6 +5,7 @@
 //             --branch CODE]
 //            [--open ZEL00400] [--screenshot FILE [--screenshot-delay MS]]
 //            [--report ZEL004 --meeting N --pdf FILE [--layout N]]   (no window, no display)
+//            [--ical FILE --meeting N]   (a meeting as an iCalendar file; no window)
 #include <QApplication>
 #include <QCommandLineParser>
 #include <QDir>
@@ -14,6 +15,7 @@
 #include <cstdio>
 
 #include "host/host_session.h"
+#include "host/ical_command.h"
 #include "host/login_dialog.h"
 #include "host/main_window.h"
 #include "host/module_loader.h"
@@ -45,7 +47,8 @@ void ScheduleScreenshot(MainWindow& window, const QString& file, int delayMs) {
 int main(int argc, char** argv) {
     // Report to PDF: runs without a display.
     for (int i = 1; i < argc; ++i)
-        if (qstrcmp(argv[i], "--report") == 0 && qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
+        if ((qstrcmp(argv[i], "--report") == 0 || qstrcmp(argv[i], "--ical") == 0) &&
+            qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
             qputenv("QT_QPA_PLATFORM", "offscreen");
     QApplication app(argc, argv);
     QCoreApplication::setOrganizationName(QStringLiteral("zel"));
@@ -74,10 +77,17 @@ int main(int argc, char** argv) {
     const QCommandLineOption pdf("pdf", "PDF file the report is written to.", "FILE");
     const QCommandLineOption layout("layout", "Layout of the report (1 = the first).", "N", "1");
     parser.addOptions({report, meeting, pdf, layout});
+    const QCommandLineOption ical("ical", "Write a meeting as an iCalendar file and quit.", "FILE");
+    parser.addOption(ical);
     parser.process(app);
     if (parser.isSet(report) && (!parser.isSet(meeting) || !parser.isSet(pdf) ||
                                  !parser.isSet(op) || !parser.isSet(password))) {
         std::fprintf(stderr, "zel-host: --report needs --meeting, --pdf, --operator, --password\n");
+        return 2;
+    }
+    if (parser.isSet(ical) &&
+        (!parser.isSet(meeting) || !parser.isSet(op) || !parser.isSet(password))) {
+        std::fprintf(stderr, "zel-host: --ical needs --meeting, --operator, --password\n");
         return 2;
     }
 
@@ -110,6 +120,12 @@ int main(int argc, char** argv) {
     if (parser.isSet(report)) {
         const int rc = RunReportCommand({parser.value(report), parser.value(meeting),
                                          parser.value(pdf), parser.value(layout).toInt()});
+        session.logout();
+        return rc;
+    }
+
+    if (parser.isSet(ical)) {
+        const int rc = RunIcalCommand(parser.value(meeting), parser.value(ical));
         session.logout();
         return rc;
     }

@@ -126,6 +126,7 @@ void TfrmReuniao::attachHandlers() {
 
     // Cancellation and import.
     attachCancellationAndImport();
+    buildCalendarExport();
 }
 
 // The bottom bar shows the current meeting's one-line description.

@@ -326,6 +326,12 @@ class TfrmReuniao : public TSimpleFormBase {
     // step is shown, then "Cancel_N_Ok", and ends the operation; the steps done stay done.
     void CancelaReuniao(std::string branch, std::string number);
 
+    // (frm_reuniao_calendar.cpp) btnExpCalendario and mnuExpCalendario: asks for a file and
+    // saves the current meeting there as an iCalendar invitation (a cancellation for a
+    // cancelled meeting). A cancelled file dialog does nothing.
+    void btnExpCalendarioClick();
+    void ExportaCalendario(std::string branch, std::string number);
+
     // (frm_reuniao_import.cpp) sbtImpArq and mnuImportar: keeps the current meeting as the
     // destination of an agenda import and opens the import dialog.
     void sbtImpArqClick();
@@ -487,6 +493,8 @@ class TfrmReuniao : public TSimpleFormBase {
     QAction* mnuImportar = nullptr;
     QAction* mnuCadPart = nullptr;
     QAction* mnuCanReuniao = nullptr;
+    TFlatButton* btnExpCalendario = nullptr;
+    QAction* mnuExpCalendario = nullptr;
 
   protected:
     void closeEvent(QCloseEvent* event) override;
@@ -593,6 +601,10 @@ class TfrmReuniao : public TSimpleFormBase {
 
     // Private parts of cancellation and import.
     void attachCancellationAndImport();
+    // The calendar export's button and menu entry, and their enabling (list and form pages,
+    // a meeting current, not being edited).
+    void buildCalendarExport();
+    void updateCalendarExport();
     // The server steps of a cancellation: notices, activities, meeting, room.
     void enviaCancelamento(std::string& branch, std::string& number);
     // One personal notice per participant of cdsAtivReuniao other than the operator.

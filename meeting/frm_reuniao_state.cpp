@@ -126,4 +126,5 @@ void TfrmReuniao::dtsPadraoStateChange() {
         item->setEnabled(page->isEnabled());
     mnuFiltro->setEnabled(true);
     mnuCadPart->setEnabled(true);
+    updateCalendarExport();
 }

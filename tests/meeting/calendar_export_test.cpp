@@ -1,0 +1,213 @@
+// Exporting a meeting to people's calendars from the meeting window, against the real
+// application server: the files are read back with libical and must keep one UID across the
+// invitation and its cancellation, the right UTC times, the room, organiser and attendees, and
+// a revision that rises only when the meeting changed.
+#include <libical/ical.h>
+
+#include <cstdlib>
+#include <ctime>
+#include <filesystem>
+#include <fstream>
+#include <set>
+#include <sstream>
+
+#include "appserver/app_server_impl.h"
+#include "appserver/office_setup.h"
+#include "appserver/rpc_error.h"
+#include "base/buttons.h"
+#include "base/login_context.h"
+#include "meeting/cli_zel00400.h"
+#include "meeting/frm_reuniao.h"
+#include "meeting/meeting_icalendar.h"
+#include "tests/meeting/meeting_fixture.h"
+#include "tests/meeting/meeting_seed.h"
+
+namespace {
+
+constexpr int kDay = 61;
+
+// What a calendar program reads of an exported file.
+struct ReadBack {
+    std::string method, uid, status, location, summary, organiser;
+    int sequence = -1;
+    time_t start = 0, end = 0;
+    std::set<std::string> attendees;  // "CN <address>"
+};
+
+std::string Param(icalproperty* p, icalparameter_kind kind) {
+    icalparameter* param = icalproperty_get_first_parameter(p, kind);
+    return param ? icalparameter_get_cn(param) : "";
+}
+
+ReadBack Parse(const std::string& path) {
+    std::ifstream in(path, std::ios::binary);
+    std::stringstream text;
+    text << in.rdbuf();
+    ReadBack r;
+    icalcomponent* cal = icalparser_parse_string(text.str().c_str());
+    if (!cal) return r;
+    r.method = icalproperty_method_to_string(icalcomponent_get_method(cal));
+    icalcomponent* ev = icalcomponent_get_first_component(cal, ICAL_VEVENT_COMPONENT);
+    if (ev) {
+        r.uid = icalcomponent_get_uid(ev);
+        r.status = icalproperty_status_to_string(icalcomponent_get_status(ev));
+        r.location = icalcomponent_get_location(ev) ? icalcomponent_get_location(ev) : "";
+        r.summary = icalcomponent_get_summary(ev) ? icalcomponent_get_summary(ev) : "";
+        r.sequence = icalcomponent_get_sequence(ev);
+        r.start = icaltime_as_timet_with_zone(icalcomponent_get_dtstart(ev), nullptr);
+        r.end = icaltime_as_timet_with_zone(icalcomponent_get_dtend(ev), nullptr);
+        if (icalproperty* o = icalcomponent_get_first_property(ev, ICAL_ORGANIZER_PROPERTY))
+            r.organiser = Param(o, ICAL_CN_PARAMETER) + " <" + icalproperty_get_organizer(o) + ">";
+        for (icalproperty* a = icalcomponent_get_first_property(ev, ICAL_ATTENDEE_PROPERTY); a;
+             a = icalcomponent_get_next_property(ev, ICAL_ATTENDEE_PROPERTY))
+            r.attendees.insert(Param(a, ICAL_CN_PARAMETER) + " <" + icalproperty_get_attendee(a) +
+                               ">");
+    }
+    icalcomponent_free(cal);
+    return r;
+}
+
+// UTC seconds of a wall-clock time in a zone three hours behind UTC.
+time_t At(TDateTime day, int hour) {
+    const DateParts d = DecodeDate(day);
+    std::tm tm{};
+    tm.tm_year = d.year - 1900;
+    tm.tm_mon = d.month - 1;
+    tm.tm_mday = d.day;
+    tm.tm_hour = hour + 3;
+    return timegm(&tm);
+}
+
+class CalendarExportTest : public MeetingWindowTest {
+  protected:
+    void SetUp() override {
+        // A zone without summer time, so the expected UTC times are plain arithmetic.
+        const char* tz = std::getenv("TZ");
+        m_oldTz = tz ? tz : "";
+        m_hadTz = tz != nullptr;
+        setenv("TZ", "<-03>3", 1);
+        tzset();
+        MeetingWindowTest::SetUp();
+        m_dir = std::filesystem::temp_directory_path() / ("zel-ical-" + std::to_string(::getpid()));
+        std::filesystem::create_directories(m_dir);
+    }
+    void TearDown() override {
+        MeetingWindowTest::TearDown();
+        std::filesystem::remove_all(m_dir);
+        if (m_hadTz)
+            setenv("TZ", m_oldTz.c_str(), 1);
+        else
+            unsetenv("TZ");
+        tzset();
+    }
+    TfrmReuniao& OpenOn(const std::string& nr) {
+        Cli_zel00400::CriaReuniao();
+        TfrmReuniao& w = *Window();
+        w.tbtCancelada->SetDown(true);
+        EXPECT_TRUE(w.tbtPendente->Click());
+        EXPECT_TRUE(w.cdsControle.Locate("NRTAREFA", {Variant(nr)}));
+        return w;
+    }
+    // Exports the window's current meeting to `name` and reads the file back.
+    ReadBack Export(TfrmReuniao& w, const std::string& name) {
+        const std::string path = (m_dir / name).string();
+        dialogs->AnswerSaveFile(path);
+        EXPECT_TRUE(w.btnExpCalendario->Click());
+        return Parse(path);
+    }
+    void Office(const std::function<void(zel::appserver::SqlConnection&)>& fn) {
+        server->Impl().db().Transact(true, [&](zel::appserver::SqlConnection& c) {
+            fn(c);
+            return 0;
+        });
+    }
+
+    meeting_seed::Seeder seed{server};
+    std::filesystem::path m_dir;
+    std::string m_oldTz;
+    bool m_hadTz = false;
+};
+
+TEST_F(CalendarExportTest, InvitationAndItsCancellationShareTheUidAndTheCancellationIsNewer) {
+    Office(
+        [](auto& c) { zel::appserver::office::SetOperatorEmail(c, "000000000002", "ana@x.br"); });
+    seed.Meeting("0000900101", "Comitê de obras", kDay, 14, 1.5);
+    seed.Activity("0000900101", "00001", "000000000002");
+    seed.Activity("0000900101", "00002", "000000000003");
+    seed.Booking("0000900101", "00003", kDay, "1400", "1530", "00001");
+    TfrmReuniao& w = OpenOn("0000900101");
+    ASSERT_TRUE(w.btnExpCalendario->isEnabled());
+
+    const ReadBack invite = Export(w, "convite.ics");
+    EXPECT_EQ("REQUEST", invite.method);
+    EXPECT_EQ("zel-0001-0000900101@zel00400", invite.uid);
+    EXPECT_EQ("CONFIRMED", invite.status);
+    EXPECT_EQ("Comitê de obras", invite.summary);
+    EXPECT_EQ("Auditório", invite.location);
+    EXPECT_EQ(At(seed.Day(kDay), 14), invite.start);
+    EXPECT_EQ(At(seed.Day(kDay), 14) + 90 * 60, invite.end);
+    EXPECT_EQ("Operador Demonstração <mailto:000000000001@operador.invalid>", invite.organiser);
+    const std::set<std::string> people = {"Ana Souza <mailto:ana@x.br>",
+                                          "Bruno Lima <mailto:000000000003@operador.invalid>"};
+    EXPECT_EQ(people, invite.attendees);
+    EXPECT_EQ("save: Exportar para calendário\nnotice: Reunião exportada para " +
+                  (m_dir / "convite.ics").string() + ".",
+              dialogs->ShownText());
+
+    dialogs->AnswerQuestion(true);
+    ASSERT_TRUE(w.btnCanReuniao->Click());
+    ASSERT_TRUE(w.cdsControle.Locate("NRTAREFA", {Variant("0000900101")}));
+    const ReadBack cancel = Export(w, "cancelamento.ics");
+    EXPECT_EQ("CANCEL", cancel.method);
+    EXPECT_EQ(invite.uid, cancel.uid);
+    EXPECT_EQ("CANCELLED", cancel.status);
+    EXPECT_GT(cancel.sequence, invite.sequence);
+    EXPECT_EQ(invite.start, cancel.start);
+    EXPECT_EQ(people, cancel.attendees) << "the cancelled activities still name who was invited";
+    EXPECT_EQ("Auditório", cancel.location) << "the freed room is still named";
+}
+
+TEST_F(CalendarExportTest, RevisionRisesOnlyWhenTheMeetingChangedAndACancelledDialogDoesNothing) {
+    seed.Meeting("0000900102", "Alinhamento", kDay, 9);
+    TfrmReuniao& w = OpenOn("0000900102");
+
+    dialogs->AnswerSaveFile("");
+    ASSERT_TRUE(w.btnExpCalendario->Click());
+    EXPECT_EQ(0, CallCount("GetCalendReuniao")) << "no file chosen: the revision stays";
+
+    const ReadBack first = Export(w, "a.ics");
+    EXPECT_EQ(0, first.sequence);
+    EXPECT_TRUE(first.attendees.empty());
+    EXPECT_EQ(first.sequence, Export(w, "b.ics").sequence);
+    seed.Exec("UPDATE TAREFA SET DTHRREUNIAO = ? WHERE NRTAREFA = '0000900102'",
+              {Variant::FromDateTime(seed.Day(kDay, 10))});
+    const ReadBack moved = Export(w, "c.ics");
+    EXPECT_EQ(1, moved.sequence);
+    EXPECT_EQ(At(seed.Day(kDay), 10), moved.start);
+
+    // A file that cannot be written is reported, not announced as exported.
+    dialogs->ClearShown();
+    dialogs->AnswerSaveFile((m_dir / "no-such-dir" / "x.ics").string());
+    w.btnExpCalendario->Click();
+    EXPECT_NE(std::string::npos, dialogs->ShownText().find("Não foi possível gravar o arquivo"));
+    EXPECT_EQ(std::string::npos, dialogs->ShownText().find("exportada"));
+}
+
+TEST_F(CalendarExportTest, OperatorEmailIsCheckedSetAndCleared) {
+    using zel::appserver::office::SetOperatorEmail;
+    for (const char* bad : {"ana", "ana@", "@x.br", "a b@x.br", "a@b@x.br", "<a@x.br>", "a@x.br;b"})
+        EXPECT_THROW(Office([&](auto& c) { SetOperatorEmail(c, "000000000002", bad); }),
+                     zel::appserver::RpcError)
+            << bad;
+    EXPECT_THROW(Office([](auto& c) { SetOperatorEmail(c, "999999999999", "z@x.br"); }),
+                 zel::appserver::RpcError);
+    Office([](auto& c) { SetOperatorEmail(c, "000000000002", "ana.souza+agenda@x.br"); });
+    EXPECT_EQ("ana.souza+agenda@x.br",
+              seed.Rows("SELECT DSEMAIL FROM OPERADOR WHERE CDOPERADOR = '000000000002'")[0][0]
+                  .AsString());
+    Office([](auto& c) { SetOperatorEmail(c, "000000000002", ""); });
+    EXPECT_TRUE(
+        seed.Rows("SELECT DSEMAIL FROM OPERADOR WHERE CDOPERADOR = '000000000002'")[0][0].IsNull());
+}
+
+}  // namespace

@@ -43,15 +43,15 @@ const std::vector<Migration>& Migrations() {
              c.Exec("INSERT INTO PARAMETRO (NMPARAMETRO, VLPARAMETRO) VALUES (?, ?)",
                     {"MASCITTRAB", "99.99.99;0; "});
          }},
+        {2, "e-mail dos operadores e revisoes de calendario das reunioes",
+         [](SqlConnection& c) { c.ExecScript(ForDialect(kSchemaV2Calendar, c.dialect())); }},
         // When the operator read each personal notice (null: not read yet). Kept apart from
         // IDLIDO, whose letters other programs of the suite write and read as they see fit.
-        {2, "leitura dos avisos pessoais",
+        {3, "leitura dos avisos pessoais",
          [](SqlConnection& c) {
              c.ExecScript(
                  ForDialect("ALTER TABLE ATIVPESSOAL ADD COLUMN DTHRLEITURA {DT}", c.dialect()));
          }},
-        {3, "e-mail dos operadores e revisoes de calendario das reunioes",
-         [](SqlConnection& c) { c.ExecScript(ForDialect(kSchemaV2Calendar, c.dialect())); }},
     };
     return migrations;
 }

@@ -88,7 +88,7 @@ TEST_P(NoticeMigrationTest, NoticesOfAnOlderDatabaseStayUnreadAndCanBeMarked) {
     {
         // The database as the previous server left it, with a notice for Ana.
         auto old = Database::Open(database.url(), 1);
-        ASSERT_EQ(MigrateTo(*old, 1), 1);
+        ASSERT_EQ(MigrateTo(*old, 2), 2);
         SeedDemoData(*old, Now(), true);
         old->Transact(true, [](SqlConnection& c) {
             c.Exec(

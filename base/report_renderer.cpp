@@ -9,6 +9,7 @@
 #include <QTextDocument>
 #include <QTextDocumentFragment>
 #include <QTextFrame>
+#include <QTextLayout>
 #include <QTextTable>
 
 #include "base/rich_text.h"
@@ -62,6 +63,44 @@ std::string FormatReportValue(const TField& field, const std::string& format) {
     if (format == "yesno") return TrimAll(field.AsString()) == "S" ? "Sim" : "Não";
     if (format == "int") return StripZeros(field.AsString());
     return TrimAll(field.DisplayText());
+}
+
+namespace {
+
+int PageOf(double y, double pageHeight) {
+    return static_cast<int>(y / pageHeight);
+}
+
+// The page where the first line of `block` is drawn (a line that does not fit the rest of a
+// page is pushed down to the next one inside its block).
+int FirstLinePage(const QTextBlock& block, double pageHeight) {
+    const QRectF rect = block.document()->documentLayout()->blockBoundingRect(block);
+    const QTextLayout* layout = block.layout();
+    if (!layout || layout->lineCount() == 0) return PageOf(rect.top(), pageHeight);
+    const QTextLine line = layout->lineAt(0);
+    return PageOf(rect.top() + line.y() + line.height() - 0.5, pageHeight);
+}
+
+}  // namespace
+
+int KeepCaptionsWithNext(QTextDocument& document, double pageHeight) {
+    if (pageHeight <= 0) return 0;
+    int moved = 0;
+    // Each move lays the rest of the document out again, so the blocks are looked at from the
+    // top down and every one after a move sees its final place.
+    for (QTextBlock block = document.begin(); block.isValid(); block = block.next()) {
+        if (!block.blockFormat().boolProperty(kKeepWithNextProperty)) continue;
+        const QTextBlock next = block.next();
+        if (!next.isValid()) continue;
+        const int captionPage = FirstLinePage(block, pageHeight);
+        if (FirstLinePage(next, pageHeight) <= captionPage) continue;
+        QTextBlockFormat format = block.blockFormat();
+        if (format.pageBreakPolicy() & QTextFormat::PageBreak_AlwaysBefore) continue;
+        format.setPageBreakPolicy(QTextFormat::PageBreak_AlwaysBefore);
+        QTextCursor(block).setBlockFormat(format);
+        ++moved;
+    }
+    return moved;
 }
 
 TReportRenderer::TReportRenderer(const TReportDefinition& definition, const TReportLayout& layout,
@@ -133,6 +172,7 @@ int TReportRenderer::Paint(QPagedPaintDevice& device) {
     const double footerHeight = pt(26);
     const double bodyHeight = area.height() - footerHeight;
     m_document->setPageSize(QSizeF(area.width(), bodyHeight));
+    KeepCaptionsWithNext(*m_document, bodyHeight);
     const int pages = m_document->pageCount();
     for (int i = 0; i < pages; ++i) {
         if (i > 0) device.newPage();
@@ -321,6 +361,7 @@ void TReportRenderer::buildRecord(QTextCursor& cursor, const TReportSection& sec
             QTextBlockFormat block;
             block.setLeftMargin(pt(6));
             block.setTopMargin(pt(5));
+            block.setProperty(kKeepWithNextProperty, true);
             cursor.insertBlock(block, CharFormat(8.5, true, kMuted));
             cursor.insertText(QString::fromStdString(e.label));
             const TField* f = ds.FindField(e.text);

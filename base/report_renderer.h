@@ -13,6 +13,7 @@
 
 #include <QRectF>
 #include <QString>
+#include <QTextFormat>
 #include <map>
 #include <memory>
 #include <string>
@@ -73,6 +74,16 @@ class TReportRenderer {
     std::unique_ptr<QTextDocument> m_document;
     double m_dpi = 96;
 };
+
+// The block property that keeps a caption on the page of the block after it (the first line
+// of its minutes box).
+constexpr int kKeepWithNextProperty = QTextFormat::UserProperty + 1;
+
+// Moves every block of `document` marked with kKeepWithNextProperty whose next block's first
+// line lands on a later page (of `pageHeight`, the document already laid out at its page size)
+// to the top of that page, so a caption never ends a page apart from what it introduces.
+// Returns how many blocks were moved.
+int KeepCaptionsWithNext(QTextDocument& document, double pageHeight);
 
 // The text of a field as a report shows it, in `format` ("" for the field's own display
 // text; date, datetime, hours, yesno, int). A null field is "".

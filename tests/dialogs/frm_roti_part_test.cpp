@@ -141,4 +141,55 @@ TEST_F(FrmRotiPartTest, AFailurePartWayKeepsWhatWasBookedAndTheDialogOpen) {
         << "the first stays booked";
 }
 
+// The menu item "Cad. Participante" stays enabled while the button is not: the registration's
+// reload of the activities must not run over an activity being typed, nor book participants
+// on a closed meeting or one not yet stored.
+TEST_F(FrmRotiPartTest, MenuItemRefusedWhileAnActivityIsTypedOrTheMeetingCannotTakeParticipants) {
+    TfrmReuniao& w = *Window();
+    int opened = 0;
+    Cli_zel00400::DialogOpeners openers;
+    openers.rotiParticipa = [&] { ++opened; };
+    Cli_zel00400::SetDialogOpeners(openers);
+    ASSERT_TRUE(w.mnuCadPart->isEnabled());
+
+    TClientDataSet& a = w.cdsAtividades;
+    a.Insert();
+    a.FieldByName("CDARVPROCESS").SetAsString("0101");
+    a.FieldByName("CDOPERRESP").SetAsString("000000000002");
+    dialogs->ClearShown();
+    w.mnuCadPart->trigger();
+    EXPECT_EQ(0, opened);
+    EXPECT_EQ(
+        "notice: Grave ou cancele a atividade em digitação antes do cadastramento "
+        "automático de participantes.",
+        dialogs->ShownText());
+    EXPECT_EQ(dsInsert, a.State()) << "the typed activity stays";
+    EXPECT_EQ("000000000002", a.FieldByName("CDOPERRESP").AsString());
+    EXPECT_EQ(0, CallCount("GetAtividades"));
+    a.Cancel();
+
+    w.mnuCadPart->trigger();
+    EXPECT_EQ(1, opened) << "once the activity is gone the registration opens";
+
+    // Closed meetings and a meeting being inserted: silently nothing.
+    Cli_zel00400::ResetListParameters();
+    Cli_zel00400::stTData = "T";
+    w.CarregaControle();
+    w.cdsControle.SetFiltered(false);
+    for (const char* closed : {"X", "C"}) {
+        ASSERT_TRUE(w.cdsControle.Locate("IDSITTAREFA", {Variant(closed)})) << closed;
+        dialogs->ClearShown();
+        w.mnuCadPart->trigger();
+        EXPECT_EQ(1, opened) << closed;
+        EXPECT_EQ("", dialogs->ShownText()) << closed;
+    }
+    w.pgcReuniao->SetActivePage(w.tshReuniao);
+    w.pgcReuniaoChange();
+    w.sbtIncluirClick();
+    ASSERT_EQ(dsInsert, w.cdsControle.State());
+    w.mnuCadPart->trigger();
+    EXPECT_EQ(1, opened);
+    w.cdsControle.Cancel();
+}
+
 }  // namespace

@@ -167,7 +167,8 @@ TEST_F(ScreenshotTest, RegistrationDialogWithItsPickList) {
 // The first page of a demo meeting's minutes, saved as a PDF through the report window and
 // converted with pdftoppm (poppler-utils).
 TEST_F(ScreenshotTest, MinutesReportFirstPage) {
-    GoToMeeting("C", [this] { return !W().cdsItemTarefa.IsEmpty(); });
+    GoToMeeting("C",
+                [this] { return !W().cdsItemTarefa.IsEmpty() && !W().cdsAtividades.IsEmpty(); });
     const QString pdf = QDir(dir).filePath(QStringLiteral("minutes-report.pdf"));
     dialogs->AnswerSaveFile(pdf.toStdString());
     WhenModal([](QDialog& d) { static_cast<TfrmRelAta&>(d).sbtSalvarComo->Click(); });
@@ -180,6 +181,16 @@ TEST_F(ScreenshotTest, MinutesReportFirstPage) {
          QStringLiteral("-singlefile"), pdf, QDir(dir).filePath(QStringLiteral("minutes-report"))});
     ASSERT_TRUE(p.waitForFinished(60000));
     EXPECT_EQ(0, p.exitCode()) << p.readAllStandardError().toStdString();
+    // The text a reader gets: the meeting, who took part, the items and their minutes.
+    QProcess text;
+    text.start(QStringLiteral("pdftotext"), {pdf, QStringLiteral("-")});
+    ASSERT_TRUE(text.waitForFinished(60000));
+    const std::string words = text.readAllStandardOutput().toStdString();
+    const std::string ref = W().cdsControle.FieldByName("DSREFETAREFA").AsString();
+    for (const std::string& part :
+         {ref, std::string("Participantes"), std::string("Abertura e informes"),
+          std::string("Próximos passos")})
+        EXPECT_NE(std::string::npos, words.find(part)) << part << " in:\n" << words;
     QFile::remove(pdf);
 }
 

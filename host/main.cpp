@@ -23,9 +23,17 @@
 
 namespace {
 
+#ifndef ZEL_LIBDIR
+#define ZEL_LIBDIR "lib"
+#endif
+
+// <bin>/../lib (the build tree), the install's library folder (lib/<arch> under /usr), then
+// the executable's own folder.
 QStringList ModuleSearchPath() {
     const QString appDir = QCoreApplication::applicationDirPath();
-    QStringList path{QDir(appDir).filePath("../lib"), appDir};
+    QStringList path{QDir(appDir).filePath("../lib"),
+                     QDir(appDir).filePath(QStringLiteral("../" ZEL_LIBDIR)), appDir};
+    path.removeDuplicates();
     const QByteArray extra = qgetenv("ZEL_MODULE_PATH");
     if (!extra.isEmpty()) path.prepend(QString::fromLocal8Bit(extra));
     return path;

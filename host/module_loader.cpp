@@ -7,8 +7,9 @@
 ModuleLoader::ModuleLoader(QStringList searchPath) : m_searchPath(std::move(searchPath)) {}
 
 ModuleLoader::~ModuleLoader() {
-    // Modules own windows and static state that live until the process ends; unloading them
-    // here would run their destructors after the windows are gone.
+    // Modules own windows and static state that live until the process ends, so they are
+    // never unloaded; deleting a QLibrary without unload() leaves its library in memory.
+    qDeleteAll(m_loaded);
     m_loaded.clear();
 }
 

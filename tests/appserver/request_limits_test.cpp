@@ -1,0 +1,124 @@
+// What the server refuses before any work is done for the caller: requests nested too deep,
+// any call but Login without a session (whatever its method and arguments), repeated failed
+// logins, and numbers that no longer fit their width.
+#include "appserver/activity_rules.h"
+#include "appserver/json_text.h"
+#include "appserver/login_throttle.h"
+#include "appserver/rpc_error.h"
+#include "test_support.h"
+
+namespace zel::appserver::test {
+namespace {
+
+std::string Nested(int depth, const std::string& inner) {
+    return std::string(static_cast<size_t>(depth), '[') + inner +
+           std::string(static_cast<size_t>(depth), ']');
+}
+
+class RequestLimitsTest : public ::testing::Test {
+  protected:
+    json Raw(const std::string& body, const std::string& token = "",
+             const std::string& address = "") {
+        return json::parse(server.HandleRpc(body, token, address));
+    }
+    static std::string Request(const std::string& method, const std::string& params) {
+        return R"({"method":")" + method + R"(","params":)" + params + R"(,"id":1})";
+    }
+    json LoginFrom(const std::string& address, const std::string& password,
+                   const std::string& op = kDemoOperator) {
+        return Raw(Request("Login", R"([")" + op + R"(",")" + password + R"(","0001"])"), "",
+                   address);
+    }
+    AppServer server{DemoOptions()};
+    RpcClient rpc{server};
+};
+
+TEST_F(RequestLimitsTest, NestingPastTheLimitIsABadRequestInsideItIsDecoded) {
+    const std::string token = rpc.Login();
+    // The envelope and the params list take two levels, the argument the rest.
+    const json deep =
+        Raw(Request("GetPrxTarefa", "[" + Nested(kMaxJsonDepth - 1, "1") + "]"), token);
+    EXPECT_EQ(deep["error"]["code"], "bad_request");
+    EXPECT_NE(deep["error"]["message"].get<std::string>().find(std::to_string(kMaxJsonDepth)),
+              std::string::npos);
+    const json atLimit =
+        Raw(Request("GetPrxTarefa", "[" + Nested(kMaxJsonDepth - 2, "1") + "]"), token);
+    EXPECT_EQ(atLimit["error"]["code"], "bad_arguments");
+    // Far past the limit (deeper than a recursive parser's stack would survive) and in objects.
+    EXPECT_EQ(Raw(Nested(200000, "0"))["error"]["code"], "bad_request");
+    std::string objects;
+    for (int i = 0; i < 100; ++i)
+        objects += R"({"a":)";
+    objects += "1" + std::string(100, '}');
+    EXPECT_EQ(Raw(Request("GetPrxTarefa", "[" + objects + "]"), token)["error"]["code"],
+              "bad_request");
+    // Brackets inside strings are text, not nesting.
+    EXPECT_EQ(Raw(Request("GetPrxTarefa", R"([")" + std::string(100, '[') + R"("])"),
+                  token)["error"]["code"],
+              "too_long");
+}
+
+TEST_F(RequestLimitsTest, WithoutASessionNoMethodOrArgumentErrorIsTold) {
+    for (const std::string& token : {std::string(), std::string("not-a-token")}) {
+        EXPECT_EQ(Raw(Request("NoSuchMethod", "[]"), token)["error"]["code"], "unauthenticated");
+        EXPECT_EQ(Raw(Request("GetPrxTarefa", "[]"), token)["error"]["code"], "unauthenticated");
+        EXPECT_EQ(Raw(Request("GetPrxTarefa", "[1]"), token)["error"]["code"], "unauthenticated");
+        EXPECT_EQ(Raw(Request("SetControle", R"(["not a packet"])"), token)["error"]["code"],
+                  "unauthenticated");
+        EXPECT_EQ(Raw(Request("GetPrxTarefa", R"([")" + std::string(5000, '0') + R"("])"),
+                      token)["error"]["code"],
+                  "unauthenticated");
+    }
+    // Login itself needs no session, and its arguments are checked.
+    EXPECT_EQ(Raw(Request("Login", "[]"))["error"]["code"], "bad_arguments");
+}
+
+TEST_F(RequestLimitsTest, RepeatedFailedLoginsWaitThenTheRightPasswordWorksAgain) {
+    for (int i = 0; i < LoginThrottle::kFreeFailures; ++i)
+        EXPECT_EQ(LoginFrom("10.0.0.1", "wrong")["error"]["code"], "unauthenticated");
+    // While waiting even the right password is refused, before it is checked.
+    const json refused = LoginFrom("10.0.0.1", "demo");
+    EXPECT_EQ(refused["error"]["code"], "too_many_attempts");
+    EXPECT_NE(refused["error"]["message"].get<std::string>().find("Aguarde"), std::string::npos);
+    // The same operator from elsewhere waits too: guessing from many addresses stays slow.
+    EXPECT_EQ(LoginFrom("10.0.0.2", "demo")["error"]["code"], "too_many_attempts");
+}
+
+TEST(LoginThrottleTest, WaitsDoubleUpToTheCeilingAndASuccessClearsThem) {
+    LoginThrottle t;
+    const TDateTime now = 46000.0;
+    const double second = 1.0 / 86400.0;
+    for (int i = 0; i < LoginThrottle::kFreeFailures; ++i) {
+        EXPECT_EQ(t.WaitFor("op", "a", now), 0) << "failure " << i;
+        t.Failed("op", "a", now);
+    }
+    const double first = t.WaitFor("op", "a", now);
+    EXPECT_NEAR(first, LoginThrottle::kFirstWaitSeconds, 0.01);
+    t.Failed("op", "a", now);
+    EXPECT_NEAR(t.WaitFor("op", "a", now), 2 * first, 0.01);
+    for (int i = 0; i < 30; ++i)
+        t.Failed("op", "a", now);
+    EXPECT_LE(t.WaitFor("op", "a", now), LoginThrottle::kMaxWaitSeconds + 0.01);
+    EXPECT_EQ(t.WaitFor("op", "a", now + (LoginThrottle::kMaxWaitSeconds + 1) * second), 0);
+    // The failures hold this operator and this address, whoever tries next from there.
+    EXPECT_EQ(t.WaitFor("other", "b", now), 0);
+    EXPECT_GT(t.WaitFor("other", "a", now), 0);
+    t.Succeeded("op", "a");
+    EXPECT_EQ(t.WaitFor("op", "a", now), 0);
+}
+
+TEST(NumberWidthTest, ANumberThatOutgrowsItsWidthIsRefusedNotWidened) {
+    EXPECT_EQ(NumberText(42, 10, "as reuniões"), "0000000042");
+    EXPECT_EQ(NumberText(9999999999, 10, "as reuniões"), "9999999999");
+    try {
+        NumberText(10000000000, 10, "as reuniões");
+        ADD_FAILURE() << "an 11-digit meeting number was handed out";
+    } catch (const RpcError& e) {
+        EXPECT_EQ(e.code(), code::kConflict);
+        EXPECT_STREQ(e.what(), "Não há mais números disponíveis para as reuniões.");
+    }
+    EXPECT_THROW(NumberText(100000, 5, "as reservas"), RpcError);
+}
+
+}  // namespace
+}  // namespace zel::appserver::test

@@ -32,9 +32,27 @@ Variant SetAvisoLido(CallContext& ctx) {
     return Variant(1);
 }
 
+// Withdraws a notice left by a cancellation that then did not go through, so its receiver is
+// not told of a cancellation that did not happen. Only an unread notice carrying exactly the
+// text it was left with is withdrawn: a read one is history, and the text keeps the call from
+// removing an unrelated notice. Returns how many were removed (0 or 1).
+Variant GetDelAtivPessoal(CallContext& ctx) {
+    const long long nr = PositiveWholeNumber(ctx.num(1), "Número de aviso inválido.");
+    return Variant(static_cast<long long>(
+        ctx.db()
+            .Exec("DELETE FROM ATIVPESSOAL WHERE CDOPERADOR = ? AND NRATIVPESSOAL = ? AND "
+                  "DSATIVPESSOAL = ? AND DTHRLEITURA IS NULL",
+                  {ctx.str(0), nr, ctx.str(2)})
+            .affected));
+}
+
 }  // namespace
 
 void RegisterNoticeMethods(MethodRegistry& registry) {
+    registry.add(Method(
+        "GetDelAtivPessoal",
+        {StrParam("CDOPERADOR", 12), NumParam("NRATIVPESSOAL"), StrParam("DSATIVPESSOAL", 1000)},
+        GetDelAtivPessoal, Access::Write, -1));
     registry.add(Method("SetAvisoLido", {StrParam("CDOPERADOR", 12), NumParam("NRATIVPESSOAL")},
                         SetAvisoLido, Access::Write, -1));
 }

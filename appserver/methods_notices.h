@@ -1,4 +1,5 @@
-// The operator's own handling of his personal notices (ATIVPESSOAL): marking them read. The
+// The handling of personal notices (ATIVPESSOAL) after they are written: the operator marks
+// his own read, and a cancellation that did not go through withdraws the ones it left. The
 // notices themselves are written and listed by the cancellation methods.
 #pragma once
 
@@ -6,7 +7,7 @@
 
 namespace zel::appserver {
 
-// SetAvisoLido.
+// SetAvisoLido, GetDelAtivPessoal.
 void RegisterNoticeMethods(MethodRegistry& registry);
 
 }  // namespace zel::appserver

@@ -1,6 +1,7 @@
 // Cancelling a meeting: the participants' notices, the meeting and its activities marked
 // cancelled on the server, its room freed, and the list reloaded with the meeting current.
 #include <QAction>
+#include <vector>
 
 #include "base/buttons.h"
 #include "base/date_picker_edit.h"
@@ -36,6 +37,33 @@ std::string FirstChars(const std::string& text, size_t n) {
     return text.substr(0, at);
 }
 
+// How far the server steps of the cancellation under way went: the notices left so far and
+// whether the server has marked the meeting cancelled. One cancellation runs at a time, on
+// the GUI thread.
+struct CancelProgress {
+    struct Notice {
+        std::string op;
+        int number = 0;
+        std::string text;
+    };
+    std::vector<Notice> notices;
+    bool cancelled = false;
+} cancelProgress;
+
+// Withdraws the notices of a cancellation that did not go through, as far as the server can
+// still be reached: no participant is told of a cancellation that did not happen.
+void retiraAvisos(TServerConnection& net) {
+    for (const CancelProgress::Notice& notice : cancelProgress.notices) {
+        try {
+            net.AppServer().Call("GetDelAtivPessoal",
+                                 {Arg(notice.op), Arg(notice.number), Arg(notice.text)});
+        } catch (const std::exception&) {
+            // Unreachable server: the notices stay; the failure itself is what is shown.
+            return;
+        }
+    }
+}
+
 }  // namespace
 
 void TfrmReuniao::attachCancellationAndImport() {
@@ -65,15 +93,17 @@ void TfrmReuniao::CancelaReuniao(std::string branch, std::string number) {
         "GetDadosSalas",
         {Arg(CurrentBranch()), Arg(cdsControle.FieldByName("CDSALA").AsString()), ArgDate(day),
          Arg(HourDigits(*medHoraIni)), Arg(HourDigits(*medHoraFin))}));
+    cancelProgress = {};
     try {
         stCodLocate = number;
         enviaCancelamento(branch, number);
-    } catch (const EAbort&) {
-        throw;
     } catch (const std::exception& e) {
         // The server's reason first, then that the cancellation did not go through. Only the
         // server steps count: once they are done the meeting is cancelled, and a failing
-        // reload afterwards is shown as what it is, not as a failed cancellation.
+        // reload afterwards is shown as what it is, not as a failed cancellation. Until the
+        // meeting is cancelled, the notices already left are withdrawn.
+        if (!cancelProgress.cancelled) retiraAvisos(netReuniao);
+        if (dynamic_cast<const EAbort*>(&e)) throw;
         if (!dynamic_cast<const EErrorShown*>(&e)) CurrentDialogs().Error(e.what());
         msgPadrao->ShowMsg("Cancel_N_Ok", TMsgDlgType::mtInformation, mbOK);
         throw EErrorShown(e.what());
@@ -92,6 +122,7 @@ void TfrmReuniao::enviaCancelamento(std::string& branch, std::string& number) {
     CheckServerResult(
         netReuniao.AppServer().Call("GetUpdCancelTarefa", {ArgRef(branch), ArgRef(number)}), true,
         0);
+    cancelProgress.cancelled = true;
     cdsDadosSalas.First();
     if (!cdsDadosSalas.IsEmpty() && !IsBlank(cdsDadosSalas.FieldByName("CDFILIAL").AsString())) {
         CheckServerResult(
@@ -120,6 +151,7 @@ void TfrmReuniao::avisaParticipantes() {
                                                       {Arg(participant), ArgRef(n), Arg(text),
                                                        ArgDate(now), Arg("P"), Arg("S"), Arg("0")}),
                           true, 0);
+        cancelProgress.notices.push_back({participant, n, text});
     }
 }
 

@@ -78,6 +78,23 @@ TEST_P(NoticeTest, AnotherOperatorsNoticeCannotBeMarked) {
     EXPECT_EQ(srv->Error("SetAvisoLido", {""}), "bad_arguments");
 }
 
+TEST_P(NoticeTest, AnUnreadNoticeIsWithdrawnOnlyWithItsOwnText) {
+    const int64_t first = Leave(kAna, "Reunião E foi cancelada.");
+    const int64_t second = Leave(kAna, "Reunião F foi cancelada.");
+    const std::string ana = srv->Login(kAna, "0001");
+    EXPECT_EQ(srv->Result("GetDelAtivPessoal", {kAna, first, "Outro texto."}), 0);
+    EXPECT_EQ(srv->Result("GetDelAtivPessoal", {kAna, first, "Reunião E foi cancelada."}), 1);
+    EXPECT_EQ(srv->Result("GetDelAtivPessoal", {kAna, first, "Reunião E foi cancelada."}), 0);
+    EXPECT_EQ(ReadMarks(ana), "-") << "only the withdrawn one is gone";
+    // Once read, a notice stays.
+    ASSERT_EQ(srv->Call("SetAvisoLido", {"", second}, ana)["result"], 1);
+    EXPECT_EQ(srv->Result("GetDelAtivPessoal", {kAna, second, "Reunião F foi cancelada."}), 0);
+    EXPECT_EQ(ReadMarks(ana), "R");
+    EXPECT_EQ(srv->Error("GetDelAtivPessoal", {kAna, 0, "x"}), "bad_arguments");
+    EXPECT_EQ(srv->Call("GetDelAtivPessoal", {kAna, second, "x"}, "")["error"]["code"],
+              "unauthenticated");
+}
+
 INSTANTIATE_TEST_SUITE_P(Backends, NoticeTest, ::testing::Values(false, true), EngineName);
 
 class NoticeMigrationTest : public ::testing::TestWithParam<Backend> {};

@@ -1,6 +1,7 @@
 #include "tests/meeting/meeting_fixture.h"
 
 #include <QCoreApplication>
+#include <stdexcept>
 
 #include "appserver/app_server_impl.h"
 #include "base/application_window.h"
@@ -17,6 +18,11 @@ void MeetingWindowTest::SetUp() {
     server = std::make_unique<zel::appserver::AppServer>(options);
     transport =
         std::make_shared<InProcessTransport>([this](std::string_view body, std::string_view token) {
+            if (!dropNextCall.empty() &&
+                body.find("\"" + dropNextCall + "\"") != std::string_view::npos) {
+                dropNextCall.clear();
+                throw std::runtime_error("Conexão com o servidor de aplicação perdida.");
+            }
             return server->HandleRpc(body, token);
         });
     recorder = std::make_shared<CallRecorder>();

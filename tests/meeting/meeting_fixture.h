@@ -37,6 +37,10 @@ class MeetingWindowTest : public ::testing::Test {
     void SetServerClock(std::function<TDateTime()> clock);
     void ResetServerClock();
 
+    // The next request for this method (case as the window sends it) never reaches the
+    // server: the connection drops, as when the network fails mid-operation. Once only.
+    std::string dropNextCall;
+
     std::unique_ptr<zel::appserver::AppServer> server;
     std::shared_ptr<InProcessTransport> transport;
     std::shared_ptr<CallRecorder> recorder;

@@ -236,7 +236,7 @@ TEST_F(RoomDayTest, Screenshot) {
     w.dbeCdSalas->SetText("00005");
     QPointer<TRoomDayDialog> d = OpenDay(w);
     ASSERT_TRUE(d);
-    d->resize(960, 330);
+    d->resize(960, 255);
     d->View()->ScrollTo(0, 8 * 60);
     QApplication::processEvents();
     EXPECT_TRUE(d->grab().save(dir + "/rooms-day.png"));

@@ -11,6 +11,7 @@
 #include "base/page_control_ex.h"
 #include "base/routines.h"
 #include "meeting/cli_zel00400.h"
+#include "meeting/dataset_rows.h"
 #include "meeting/frm_reuniao.h"
 #include "platform/routines.h"
 #include "server/check_server_result.h"
@@ -18,16 +19,6 @@
 using namespace Cli_zel00400;
 
 namespace {
-
-bool Editing(const TClientDataSet& cds) {
-    return cds.State() == dsEdit || cds.State() == dsInsert;
-}
-
-// The current row's text of `field`; "" when the dataset has no row.
-std::string RowText(const TClientDataSet& cds, const char* field) {
-    if (!cds.Active() || cds.IsEmpty()) return {};
-    return cds.FieldByName(field).AsString();
-}
 
 bool Inside(const QWidget* w, const QWidget* box) {
     for (; w; w = w->parentWidget())

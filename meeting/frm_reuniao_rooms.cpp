@@ -13,6 +13,7 @@
 #include "base/mask_edit.h"
 #include "base/routines.h"
 #include "meeting/cli_zel00400.h"
+#include "meeting/dataset_rows.h"
 #include "meeting/date_time_rules.h"
 #include "meeting/frm_reuniao.h"
 #include "platform/routines.h"
@@ -21,15 +22,6 @@
 using namespace Cli_zel00400;
 
 namespace {
-
-bool Editing(const TClientDataSet& cds) {
-    return cds.State() == dsEdit || cds.State() == dsInsert;
-}
-
-std::string RowText(const TClientDataSet& cds, const char* field) {
-    if (!cds.Active() || cds.IsEmpty()) return {};
-    return cds.FieldByName(field).AsString();
-}
 
 void SetBase(QWidget* w, const QColor& colour) {
     QPalette p = w->palette();

@@ -143,4 +143,16 @@ TEST(ModuleLoaderTest, AMissingOrBrokenModuleIsReportedByName) {
         << error.toStdString();
 }
 
+TEST(ModuleLoaderTest, ALibraryWithoutTheEntryIsReportedAndTheSearchPathIsKeptInOrder) {
+    const QString zlib = "/usr/lib/x86_64-linux-gnu/libz.so.1";
+    if (!QFile::exists(zlib)) GTEST_SKIP() << "no " << zlib.toStdString();
+    QTemporaryDir first, second;
+    // Only the second folder holds the module: the first is searched and passed over.
+    ASSERT_TRUE(QFile::copy(zlib, second.filePath("libzel00997.so")));
+    ModuleLoader loader({first.path(), second.path()});
+    EXPECT_EQ(loader.open("zel00997"), "O módulo ZEL00997 não exporta IniProc.");
+    EXPECT_EQ(loader.open("ZEL00997"), "O módulo ZEL00997 não exporta IniProc.")
+        << "the loaded library is asked again, not loaded twice";
+}
+
 }  // namespace

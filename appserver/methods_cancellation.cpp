@@ -66,7 +66,8 @@ Variant GetPrxAtivPessoal(CallContext& ctx) {
 
 // Stores a personal notice for an operator: number, text and the three flags as sent
 // (situation, notice, read: "P", "S", "0" from the cancellation). The moment is the server
-// clock, whatever the client sent: it stamps when the notice was left. A number already
+// clock, whatever the client sent: it stamps when the notice was left; the session's operator
+// is stamped as who left it. A number already
 // used by that operator is refused as a duplicate key.
 Variant GetInsAtivPessoal(CallContext& ctx) {
     const std::string op = ctx.str(0);
@@ -75,9 +76,9 @@ Variant GetInsAtivPessoal(CallContext& ctx) {
     RequireKnownOperator(ctx.db(), op);
     ctx.db().Exec(
         "INSERT INTO ATIVPESSOAL (CDOPERADOR, NRATIVPESSOAL, DSATIVPESSOAL, DTHRATIVPESSOAL, "
-        "IDSITATIVPESS, IDAVISO, IDLIDO) VALUES (?, ?, ?, ?, ?, ?, ?)",
+        "IDSITATIVPESS, IDAVISO, IDLIDO, CDOPERINCL) VALUES (?, ?, ?, ?, ?, ?, ?, ?)",
         {op, number, ctx.str(2), Variant::FromDateTime(ctx.now()), ctx.str(4), ctx.str(5),
-         ctx.str(6)});
+         ctx.str(6), ctx.session().operatorCode});
     return Variant(1);
 }
 

@@ -35,14 +35,15 @@ Variant SetAvisoLido(CallContext& ctx) {
 // Withdraws a notice left by a cancellation that then did not go through, so its receiver is
 // not told of a cancellation that did not happen. Only an unread notice carrying exactly the
 // text it was left with is withdrawn: a read one is history, and the text keeps the call from
-// removing an unrelated notice. Returns how many were removed (0 or 1).
+// removing an unrelated notice. Only the operator who left a notice may withdraw it,
+// so nobody can make another's notices disappear. Returns how many were removed (0 or 1).
 Variant GetDelAtivPessoal(CallContext& ctx) {
     const long long nr = PositiveWholeNumber(ctx.num(1), "Número de aviso inválido.");
     return Variant(static_cast<long long>(
         ctx.db()
             .Exec("DELETE FROM ATIVPESSOAL WHERE CDOPERADOR = ? AND NRATIVPESSOAL = ? AND "
-                  "DSATIVPESSOAL = ? AND DTHRLEITURA IS NULL",
-                  {ctx.str(0), nr, ctx.str(2)})
+                  "DSATIVPESSOAL = ? AND DTHRLEITURA IS NULL AND CDOPERINCL = ?",
+                  {ctx.str(0), nr, ctx.str(2), ctx.session().operatorCode})
             .affected));
 }
 

@@ -52,6 +52,12 @@ const std::vector<Migration>& Migrations() {
              c.ExecScript(
                  ForDialect("ALTER TABLE ATIVPESSOAL ADD COLUMN DTHRLEITURA {DT}", c.dialect()));
          }},
+        // Who left each personal notice, so only he may withdraw it again (null: left before
+        // the column existed, never withdrawn).
+        {4, "autor dos avisos pessoais",
+         [](SqlConnection& c) {
+             c.Exec("ALTER TABLE ATIVPESSOAL ADD COLUMN CDOPERINCL VARCHAR(12)");
+         }},
     };
     return migrations;
 }

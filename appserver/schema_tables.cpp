@@ -86,7 +86,7 @@ std::vector<TableDef> MakeTables() {
         {"ATIVPESSOAL",
          {Str("CDOPERADOR", 12, true), Int("NRATIVPESSOAL", true), Str("DSATIVPESSOAL", 1000),
           Date("DTHRATIVPESSOAL"), Str("IDSITATIVPESS", 1), Str("IDAVISO", 1), Str("IDLIDO", 1),
-          Date("DTHRLEITURA")},
+          Date("DTHRLEITURA"), Str("CDOPERINCL", 12)},
          {"CDOPERADOR", "NRATIVPESSOAL"}},
         {"CALENDREUNIAO",
          {Str("CDFILIAL", 4, true), Str("NRTAREFA", 10, true), Int("NRSEQCALEND", true),

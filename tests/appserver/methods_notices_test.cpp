@@ -83,6 +83,10 @@ TEST_P(NoticeTest, AnUnreadNoticeIsWithdrawnOnlyWithItsOwnText) {
     const int64_t second = Leave(kAna, "Reunião F foi cancelada.");
     const std::string ana = srv->Login(kAna, "0001");
     EXPECT_EQ(srv->Result("GetDelAtivPessoal", {kAna, first, "Outro texto."}), 0);
+    // Nobody but the operator who left it withdraws it, not even its receiver.
+    EXPECT_EQ(
+        srv->Call("GetDelAtivPessoal", {kAna, first, "Reunião E foi cancelada."}, ana)["result"],
+        0);
     EXPECT_EQ(srv->Result("GetDelAtivPessoal", {kAna, first, "Reunião E foi cancelada."}), 1);
     EXPECT_EQ(srv->Result("GetDelAtivPessoal", {kAna, first, "Reunião E foi cancelada."}), 0);
     EXPECT_EQ(ReadMarks(ana), "-") << "only the withdrawn one is gone";

@@ -21,6 +21,7 @@
 #include <array>
 #include <functional>
 #include <string>
+#include <vector>
 
 #include "base/simple_form_base.h"
 #include "messages/message_table.h"
@@ -609,6 +610,20 @@ class TfrmReuniao : public TSimpleFormBase {
     void enviaCancelamento(std::string& branch, std::string& number);
     // One personal notice per participant of cdsAtivReuniao other than the operator.
     void avisaParticipantes();
+    // Withdraws the notices of a cancellation that did not go through, as far as the server
+    // can still be reached: no participant is told of a cancellation that did not happen.
+    void retiraAvisos();
+    // How far the server steps of the cancellation under way went: the notices left so far
+    // and whether the server has marked the meeting cancelled.
+    struct CancelProgress {
+        struct Notice {
+            std::string op;
+            int number = 0;
+            std::string text;
+        };
+        std::vector<Notice> notices;
+        bool cancelled = false;
+    } cancelProgress;
     // Reloads the list as it was loaded (one exact day, or the parameter set) and makes
     // meeting `number` current again when the status filter shows it.
     void recarregaLista(const std::string& number);

@@ -16,6 +16,7 @@
 #include "meeting/activity_time_rules.h"
 #include "meeting/busy_scope.h"
 #include "meeting/cli_zel00400.h"
+#include "meeting/dataset_rows.h"
 #include "meeting/frm_reuniao.h"
 #include "meeting/time_rules.h"
 #include "platform/routines.h"
@@ -31,10 +32,6 @@ std::string Letter(const TClientDataSet& ds, const char* field) {
 
 bool Closed(const std::string& status) {
     return status == "X" || status == "C";
-}
-
-bool Editing(const TClientDataSet& ds) {
-    return ds.State() == dsEdit || ds.State() == dsInsert;
 }
 
 // A code typed through its picture is blank when it holds no letter or digit ("  .  .   ").

@@ -19,21 +19,12 @@
 #include "base/login_context.h"
 #include "base/routines.h"
 #include "meeting/busy_scope.h"
+#include "meeting/dataset_rows.h"
 #include "meeting/frm_reuniao.h"
 #include "platform/routines.h"
 #include "server/check_server_result.h"
 
 namespace {
-
-bool Editing(const TClientDataSet& cds) {
-    return cds.State() == dsEdit || cds.State() == dsInsert;
-}
-
-// The current row's text of `field`; "" when there is none.
-std::string CurrentText(const TClientDataSet& cds, const char* field) {
-    if (!cds.Active() || cds.IsEmpty()) return {};
-    return cds.FieldByName(field).AsString();
-}
 
 // Passes the keys that would change a plain-text edit to `keyPress`, which discards one by
 // setting it to 0 (the platform's key-press rule).
@@ -92,7 +83,7 @@ void TfrmReuniao::attachAgendaHandlers() {
 }
 
 void TfrmReuniao::checkMeetingOpen() {
-    const std::string m = CurrentText(cdsControle, "IDSITTAREFA");
+    const std::string m = RowText(cdsControle, "IDSITTAREFA");
     // Without a current meeting an item or minutes would belong to no meeting.
     if (!cdsControle.Active() || cdsControle.IsEmpty() || m == "X" || m == "C") throw EAbort();
 }
@@ -112,7 +103,7 @@ void TfrmReuniao::cdsItemTarefaAfterInsert() {
 }
 
 void TfrmReuniao::cdsItemTarefaBeforeEdit() {
-    if (CurrentText(cdsControle, "IDSITTAREFA") != "P") throw EAbort();
+    if (RowText(cdsControle, "IDSITTAREFA") != "P") throw EAbort();
 }
 
 void TfrmReuniao::cdsItemTarefaBeforePost() {
@@ -127,7 +118,7 @@ void TfrmReuniao::cdsItemTarefaBeforePost() {
     cds.FieldByName("CDOPERADOR").SetAsString(CurrentOperator());
     cdsValOper.SetData(CheckServerResult(
         netReuniao.AppServer().Call("GetValOper", {Arg(CurrentOperator())}), true, 0));
-    cds.FieldByName("NMOPERADOR").SetAsString(CurrentText(cdsValOper, "NMOPERADOR"));
+    cds.FieldByName("NMOPERADOR").SetAsString(RowText(cdsValOper, "NMOPERADOR"));
     cds.FieldByName("DTINCLITTARE").SetAsDateTime(HoraServidor());
     cds.FieldByName("TXPLANITTARE").SetAsString(memObs->toPlainText().toStdString());
 }
@@ -176,11 +167,11 @@ void TfrmReuniao::cdsItemTarefaAfterScroll() {
 
 void TfrmReuniao::ShowItemNote() {
     const QSignalBlocker detached(memObs);
-    memObs->setPlainText(QString::fromStdString(CurrentText(cdsItemTarefa, "TXPLANITTARE")));
+    memObs->setPlainText(QString::fromStdString(RowText(cdsItemTarefa, "TXPLANITTARE")));
 }
 
 void TfrmReuniao::memObsKeyPress(QChar& key) {
-    if (CurrentText(cdsControle, "IDSITTAREFA") != "P" && !Editing(cdsItemTarefa)) key = QChar();
+    if (RowText(cdsControle, "IDSITTAREFA") != "P" && !Editing(cdsItemTarefa)) key = QChar();
 }
 
 void TfrmReuniao::memObsChange() {
@@ -189,7 +180,7 @@ void TfrmReuniao::memObsChange() {
     const QString typed = memObs->toPlainText();
     std::string text = typed.toStdString();
     // The memo showing the stored note again (a reload, an undo) is no change of the item.
-    if (!Editing(cds) && text == CurrentText(cds, "TXPLANITTARE")) return;
+    if (!Editing(cds) && text == RowText(cds, "TXPLANITTARE")) return;
     try {
         cds.Edit();  // on an empty agenda: a new item
     } catch (...) {

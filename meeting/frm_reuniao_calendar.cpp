@@ -12,19 +12,12 @@
 #include "base/guard.h"
 #include "base/page_control_ex.h"
 #include "base/routines.h"
+#include "meeting/dataset_rows.h"
 #include "meeting/frm_reuniao.h"
 #include "meeting/meeting_icalendar.h"
 #include "meeting/reuniao_pictures.h"
 #include "platform/routines.h"
 #include "server/check_server_result.h"
-
-namespace {
-
-bool Editing(const TClientDataSet& cds) {
-    return cds.State() == dsEdit || cds.State() == dsInsert;
-}
-
-}  // namespace
 
 void TfrmReuniao::buildCalendarExport() {
     btnExpCalendario = new TFlatButton(panMenu);

@@ -1,7 +1,6 @@
 // Cancelling a meeting: the participants' notices, the meeting and its activities marked
 // cancelled on the server, its room freed, and the list reloaded with the meeting current.
 #include <QAction>
-#include <vector>
 
 #include "base/buttons.h"
 #include "base/date_picker_edit.h"
@@ -35,33 +34,6 @@ std::string FirstChars(const std::string& text, size_t n) {
             ++at;
     }
     return text.substr(0, at);
-}
-
-// How far the server steps of the cancellation under way went: the notices left so far and
-// whether the server has marked the meeting cancelled. One cancellation runs at a time, on
-// the GUI thread.
-struct CancelProgress {
-    struct Notice {
-        std::string op;
-        int number = 0;
-        std::string text;
-    };
-    std::vector<Notice> notices;
-    bool cancelled = false;
-} cancelProgress;
-
-// Withdraws the notices of a cancellation that did not go through, as far as the server can
-// still be reached: no participant is told of a cancellation that did not happen.
-void retiraAvisos(TServerConnection& net) {
-    for (const CancelProgress::Notice& notice : cancelProgress.notices) {
-        try {
-            net.AppServer().Call("GetDelAtivPessoal",
-                                 {Arg(notice.op), Arg(notice.number), Arg(notice.text)});
-        } catch (const std::exception&) {
-            // Unreachable server: the notices stay; the failure itself is what is shown.
-            return;
-        }
-    }
 }
 
 }  // namespace
@@ -102,7 +74,7 @@ void TfrmReuniao::CancelaReuniao(std::string branch, std::string number) {
         // server steps count: once they are done the meeting is cancelled, and a failing
         // reload afterwards is shown as what it is, not as a failed cancellation. Until the
         // meeting is cancelled, the notices already left are withdrawn.
-        if (!cancelProgress.cancelled) retiraAvisos(netReuniao);
+        if (!cancelProgress.cancelled) retiraAvisos();
         if (dynamic_cast<const EAbort*>(&e)) throw;
         if (!dynamic_cast<const EErrorShown*>(&e)) CurrentDialogs().Error(e.what());
         msgPadrao->ShowMsg("Cancel_N_Ok", TMsgDlgType::mtInformation, mbOK);
@@ -161,4 +133,16 @@ void TfrmReuniao::recarregaLista(const std::string& number) {
     else
         Atualiza();
     cdsControle.Locate("NRTAREFA", {Variant(number)}, {loCaseInsensitive});
+}
+
+void TfrmReuniao::retiraAvisos() {
+    for (const CancelProgress::Notice& notice : cancelProgress.notices) {
+        try {
+            netReuniao.AppServer().Call("GetDelAtivPessoal",
+                                        {Arg(notice.op), Arg(notice.number), Arg(notice.text)});
+        } catch (const std::exception&) {
+            // Unreachable server: the notices stay; the failure itself is what is shown.
+            return;
+        }
+    }
 }

@@ -9,6 +9,7 @@
 #include "base/page_control_ex.h"
 #include "base/routines.h"
 #include "meeting/cli_zel00400.h"
+#include "meeting/dataset_rows.h"
 #include "meeting/date_time_rules.h"
 #include "meeting/frm_reuniao.h"
 #include "platform/routines.h"
@@ -16,10 +17,6 @@
 using namespace Cli_zel00400;
 
 namespace {
-
-bool Editing(const TClientDataSet& cds) {
-    return cds.State() == dsEdit || cds.State() == dsInsert;
-}
 
 bool HasBlank(const std::string& hhmm) {
     return hhmm.find(' ') != std::string::npos;

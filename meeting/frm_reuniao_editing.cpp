@@ -15,16 +15,13 @@
 #include "base/page_control_ex.h"
 #include "base/routines.h"
 #include "meeting/cli_zel00400.h"
+#include "meeting/dataset_rows.h"
 #include "meeting/frm_reuniao.h"
 #include "server/check_server_result.h"
 
 using namespace Cli_zel00400;
 
 namespace {
-
-bool Editing(const TClientDataSet& cds) {
-    return cds.State() == dsEdit || cds.State() == dsInsert;
-}
 
 // The meeting's status letter; "" when there is no current meeting.
 std::string MeetingStatus(const TClientDataSet& cds) {

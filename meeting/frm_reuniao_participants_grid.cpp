@@ -11,6 +11,7 @@
 #include "base/login_context.h"
 #include "base/routines.h"
 #include "meeting/cli_zel00400.h"
+#include "meeting/dataset_rows.h"
 #include "meeting/frm_reuniao.h"
 #include "meeting/reuniao_pictures.h"
 #include "platform/routines.h"
@@ -25,10 +26,6 @@ constexpr const char* kDurationMask = "9999:99;0; ";
 
 bool IsField(const TField* field, const char* name) {
     return field && field->FieldName() == name;
-}
-
-bool Editing(const TClientDataSet& ds) {
-    return ds.State() == dsEdit || ds.State() == dsInsert;
 }
 
 // Text colour of an activity's row by its status; invalid for a status without a colour.

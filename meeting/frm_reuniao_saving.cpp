@@ -7,20 +7,13 @@
 #include "base/mask_edit.h"
 #include "base/routines.h"
 #include "meeting/cli_zel00400.h"
+#include "meeting/dataset_rows.h"
 #include "meeting/date_time_rules.h"
 #include "meeting/frm_reuniao.h"
 #include "platform/routines.h"
 #include "server/check_server_result.h"
 
 using namespace Cli_zel00400;
-
-namespace {
-
-bool Editing(const TClientDataSet& cds) {
-    return cds.State() == dsEdit || cds.State() == dsInsert;
-}
-
-}  // namespace
 
 void TfrmReuniao::cdsControleBeforePost() {
     const std::string reference = dbeDsReferencia->Text();

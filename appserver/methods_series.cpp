@@ -98,6 +98,29 @@ TDateTime EndDateArg(const Variant& v) {
     return d.IsNull() ? 0 : d.AsDateTime();
 }
 
+// One later date of a new series: a meeting copied from the first, with the first one's room
+// where it is free; where it is taken, a meeting without room or, with `skip`, none.
+Outcome PlanDate(SqlConnection& db, const SeriesModel& model, TDateTime start, bool skip,
+                 const Writer& w) {
+    Outcome o{start, "", "N", ""};
+    const bool hasRoom = !model.room.empty();
+    const Outcome skipped{start, "", "P", model.room};
+    if (hasRoom && skip) {
+        const BookingHours bh = HoursOf(start, model.hours);
+        if (RoomTaken(db, model.branch, model.room, start, bh.from, bh.to)) return skipped;
+    }
+    o.meeting = CreateOccurrence(db, model, start, model.number, w);
+    if (hasRoom && TryBookRoom(db, model.branch, o.meeting, model.room, start, model.hours,
+                               model.bookingText, w)) {
+        o.state = "R";
+        o.room = model.room;
+    } else if (hasRoom && skip) {  // taken by a writer that committed after the check
+        DropOccurrence(db, model.branch, o.meeting);
+        return skipped;
+    }
+    return o;
+}
+
 Variant SetSerieReuniao(CallContext& ctx) {
     SqlConnection& db = ctx.db();
     const std::string branch = ctx.str(0), first = ctx.str(1);
@@ -131,29 +154,7 @@ Variant SetSerieReuniao(CallContext& ctx) {
     RecordOccurrence(db, branch, first, head, model.room);
     out.add(head);
     for (size_t i = 1; i < dates.size(); ++i) {
-        Outcome o{dates[i], "", "N", ""};
-        const bool hasRoom = !model.room.empty();
-        if (hasRoom && skip) {
-            const BookingHours bh = HoursOf(o.start, model.hours);
-            if (RoomTaken(db, branch, model.room, o.start, bh.from, bh.to)) {
-                o.state = "P";
-                o.room = model.room;
-                RecordOccurrence(db, branch, first, o, model.room);
-                out.add(o);
-                continue;
-            }
-        }
-        o.meeting = CreateOccurrence(db, model, o.start, first, w);
-        if (hasRoom && TryBookRoom(db, branch, o.meeting, model.room, o.start, model.hours,
-                                   model.bookingText, w)) {
-            o.state = "R";
-            o.room = model.room;
-        } else if (hasRoom && skip) {  // taken by a writer that committed after the check
-            DropOccurrence(db, branch, o.meeting);
-            o.meeting.clear();
-            o.state = "P";
-            o.room = model.room;
-        }
+        const Outcome o = PlanDate(db, model, dates[i], skip, w);
         RecordOccurrence(db, branch, first, o, model.room);
         out.add(o);
     }

@@ -213,6 +213,29 @@ double MoveDays(double minutes) {
     return minutes / 1440.0;
 }
 
+// The later skipped dates of the series follow the move too, so a date added back later
+// takes the series' new time (and room, when one was given).
+void ShiftSkippedDates(SqlConnection& db, const SeriesModel& edited, double days,
+                       const std::string& newRoom) {
+    const SqlResult skipped = db.Exec(
+        "SELECT O.DTOCORSERIE FROM OCORSERIE O WHERE O.CDFILIAL = ? AND O.NRSERIETARE = ? AND "
+        "O.IDSITOCOR = 'P' AND O.DTOCORSERIE > (SELECT MIN(E.DTOCORSERIE) FROM OCORSERIE E "
+        "WHERE E.CDFILIAL = O.CDFILIAL AND E.NRSERIETARE = O.NRSERIETARE AND E.NRTAREFA = ?)",
+        {edited.branch, edited.series, edited.number});
+    for (const SqlRow& row : skipped.rows) {
+        const TDateTime planned = ParseSqlDateTime(row[0].AsString()), start = planned + days;
+        if (DateOf(start) != DateOf(planned))
+            throw RpcError(code::kBadArguments, "Reunião deve ser cadastrada para o mesmo dia (" +
+                                                    DateToStr(planned) + ").");
+        RequireSameDay(start, edited.hours, DateToStr(planned));
+        db.Exec(
+            "UPDATE OCORSERIE SET DTOCORSERIE = ?, CDSALA = COALESCE(?, CDSALA) WHERE CDFILIAL = ? "
+            "AND NRSERIETARE = ? AND DTOCORSERIE = ?",
+            {Variant::FromDateTime(start), CodeOrNull(newRoom), edited.branch, edited.series,
+             Variant::FromDateTime(planned)});
+    }
+}
+
 Variant SetSerieSeguintes(CallContext& ctx) {
     SqlConnection& db = ctx.db();
     const std::string branch = ctx.str(0), meeting = ctx.str(1);
@@ -271,6 +294,7 @@ Variant SetSerieSeguintes(CallContext& ctx) {
             {o.state, CodeOrNull(room), branch, edited.series, nr});
         out.add(o);
     }
+    ShiftSkippedDates(db, edited, days, newRoom);
     return out.packet();
 }
 

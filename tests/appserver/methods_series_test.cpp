@@ -121,9 +121,19 @@ TEST_P(SeriesTest, ASkippedDateComesBackOnlyOnceItsRoomIsFree) {
     EXPECT_NE(refused["error"]["message"].get<std::string>().find("A sala "), std::string::npos);
     EXPECT_EQ(Snapshot(), before);
 
+    // The series moves an hour later from its first meeting: the skipped date follows.
+    ASSERT_FALSE(srv->Call("SetSerieSeguintes", {"0001", first, 60, "", "S"}).contains("error"));
+    const json moved = Cell(srv->Result("GetSerieReuniao", {"0001", first}), 1, "DTOCORSERIE");
+    EXPECT_EQ(moved, Day(kDay + 7, 10));
+    EXPECT_EQ(srv->Error("SetSerieReinclui", {"0001", first, moved}), "conflict");
+
     ASSERT_FALSE(srv->Call("GetUpdCancelTarefa", {"0001", blocker}).contains("error"));
-    const json back = srv->Result("SetSerieReinclui", {"0001", first, date});
+    EXPECT_EQ(srv->Error("SetSerieReinclui", {"0001", first, date}), "not_found");
+    const json back = srv->Result("SetSerieReinclui", {"0001", first, moved});
     EXPECT_EQ(Column(back, "IDSITOCOR"), Strings{"R"});
+    EXPECT_EQ(Count("SELECT HRINIAGESALA FROM AGEATIVISALA WHERE NRTAREFA = ?",
+                    {Cell(back, 0, "NRTAREFA").get<std::string>()}),
+              "1000");
     EXPECT_EQ(SeriesMeetings(first), "3");
     EXPECT_EQ(SeriesBookings(first), "3");
     const json series = srv->Result("GetSerieReuniao", {"0001", first});
@@ -131,7 +141,7 @@ TEST_P(SeriesTest, ASkippedDateComesBackOnlyOnceItsRoomIsFree) {
     EXPECT_EQ(Column(series, "IDFREQSERIE"), (Strings{"S", "S", "S"}));
     EXPECT_EQ(Cell(series, 1, "NRTAREFA"), Cell(back, 0, "NRTAREFA"));
     // A date that is no longer skipped cannot be added twice.
-    EXPECT_EQ(srv->Error("SetSerieReinclui", {"0001", first, date}), "not_found");
+    EXPECT_EQ(srv->Error("SetSerieReinclui", {"0001", first, moved}), "not_found");
 }
 
 TEST_P(SeriesTest, ThisAndTheFollowingMovesLaterOpenOccurrencesWithTheirBookings) {

@@ -34,13 +34,19 @@ void ShowAsMdiChild(QWidget* form) {
     QMdiSubWindow* sub = nullptr;
     for (QMdiSubWindow* w : area->subWindowList())
         if (w->widget() == form) sub = w;
+    // A form that was given a size (its design size) opens at that size; the frame would
+    // otherwise take the form's size hint.
+    QSize designed;
     if (!sub) {
+        if (form->testAttribute(Qt::WA_Resized)) designed = form->size();
         sub = area->addSubWindow(form);
         // The sub-window frame goes with the form: closing the form closes the frame.
         sub->setAttribute(Qt::WA_DeleteOnClose);
     }
     sub->show();
     form->show();
+    if (designed.isValid() && form->size() != designed)
+        sub->resize(sub->size() + designed - form->size());
     area->setActiveSubWindow(sub);
     sub->raise();
 }

@@ -22,6 +22,14 @@ QMdiArea* ApplicationMdiArea() {
     return g_mdiArea.data();
 }
 
+void ShowSubWindowAt(QMdiSubWindow* sub, const QSize& formSize) {
+    sub->show();
+    QWidget* form = sub->widget();
+    // The frame's title bar and borders are known once it is shown.
+    if (form && formSize.isValid() && form->size() != formSize)
+        sub->resize(sub->size() + formSize.expandedTo(form->minimumSizeHint()) - form->size());
+}
+
 void ShowAsMdiChild(QWidget* form) {
     if (!form) return;
     QMdiArea* area = g_mdiArea.data();
@@ -43,10 +51,8 @@ void ShowAsMdiChild(QWidget* form) {
         // The sub-window frame goes with the form: closing the form closes the frame.
         sub->setAttribute(Qt::WA_DeleteOnClose);
     }
-    sub->show();
+    ShowSubWindowAt(sub, designed);
     form->show();
-    if (designed.isValid() && form->size() != designed)
-        sub->resize(sub->size() + designed - form->size());
     area->setActiveSubWindow(sub);
     sub->raise();
 }

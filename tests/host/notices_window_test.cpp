@@ -78,6 +78,8 @@ TEST_F(NoticesWindowTest, ACancellationsNoticeOpensAtLoginAndMarkingItReadLowers
     EXPECT_EQ(host->openNoticesIfUnread(), 1);
     NoticesWindow& notices = *host->noticesWindow();
     EXPECT_TRUE(notices.isVisible()) << "unread notices open at the login";
+    for (const QPushButton* b : notices.findChildren<QPushButton*>())
+        EXPECT_GE(b->width(), b->sizeHint().width()) << b->text().toStdString() << " is cut";
     EXPECT_EQ(host->noticesStatusText(), "1 aviso não lido");
     EXPECT_EQ(Listed(notices), std::vector<std::string>{"*" + text});
     EXPECT_FALSE(notices.markReadButton()->isEnabled()) << "nothing selected yet";

@@ -22,6 +22,14 @@ QMdiArea* ApplicationMdiArea() {
     return g_mdiArea.data();
 }
 
+void ShowSubWindowAt(QMdiSubWindow* sub, const QSize& formSize) {
+    sub->show();
+    QWidget* form = sub->widget();
+    // The frame's title bar and borders are known once it is shown.
+    if (form && formSize.isValid() && form->size() != formSize)
+        sub->resize(sub->size() + formSize.expandedTo(form->minimumSizeHint()) - form->size());
+}
+
 void ShowAsMdiChild(QWidget* form) {
     if (!form) return;
     QMdiArea* area = g_mdiArea.data();
@@ -34,12 +42,16 @@ void ShowAsMdiChild(QWidget* form) {
     QMdiSubWindow* sub = nullptr;
     for (QMdiSubWindow* w : area->subWindowList())
         if (w->widget() == form) sub = w;
+    // A form that was given a size (its design size) opens at that size; the frame would
+    // otherwise take the form's size hint.
+    QSize designed;
     if (!sub) {
+        if (form->testAttribute(Qt::WA_Resized)) designed = form->size();
         sub = area->addSubWindow(form);
         // The sub-window frame goes with the form: closing the form closes the frame.
         sub->setAttribute(Qt::WA_DeleteOnClose);
     }
-    sub->show();
+    ShowSubWindowAt(sub, designed);
     form->show();
     area->setActiveSubWindow(sub);
     sub->raise();

@@ -6,6 +6,8 @@
 
 class QMainWindow;
 class QMdiArea;
+class QMdiSubWindow;
+class QSize;
 class QWidget;
 
 void SetApplicationMainWindow(QMainWindow* window, QMdiArea* mdiArea);
@@ -15,3 +17,8 @@ QMdiArea* ApplicationMdiArea();        // nullptr when none was registered
 // Shows `form` as an MDI child of the application's main window (or top-level without one)
 // and brings it to the front.
 void ShowAsMdiChild(QWidget* form);
+
+// Shows `sub` with its form at `formSize` (at least the form's minimum size); an invalid size
+// leaves the frame as it is. A frame takes its form's size hint, not the size the form was
+// given, so a form's design size is restored through this.
+void ShowSubWindowAt(QMdiSubWindow* sub, const QSize& formSize);

@@ -9,6 +9,7 @@
 
 #include "base/guard.h"
 #include "base/mask_edit.h"
+#include "base/suite_icons.h"
 #include "platform/exceptions.h"
 #include "platform/routines.h"
 
@@ -23,7 +24,8 @@ TDatePickerEdit::TDatePickerEdit(QWidget* parent)
     layout->addWidget(m_edit);
     layout->addWidget(m_button);
     m_edit->SetEditMask("!99/99/0000;1; ");
-    m_button->setText(QStringLiteral("..."));
+    m_button->setIcon(Icon(SuiteIcon::Calendar));
+    m_button->setToolTip(QStringLiteral("Calendário"));
     m_button->setFocusPolicy(Qt::TabFocus);
     setFocusProxy(m_edit);
     m_edit->OnChange = [this] {

@@ -1,5 +1,7 @@
 #include "base/db_grid.h"
 
+#include <algorithm>
+
 #include <QApplication>
 #include <QHeaderView>
 #include <QKeyEvent>
@@ -11,12 +13,30 @@
 #include "base/edit_mask.h"
 #include "base/guard.h"
 #include "base/routines.h"
+#include "base/suite_icons.h"
 #include "platform/client_data_set.h"
 #include "platform/routines.h"
 
 namespace {
 
-// Paints cells through the grid and opens line editors (with a "..." button for ellipsis
+// The widest text a field of a fixed-width picture shows: dates and times, codes and masked
+// text (digits are the widest characters of a code). Empty for free text, numbers, and fields
+// whose text a handler makes.
+QString WidestValue(const TField& field) {
+    if (field.DataType() == TFieldType::ftDateTime) return QStringLiteral("00/00/0000 00:00:00");
+    const bool text =
+        field.DataType() == TFieldType::ftString || field.DataType() == TFieldType::ftFixedChar;
+    if (!text || field.OnGetText || field.Size() <= 0) return {};
+    const std::string zeros(static_cast<size_t>(field.Size()), '0');
+    if (!field.EditMask().empty())
+        return QString::fromStdString(FormatMaskText(field.EditMask(), zeros));
+    constexpr int kLongestCode = 12;  // longer text is free text, shown at the given width
+    if (field.DataType() == TFieldType::ftFixedChar || field.Size() <= kLongestCode)
+        return QString::fromStdString(zeros);
+    return {};
+}
+
+// Paints cells through the grid and opens line editors (with a lookup button for ellipsis
 // columns) whose keys pass through the grid's key events.
 class GridDelegate : public QStyledItemDelegate {
   public:
@@ -39,9 +59,8 @@ class GridDelegate : public QStyledItemDelegate {
         }
         if (index.column() < static_cast<int>(columns.size()) &&
             columns[index.column()].ButtonStyle == cbsEllipsis) {
-            auto* action = edit->addAction(QIcon(), QLineEdit::TrailingPosition);
-            action->setText(QStringLiteral("..."));
-            action->setToolTip(QStringLiteral("..."));
+            auto* action = edit->addAction(Icon(SuiteIcon::Lookup), QLineEdit::TrailingPosition);
+            action->setToolTip(QStringLiteral("Pesquisar"));
             QObject::connect(action, &QAction::triggered, m_grid,
                              [grid = m_grid] { grid->RunEditButtonClick(); });
         }
@@ -122,9 +141,22 @@ TColumn& TDBGrid::AddColumn(const std::string& fieldName, const std::string& tit
 void TDBGrid::applyColumnWidths() {
     const auto& columns = Columns();
     for (int i = 0; i < static_cast<int>(columns.size()); ++i) {
-        setColumnWidth(i, columns[i].Width);
+        setColumnWidth(i, std::max(columns[i].Width, fittingWidth(i)));
         setColumnHidden(i, !columns[i].Visible);
     }
+}
+
+int TDBGrid::fittingWidth(int column) const {
+    int width = horizontalHeader()->sectionSizeHint(column);
+    if (const TField* field = m_model->FieldAt(column)) {
+        const QString widest = WidestValue(*field);
+        // The cell's text margins on both sides and the focus frame.
+        const int margins =
+            2 * (style()->pixelMetric(QStyle::PM_FocusFrameHMargin, nullptr, this) + 1) + 4;
+        if (!widest.isEmpty())
+            width = std::max(width, fontMetrics().horizontalAdvance(widest) + margins);
+    }
+    return width;
 }
 
 void TDBGrid::SetColumnReadOnly(int column, bool readOnly) {

@@ -30,7 +30,10 @@ class TDBGrid : public QTableView, public TFocusEvents {
     void SetDataSource(TDataSource* source) { m_model->SetDataSource(source); }
     DataSetModel* Model() const { return m_model; }
 
-    // Columns: set all at once (empty: one per visible field).
+    // Columns: set all at once (empty: one per visible field). A column is shown at least as
+    // wide as its title, and a column of dates, times, codes or masked text at least as wide
+    // as the widest value its field can show, whatever the width given (design widths are
+    // pixels of a smaller font than the desktop's).
     void SetColumns(std::vector<TColumn> columns);
     const std::vector<TColumn>& Columns() const { return m_model->Columns(); }
     TColumn& AddColumn(const std::string& fieldName, const std::string& title = {}, int width = 64,
@@ -94,6 +97,8 @@ class TDBGrid : public QTableView, public TFocusEvents {
     void followDataSet();
     void commitEditor();
     void applyColumnWidths();
+    // The narrowest width that shows column `column`'s title and values uncut.
+    int fittingWidth(int column) const;
 
     DataSetModel* m_model;
     bool m_readOnly = false;

@@ -4,21 +4,23 @@
 #include <QToolButton>
 
 #include "base/guard.h"
+#include "base/suite_icons.h"
 #include "platform/client_data_set.h"
 
 namespace {
 
 struct ButtonInfo {
     TNavigateBtn id;
-    const char* text;
+    SuiteIcon icon;
     const char* hint;
 };
 
 const ButtonInfo kButtons[] = {
-    {nbFirst, "|<", "Primeiro"},   {nbPrior, "<", "Anterior"}, {nbNext, ">", "Próximo"},
-    {nbLast, ">|", "Último"},      {nbInsert, "+", "Incluir"}, {nbDelete, "-", "Excluir"},
-    {nbEdit, "^", "Alterar"},      {nbPost, "v", "Confirmar"}, {nbCancel, "x", "Cancelar"},
-    {nbRefresh, "@", "Atualizar"},
+    {nbFirst, SuiteIcon::First, "Primeiro"},   {nbPrior, SuiteIcon::Prior, "Anterior"},
+    {nbNext, SuiteIcon::Next, "Próximo"},      {nbLast, SuiteIcon::Last, "Último"},
+    {nbInsert, SuiteIcon::Insert, "Incluir"},  {nbDelete, SuiteIcon::Delete, "Excluir"},
+    {nbEdit, SuiteIcon::Edit, "Alterar"},      {nbPost, SuiteIcon::Confirm, "Confirmar"},
+    {nbCancel, SuiteIcon::Cancel, "Cancelar"}, {nbRefresh, SuiteIcon::Refresh, "Atualizar"},
 };
 
 }  // namespace
@@ -29,7 +31,7 @@ TDBNavigator::TDBNavigator(QWidget* parent) : QWidget(parent) {
     layout->setSpacing(0);
     for (const auto& info : kButtons) {
         auto* button = new QToolButton(this);
-        button->setText(QString::fromUtf8(info.text));
+        button->setIcon(Icon(info.icon));
         button->setToolTip(QString::fromUtf8(info.hint));
         button->setFocusPolicy(Qt::NoFocus);
         button->setAutoRaise(true);

@@ -2,9 +2,11 @@
 
 #include "base/dialogs.h"
 #include "base/guard.h"
+#include "base/suite_icons.h"
 
 TLookupButton::TLookupButton(QWidget* parent) : TFlatButton(parent) {
-    setText(QStringLiteral("..."));
+    setIcon(Icon(SuiteIcon::Lookup));
+    setToolTip(QStringLiteral("Pesquisar"));
     OnClick = [this] { Pesquisa(); };
 }
 

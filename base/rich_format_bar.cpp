@@ -5,7 +5,6 @@
 #include <QComboBox>
 #include <QFontComboBox>
 #include <QPainter>
-#include <QPainterPath>
 #include <QTextBlock>
 #include <QTextCharFormat>
 #include <QTextCursor>
@@ -14,6 +13,7 @@
 #include <functional>
 
 #include "base/db_rich_edit.h"
+#include "base/suite_icons.h"
 
 namespace {
 
@@ -36,7 +36,8 @@ const char* const kDefaultHints[kFormatButtonCount] = {
     "Cores",
 };
 
-// The bar's pictures are drawn, so they look alike on every platform theme.
+// The letter, list and colour pictures are drawn (the others are the suite's icons), so they
+// look alike on every platform theme.
 QIcon DrawnIcon(const std::function<void(QPainter&)>& draw) {
     QPixmap pixmap(kIconSize, kIconSize);
     pixmap.fill(Qt::transparent);
@@ -59,18 +60,6 @@ QIcon LetterIcon(const QString& letter, bool bold, bool italic, bool underline) 
     });
 }
 
-// Four text lines of a paragraph aligned left (0), centred (1) or right (2).
-QIcon AlignIcon(int alignment) {
-    return DrawnIcon([alignment](QPainter& p) {
-        const int widths[] = {14, 9, 14, 9};
-        for (int i = 0; i < 4; ++i) {
-            const int w = widths[i];
-            const int x = alignment == 0 ? 1 : alignment == 1 ? (kIconSize - w) / 2 : 15 - w;
-            p.fillRect(x, 2 + i * 4, w, 2, QColor(40, 40, 40));
-        }
-    });
-}
-
 QIcon BulletsIcon() {
     return DrawnIcon([](QPainter& p) {
         for (int i = 0; i < 3; ++i) {
@@ -78,46 +67,6 @@ QIcon BulletsIcon() {
             p.drawEllipse(QPointF(2.5, 3.5 + i * 5), 1.5, 1.5);
             p.fillRect(6, 3 + i * 5, 9, 2, QColor(40, 40, 40));
         }
-    });
-}
-
-QIcon SheetsIcon(bool two) {
-    return DrawnIcon([two](QPainter& p) {
-        p.setBrush(Qt::white);
-        if (two) p.drawRect(QRectF(1.5, 1.5, 8, 10));
-        p.drawRect(QRectF(two ? 5.5 : 3.5, two ? 4.5 : 1.5, 9, 10));
-    });
-}
-
-QIcon PasteIcon() {
-    return DrawnIcon([](QPainter& p) {
-        p.setBrush(QColor(200, 160, 90));
-        p.drawRect(QRectF(2.5, 2.5, 9, 12));
-        p.setBrush(Qt::white);
-        p.drawRect(QRectF(7.5, 6.5, 7, 8));
-        p.fillRect(5, 1, 4, 3, QColor(90, 90, 90));
-    });
-}
-
-QIcon UndoIcon() {
-    return DrawnIcon([](QPainter& p) {
-        p.setPen(QPen(QColor(30, 60, 150), 2));
-        QPainterPath arc;
-        arc.moveTo(4, 7);
-        arc.cubicTo(8, 2, 15, 5, 12, 13);
-        p.drawPath(arc);
-        p.setBrush(QColor(30, 60, 150));
-        p.setPen(Qt::NoPen);
-        p.drawPolygon(QPolygonF({QPointF(1, 4), QPointF(7, 4), QPointF(3, 10)}));
-    });
-}
-
-QIcon ScissorsIcon() {
-    return DrawnIcon([](QPainter& p) {
-        p.drawLine(4, 1, 11, 10);
-        p.drawLine(11, 1, 4, 10);
-        p.drawEllipse(QPointF(4, 12.5), 2.5, 2.5);
-        p.drawEllipse(QPointF(11, 12.5), 2.5, 2.5);
     });
 }
 
@@ -138,10 +87,10 @@ TRichFormatBar::TRichFormatBar(QWidget* parent) : QToolBar(parent) {
     setIconSize(QSize(kIconSize, kIconSize));
     using B = TFormatButton;
     using T = TRichFormatBar;
-    addButton(B::Cut, ScissorsIcon(), &T::cut);
-    addButton(B::Copy, SheetsIcon(true), &T::copy);
-    addButton(B::Paste, PasteIcon(), &T::paste);
-    addButton(B::Undo, UndoIcon(), &T::undo);
+    addButton(B::Cut, Icon(SuiteIcon::Cut), &T::cut);
+    addButton(B::Copy, Icon(SuiteIcon::Copy), &T::copy);
+    addButton(B::Paste, Icon(SuiteIcon::Paste), &T::paste);
+    addButton(B::Undo, Icon(SuiteIcon::Undo), &T::undo);
     addSeparator();
     buildFontBoxes();
     addSeparator();
@@ -151,9 +100,9 @@ TRichFormatBar::TRichFormatBar(QWidget* parent) : QToolBar(parent) {
     addButton(B::Underline, LetterIcon(QStringLiteral("S"), false, false, true),
               &T::toggleUnderline, true);
     addSeparator();
-    addButton(B::AlignLeft, AlignIcon(0), &T::alignLeft, true);
-    addButton(B::AlignCenter, AlignIcon(1), &T::alignCenter, true);
-    addButton(B::AlignRight, AlignIcon(2), &T::alignRight, true);
+    addButton(B::AlignLeft, Icon(SuiteIcon::AlignLeft), &T::alignLeft, true);
+    addButton(B::AlignCenter, Icon(SuiteIcon::AlignCenter), &T::alignCenter, true);
+    addButton(B::AlignRight, Icon(SuiteIcon::AlignRight), &T::alignRight, true);
     addButton(B::Bullets, BulletsIcon(), &T::toggleBullets, true);
     addButton(B::Color, ColorIcon(Qt::black), &T::chooseColor);
     SetHints(std::vector<std::string>(std::begin(kDefaultHints), std::end(kDefaultHints)));

@@ -11,6 +11,7 @@
 
 #include "base/dialogs.h"
 #include "base/guard.h"
+#include "base/suite_icons.h"
 #include "messages/message_tables.h"
 #include "platform/client_data_set.h"
 
@@ -33,16 +34,17 @@ TSimpleFormBase::TSimpleFormBase(QWidget* parent)
     panMenuLayout = new QHBoxLayout(panMenu);
     panMenuLayout->setContentsMargins(2, 2, 2, 2);
     panMenuLayout->setSpacing(1);
-    sbtConfirmar = addButton("sbtConfirmar", "OK", "Confirmar");
-    sbtCancelar = addButton("sbtCancelar", "X", "Cancelar");
-    sbtIncluir = addButton("sbtIncluir", "+", "Incluir");
-    sbtAlterar = addButton("sbtAlterar", "A", "Alterar");
-    sbtExcluir = addButton("sbtExcluir", "-", "Excluir");
-    sbtProcurar = addButton("sbtProcurar", "?", "Procurar");
-    sbtVerificar = addButton("sbtVerificar", "@", "Atualizar");
-    sbtImprimir = addButton("sbtImprimir", "P", "Imprimir");
-    sbtAjuda = addButton("sbtAjuda", "H", "Ajuda");
-    sbtFechar = addButton("sbtFechar", "F", "Fechar");
+    using I = SuiteIcon;
+    sbtConfirmar = addButton("sbtConfirmar", I::Confirm, "Confirmar");
+    sbtCancelar = addButton("sbtCancelar", I::Cancel, "Cancelar");
+    sbtIncluir = addButton("sbtIncluir", I::Insert, "Incluir");
+    sbtAlterar = addButton("sbtAlterar", I::Edit, "Alterar");
+    sbtExcluir = addButton("sbtExcluir", I::Delete, "Excluir");
+    sbtProcurar = addButton("sbtProcurar", I::Find, "Procurar");
+    sbtVerificar = addButton("sbtVerificar", I::Refresh, "Atualizar");
+    sbtImprimir = addButton("sbtImprimir", I::Print, "Imprimir");
+    sbtAjuda = addButton("sbtAjuda", I::Help, "Ajuda");
+    sbtFechar = addButton("sbtFechar", I::Close, "Fechar");
     dbtNome = new QLabel(panMenu);
     dbtNome->setObjectName("dbtNome");
     panMenuLayout->addStretch(1);
@@ -75,10 +77,10 @@ TSimpleFormBase::TSimpleFormBase(QWidget* parent)
 
 TSimpleFormBase::~TSimpleFormBase() = default;
 
-TFlatButton* TSimpleFormBase::addButton(const char* name, const char* text, const char* hint) {
+TFlatButton* TSimpleFormBase::addButton(const char* name, SuiteIcon icon, const char* hint) {
     auto* b = new TFlatButton(panMenu);
     b->setObjectName(QString::fromLatin1(name));
-    b->setText(QString::fromUtf8(text));
+    b->setIcon(Icon(icon));
     b->setToolTip(QString::fromUtf8(hint));
     panMenuLayout->addWidget(b);
     return b;

@@ -15,6 +15,7 @@
 #include <QWidget>
 
 #include "base/buttons.h"
+#include "base/suite_icons.h"
 #include "messages/message_table.h"
 #include "platform/data_source.h"
 
@@ -93,7 +94,8 @@ class TSimpleFormBase : public QWidget {
     void SetActivationSilenced(bool silenced) { m_activationSilenced = silenced; }
 
   private:
-    TFlatButton* addButton(const char* name, const char* text, const char* hint);
+    // An icon-only button of panMenu whose hint names what it does.
+    TFlatButton* addButton(const char* name, SuiteIcon icon, const char* hint);
     // Connects to the MDI area the window's frame belongs to (once per area).
     void watchMdiActivation();
     void mdiSubWindowActivated(QWidget* subWindow);

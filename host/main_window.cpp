@@ -10,6 +10,7 @@
 #include <QStatusBar>
 #include <QToolButton>
 
+#include "base/application_window.h"
 #include "host/module_loader.h"
 #include "host/notices_window.h"
 
@@ -40,6 +41,7 @@ MainWindow::MainWindow(ModuleLoader& loader, const QString& sessionText,
 
     // The notices window lives as long as the main window; closing its frame only hides it.
     m_notices = new NoticesWindow(m_inbox);
+    m_noticesSize = m_notices->size();
     m_noticesFrame = m_mdi->addSubWindow(m_notices);
     m_noticesFrame->setAttribute(Qt::WA_DeleteOnClose, false);
     m_noticesFrame->hide();
@@ -81,18 +83,21 @@ int MainWindow::refreshNotices() {
 
 void MainWindow::openNotices() {
     m_notices->refresh();
-    m_noticesFrame->show();
-    m_mdi->setActiveSubWindow(m_noticesFrame);
+    showNoticesFrame();
     m_noticesFrame->raise();
 }
 
 int MainWindow::openNoticesIfUnread() {
     const int unread = refreshNotices();
-    if (unread > 0) {
-        m_noticesFrame->show();
-        m_mdi->setActiveSubWindow(m_noticesFrame);
-    }
+    if (unread > 0) showNoticesFrame();
     return unread;
+}
+
+void MainWindow::showNoticesFrame() {
+    // The first time at the window's own size; afterwards as the operator left it.
+    ShowSubWindowAt(m_noticesFrame, m_noticesSize);
+    m_noticesSize = QSize();
+    m_mdi->setActiveSubWindow(m_noticesFrame);
 }
 
 bool MainWindow::openModule(const QString& code) {

@@ -43,11 +43,13 @@ class MainWindow : public QMainWindow {
 
   private:
     void showUnread(int unread);
+    void showNoticesFrame();
 
     ModuleLoader& m_loader;
     QMdiArea* m_mdi;
     NoticeInbox m_inbox;
     NoticesWindow* m_notices;
     QMdiSubWindow* m_noticesFrame;
+    QSize m_noticesSize;  // the notices window's own size, until it is first shown
     QToolButton* m_noticesStatus;
 };

@@ -72,7 +72,6 @@ TLookupButton* NewLookup(QWidget* parent, const char* name, TDataSource* source,
     button->setObjectName(name);
     button->LookupSource = source;
     button->Captions = captions;
-    button->setText(QStringLiteral("..."));
     button->setToolTip(hint);
     return button;
 }

@@ -203,7 +203,8 @@ void TClientDataSet::DisableControls() {
 void TClientDataSet::EnableControls() {
     if (m_disableCount == 0 || --m_disableCount > 0) return;
     if (m_state != m_impl->stateAtDisable) NotifyState();
-    if (m_impl->stateAtDisable != dsInactive && m_state != dsInactive) NotifyDataSetChanged();
+    // Also when the dataset was opened while disabled: its controls have never shown a row.
+    if (m_state != dsInactive) NotifyDataSetChanged();
 }
 
 // ---- open and close ----

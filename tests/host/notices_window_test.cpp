@@ -3,6 +3,7 @@
 // it read lowers the unread count, on the real application server in process.
 #include <gtest/gtest.h>
 
+#include <QCoreApplication>
 #include <QPushButton>
 #include <QTreeWidget>
 
@@ -77,6 +78,8 @@ TEST_F(NoticesWindowTest, ACancellationsNoticeOpensAtLoginAndMarkingItReadLowers
     EXPECT_EQ(host->openNoticesIfUnread(), 1);
     NoticesWindow& notices = *host->noticesWindow();
     EXPECT_TRUE(notices.isVisible()) << "unread notices open at the login";
+    for (const QPushButton* b : notices.findChildren<QPushButton*>())
+        EXPECT_GE(b->width(), b->sizeHint().width()) << b->text().toStdString() << " is cut";
     EXPECT_EQ(host->noticesStatusText(), "1 aviso não lido");
     EXPECT_EQ(Listed(notices), std::vector<std::string>{"*" + text});
     EXPECT_FALSE(notices.markReadButton()->isEnabled()) << "nothing selected yet";
@@ -134,6 +137,28 @@ TEST_F(NoticesWindowTest, NewestComeFirstMarkAllReadsThemAndAFailureIsShown) {
     EXPECT_EQ(host->noticesStatusText(), "Nenhum aviso não lido");
     EXPECT_FALSE(notices.markAllButton()->isEnabled());
     EXPECT_EQ(CallCount("SetAvisoLido"), 2);
+}
+
+// Writes inbox.png into ZEL_SCREENSHOT_DIR when it is set: a participant's host after two of
+// her meetings were cancelled, one notice already read.
+TEST_F(NoticesWindowTest, Screenshot) {
+    const QString dir = qEnvironmentVariable("ZEL_SCREENSHOT_DIR");
+    if (dir.isEmpty()) GTEST_SKIP() << "ZEL_SCREENSHOT_DIR not set";
+    CancelInTheMeetingWindow("0000900004", "Comitê de obras");
+    CancelInTheMeetingWindow("0000900005", "Revisão do orçamento anual");
+    LoginAs(kAna);
+    MainWindow host(loader,
+                    QStringLiteral("Ana Souza (000000000002) · Filial 0001 · 127.0.0.1:8400"),
+                    [this](TServerConnection& c) { c.SetTransport(transport); });
+    host.resize(1000, 520);
+    host.show();
+    ASSERT_EQ(host.openNoticesIfUnread(), 2);
+    NoticesWindow& notices = *host.noticesWindow();
+    notices.list()->topLevelItem(1)->setSelected(true);
+    notices.markReadButton()->click();
+    notices.list()->clearSelection();
+    QCoreApplication::processEvents();
+    EXPECT_TRUE(host.grab().save(dir + "/inbox.png"));
 }
 
 }  // namespace

@@ -1,11 +1,14 @@
 // The meeting window against the real application server: its components, the list it loads
 // on its first activation, the server clock and its message tables.
 #include <QAction>
+#include <QHeaderView>
 #include <QLabel>
 #include <QStackedWidget>
+#include <QToolButton>
 
 #include "base/buttons.h"
 #include "base/db_grid.h"
+#include "base/db_navigator.h"
 #include "base/login_context.h"
 #include "base/page_control_ex.h"
 #include "meeting/cli_zel00400.h"
@@ -172,10 +175,69 @@ TEST_F(FrmReuniaoTest, WindowCarriesItsCaptionsHintsPagesAndMenus) {
 TEST_F(FrmReuniaoTest, BottomBarShowsTheCurrentMeetingDescription) {
     TfrmReuniao& w = Open();
     ASSERT_FALSE(w.cdsControle.IsEmpty());
+    // Already after the first load, which runs with the list's controls suspended.
+    EXPECT_FALSE(w.dbtNavigator->text().isEmpty());
+    EXPECT_EQ(QString::fromStdString(w.cdsControle.FieldByName("DESCRICAO").AsString()),
+              w.dbtNavigator->text());
     w.cdsControle.Last();
     EXPECT_EQ(QString::fromStdString(w.cdsControle.FieldByName("DESCRICAO").AsString()),
               w.dbtNavigator->text());
     EXPECT_TRUE(w.dbtNavigator->font().bold());
+}
+
+// Every button of the window shows a picture, none a letter standing for one, and keeps its
+// hint: the standard buttons, the navigator, the lookups, the date pickers, the tool bars.
+TEST_F(FrmReuniaoTest, EveryButtonShowsAPictureAndKeepsItsHint) {
+    TfrmReuniao& w = Open();
+    QStringList standard;
+    for (TFlatButton* b : {w.sbtConfirmar, w.sbtCancelar, w.sbtIncluir, w.sbtAlterar, w.sbtExcluir,
+                           w.sbtProcurar, w.sbtVerificar, w.sbtImprimir, w.sbtAjuda, w.sbtFechar}) {
+        standard << b->toolTip();
+        EXPECT_TRUE(b->text().isEmpty()) << b->objectName().toStdString();
+    }
+    EXPECT_EQ(QStringLiteral("Confirmar|Cancelar|Incluir|Alterar|Excluir|Procurar|Atualizar|"
+                             "Imprimir|Ajuda|Fechar"),
+              standard.join('|'));
+    QStringList navigator;
+    for (TNavigateBtn id : {nbFirst, nbPrior, nbNext, nbLast}) {
+        navigator << w.dbnPadrao->Button(id)->toolTip();
+        EXPECT_TRUE(w.dbnPadrao->Button(id)->text().isEmpty());
+    }
+    EXPECT_EQ(QStringLiteral("Primeiro|Anterior|Próximo|Último"), navigator.join('|'));
+
+    int checked = 0;
+    for (QToolButton* b : w.findChildren<QToolButton*>()) {
+        // Qt's own: a tab bar's scroll arrows, a tool bar's overflow button.
+        if (b->arrowType() != Qt::NoArrow || b->objectName().startsWith("qt_")) continue;
+        const std::string name =
+            b->objectName().toStdString() + " in " + b->parentWidget()->objectName().toStdString();
+        EXPECT_FALSE(b->icon().pixmap(16, 16).isNull()) << name << " shows no picture";
+        EXPECT_FALSE(b->toolTip().isEmpty()) << name << " has no hint";
+        ++checked;
+    }
+    EXPECT_GT(checked, 40);
+}
+
+// Design widths are pixels of a smaller font: the list's number and date columns still show
+// their titles and values whole in the desktop's font.
+TEST_F(FrmReuniaoTest, ListColumnsFitTheirTitlesAndValues) {
+    TfrmReuniao& w = Open();
+    TDBGrid& grid = *w.dbgTarefas;
+    ASSERT_FALSE(w.cdsControle.IsEmpty());
+    const QFontMetrics text = grid.fontMetrics();
+    for (int c = 0; c < static_cast<int>(grid.Columns().size()); ++c) {
+        const TColumn& column = grid.Columns()[c];
+        EXPECT_GE(grid.columnWidth(c), grid.horizontalHeader()->sectionSizeHint(c))
+            << column.Title << " cuts its title";
+        if (column.FieldName == "DSREFETAREFA" || column.FieldName == "CDOPERRESP" ||
+            column.FieldName == "CDOPERABER")
+            continue;  // free text and names: as wide as designed, cut with an ellipsis
+        TField& field = w.cdsControle.FieldByName(column.FieldName);
+        for (w.cdsControle.First(); !w.cdsControle.Eof(); w.cdsControle.Next())
+            EXPECT_LE(text.horizontalAdvance(QString::fromStdString(field.DisplayText())) + 4,
+                      grid.columnWidth(c))
+                << column.Title << " cuts " << field.DisplayText();
+    }
 }
 
 }  // namespace

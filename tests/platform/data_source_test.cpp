@@ -128,6 +128,21 @@ TEST_F(DataSourceTest, StateChangedWhileDisabledIsReportedOnEnable) {
     EXPECT_EQ(control.Take(), "state OnStateChange:edit dataset");
 }
 
+// A window's first load opens its dataset with the controls disabled: enabling them must
+// still show the rows (and fire OnDataChange), or the controls stay empty until a scroll.
+TEST_F(DataSourceTest, DataSetOpenedWhileDisabledIsShownOnEnable) {
+    int dataChanges = 0;
+    source.OnDataChange = [&](TDataSource&, TField*) { ++dataChanges; };
+    ds.Close();
+    control.Take();
+    ds.DisableControls();
+    ds.SetData(MeetingPacket());
+    EXPECT_EQ(control.Take(), "");
+    ds.EnableControls();
+    EXPECT_EQ(control.Take(), "active state OnStateChange:browse dataset");
+    EXPECT_EQ(dataChanges, 1);
+}
+
 TEST_F(DataSourceTest, SeveralSourcesShareOneDataSet) {
     TDataSource second(&ds);
     RecordingControl other;

@@ -190,6 +190,7 @@ std::string AppServerImpl::respond(const json& request, const MethodDef& def, Ca
         return j.dump(-1, ' ', false, json::error_handler_t::replace);
     };
     std::string out = "{\"id\":" + dump(request.value("id", json())) + ",\"result\":";
+    out.reserve(out.size() + ctx.resultText().size() + 64);
     if (!ctx.resultText().empty())
         out += ctx.resultText();
     else

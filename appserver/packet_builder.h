@@ -24,8 +24,29 @@ Variant FromSqlValue(const FieldDef& f, const Variant& raw);
 // The rows must have one value per field, in field order.
 DataPacket BuildDataPacket(std::vector<FieldDef> fields, const std::vector<SqlRow>& rows);
 
-// The same packet as JSON text, written without an intermediate tree (the fastest path).
-std::string PacketText(const std::vector<FieldDef>& fields, const std::vector<SqlRow>& rows);
+// A data packet's JSON text written row by row straight from database cells, without an
+// intermediate tree or Variant per value: each cell is turned into its field's kind as
+// FromSqlValue does, into one growing string. Cells come in field order, one per field.
+class PacketTextWriter {
+  public:
+    explicit PacketTextWriter(const std::vector<FieldDef>& fields);
+    // The next field's value in the current row (a row starts with its first cell).
+    void Cell(const SqlCell& raw);
+    // The next field's value, already of the field's kind.
+    void Value(const Variant& value);
+    // Ends the current row; throws std::logic_error when it lacks cells.
+    void EndRow();
+    // The whole packet text; the writer is spent.
+    std::string Finish();
+
+  private:
+    const FieldDef& next();
+
+    const std::vector<FieldDef>& m_fields;
+    std::string m_out;
+    size_t m_column = 0;
+    bool m_firstRow = true;
+};
 
 // The packet's JSON as a result value.
 Variant PacketResult(const DataPacket& packet);

@@ -1,5 +1,6 @@
 // Meetings: the list (GetControle), its change packets (SetControle) and new meeting
 // numbers (GetPrxTarefa).
+#include <atomic>
 #include <cstdio>
 #include <cstring>
 #include <span>
@@ -197,8 +198,13 @@ void WriteControleRow(PacketTextWriter& out, std::span<const SqlCell> raw, std::
 // The rows go from the database straight into the reply's text: a list of a thousand
 // meetings is neither collected nor copied value by value.
 Variant GetControle(CallContext& ctx) {
+    // Room for a list as long as the last one, so the text is not moved as it grows.
+    static std::atomic<size_t> lastSize{0};
     const SqlQuery q = ControleQuery(ctx);
-    PacketTextWriter out(ControleFields());
+    std::string& reply = ctx.replyText();
+    const size_t before = reply.size();
+    const size_t expected = lastSize.load(std::memory_order_relaxed);
+    PacketTextWriter out(ControleFields(), reply, expected + expected / 8);
     std::string scratch;
     ctx.db().Query(q.sql, q.params, [&](std::span<const SqlCell> raw) {
         if (raw.size() != kSelectedRoom + 1)
@@ -206,7 +212,8 @@ Variant GetControle(CallContext& ctx) {
         WriteControleRow(out, raw, scratch);
         out.EndRow();
     });
-    ctx.setResultText(out.Finish());
+    out.Finish();
+    lastSize.store(reply.size() - before, std::memory_order_relaxed);
     return Variant();
 }
 

@@ -1,5 +1,6 @@
 #include "appserver/packet_builder.h"
 
+#include <algorithm>
 #include <charconv>
 #include <cmath>
 #include <nlohmann/json.hpp>
@@ -102,9 +103,11 @@ void AppendValue(std::string& out, const Variant& v) {
 
 }  // namespace
 
-PacketTextWriter::PacketTextWriter(const std::vector<FieldDef>& fields) : m_fields(fields) {
-    m_out.reserve(1 << 16);
-    m_out = "{\"fields\":[";
+PacketTextWriter::PacketTextWriter(const std::vector<FieldDef>& fields, std::string& out,
+                                   size_t expectedSize)
+    : m_fields(fields), m_out(out) {
+    m_out.reserve(m_out.size() + std::max<size_t>(expectedSize, 1 << 12));
+    m_out += "{\"fields\":[";
     for (size_t i = 0; i < fields.size(); ++i) {
         if (i) m_out += ',';
         m_out += FieldDefToJson(fields[i]).dump();
@@ -191,9 +194,8 @@ void PacketTextWriter::EndRow() {
     m_column = 0;
 }
 
-std::string PacketTextWriter::Finish() {
+void PacketTextWriter::Finish() {
     m_out += "]}";
-    return std::move(m_out);
 }
 
 Variant PacketResult(const DataPacket& packet) {

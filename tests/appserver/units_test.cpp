@@ -86,13 +86,16 @@ TEST(PacketTextWriterTest, WritesWhatTheValueConversionWouldGive) {
         {12LL, 3LL, "x", "y", 46000.75, Variant(), 1.5},
         {"", Variant(), Variant(), Variant(), "", Variant(), ""},
     };
-    PacketTextWriter writer(fields);
+    std::string text = "[";  // the writer appends to what the text holds
+    PacketTextWriter writer(fields, text);
     for (const SqlRow& row : rows) {
         for (const Variant& v : row)
             writer.Cell(SqlCell::Of(v));
         writer.EndRow();
     }
-    const nlohmann::json written = nlohmann::json::parse(writer.Finish());
+    writer.Finish();
+    ASSERT_EQ(text[0], '[');
+    const nlohmann::json written = nlohmann::json::parse(text.substr(1));
     EXPECT_EQ(written, DataPacketToJson(BuildDataPacket(fields, rows)));
     EXPECT_EQ(written["rows"][0][0], "ção");
     EXPECT_EQ(written["rows"][0][4], nlohmann::json({{"$dt", "2026-12-07T14:30:00"}}));
@@ -100,7 +103,8 @@ TEST(PacketTextWriterTest, WritesWhatTheValueConversionWouldGive) {
 
 TEST(PacketTextWriterTest, RefusesRowsOfTheWrongWidth) {
     const std::vector<FieldDef> fields = {StringField("A", 1), StringField("B", 1)};
-    PacketTextWriter writer(fields);
+    std::string text;
+    PacketTextWriter writer(fields, text);
     writer.Cell(SqlCell::Of(Variant("a")));
     EXPECT_THROW(writer.EndRow(), std::logic_error);
     writer.Cell(SqlCell::Of(Variant("b")));

@@ -182,23 +182,24 @@ std::string AppServerImpl::dispatch(const json& request, CallOrigin origin) {
 
 std::string AppServerImpl::respond(const json& request, const MethodDef& def, CallContext& ctx) {
     if (def.branchParam >= 0) RequireBranch(ctx, ctx.str(def.branchParam));
-    const Variant result = def.handler(ctx);
-    // The envelope is written around the result's text: a packet of a thousand rows is not
-    // copied into a second JSON tree.
-    json refs = json::object();
-    for (const auto& [index, value] : ctx.refs())
-        refs[std::to_string(index)] = VariantToJson(value);
     const auto dump = [](const json& j) {
         return j.dump(-1, ' ', false, json::error_handler_t::replace);
     };
-    std::string out = "{\"id\":" + dump(request.value("id", json())) + ",\"result\":";
-    if (!ctx.resultText().empty())
-        out += ctx.resultText();
-    else
+    // The envelope is written around the result's text: a packet of a thousand rows is
+    // written once, into the reply itself.
+    ctx.beginReply("{\"id\":" + dump(request.value("id", json())) + ",\"result\":");
+    const Variant result = def.handler(ctx);
+    json refs = json::object();
+    for (const auto& [index, value] : ctx.refs())
+        refs[std::to_string(index)] = VariantToJson(value);
+    std::string& out = ctx.replyText();
+    if (!ctx.wroteResult())
         out += result.kind() == Variant::Kind::Packet ? dump(result.AsPacket())
                                                       : dump(VariantToJson(result));
-    out += ",\"refs\":" + dump(refs) + "}";
-    return out;
+    out += ",\"refs\":";
+    out += dump(refs);
+    out += '}';
+    return std::move(out);
 }
 
 AppServer::AppServer(AppServerOptions opts)

@@ -13,6 +13,68 @@ bool StartsWith(const std::string& s, const char* prefix) {
 
 }  // namespace
 
+Variant SqlCell::ToVariant() const {
+    switch (kind) {
+        case Kind::Integer:
+            return Variant(static_cast<long long>(integer));
+        case Kind::Float:
+            return Variant(real);
+        case Kind::Text:
+            return Variant(std::string(text));
+        case Kind::Null:
+            break;
+    }
+    return Variant();
+}
+
+SqlCell SqlCell::Of(const Variant& v) {
+    SqlCell cell;
+    switch (v.kind()) {
+        case Variant::Kind::Null:
+            break;
+        case Variant::Kind::Integer:
+        case Variant::Kind::Bool:
+            cell.kind = Kind::Integer;
+            cell.integer = v.AsInteger();
+            break;
+        case Variant::Kind::Float:
+        case Variant::Kind::DateTime:
+            cell.kind = Kind::Float;
+            cell.real = v.AsFloat();
+            break;
+        default:
+            if (const std::string* s = v.StringPtr()) {
+                cell.kind = Kind::Text;
+                cell.text = *s;
+            }
+    }
+    return cell;
+}
+
+// Engines without a row-by-row reader collect the result first; the rows stay alive while
+// the sink reads them.
+void SqlConnection::Query(const std::string& sql, const SqlParams& params, const SqlRowSink& sink) {
+    const SqlResult r = Exec(sql, params);
+    std::vector<SqlCell> cells;
+    m_reading = true;
+    struct Done {
+        bool& flag;
+        ~Done() { flag = false; }
+    } done{m_reading};
+    for (const SqlRow& row : r.rows) {
+        cells.clear();
+        for (const Variant& v : row)
+            cells.push_back(SqlCell::Of(v));
+        sink(cells);
+    }
+}
+
+void SqlConnection::RefuseWhileReading(const std::string& sql) const {
+    if (m_reading)
+        throw DbError(DbError::Kind::Other,
+                      "statement run while the rows of another are being read: " + sql);
+}
+
 std::unique_ptr<Database> Database::Open(const std::string& url, int poolSize) {
     std::unique_ptr<Database> db;
     if (StartsWith(url, "sqlite:")) {

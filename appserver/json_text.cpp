@@ -8,7 +8,7 @@ namespace zel::appserver {
 namespace {
 
 // Length of the valid UTF-8 sequence starting at s[i], or 0 when it is not valid.
-size_t Utf8Sequence(const std::string& s, size_t i) {
+size_t Utf8Sequence(std::string_view s, size_t i) {
     const auto b = [&](size_t k) { return static_cast<unsigned char>(s[k]); };
     const unsigned char c = b(i);
     size_t n = 0;
@@ -33,49 +33,52 @@ size_t Utf8Sequence(const std::string& s, size_t i) {
 
 }  // namespace
 
-void AppendJsonString(std::string& out, const std::string& s) {
+void AppendJsonString(std::string& out, std::string_view s) {
     static const char* const kHex = "0123456789abcdef";
     out += '"';
+    // Bytes that need no escape (printable ASCII, valid UTF-8 sequences) are copied in runs.
+    size_t run = 0;
     for (size_t i = 0; i < s.size();) {
         const unsigned char c = static_cast<unsigned char>(s[i]);
-        if (c < 0x80) {
-            switch (c) {
-                case '"':
-                    out += "\\\"";
-                    break;
-                case '\\':
-                    out += "\\\\";
-                    break;
-                case '\n':
-                    out += "\\n";
-                    break;
-                case '\r':
-                    out += "\\r";
-                    break;
-                case '\t':
-                    out += "\\t";
-                    break;
-                default:
-                    if (c < 0x20) {
-                        out += "\\u00";
-                        out += kHex[c >> 4];
-                        out += kHex[c & 0xF];
-                    } else {
-                        out += static_cast<char>(c);
-                    }
-            }
+        if (c >= 0x20 && c < 0x80 && c != '"' && c != '\\') {
             ++i;
             continue;
         }
-        const size_t n = Utf8Sequence(s, i);
-        if (n == 0) {
-            out += "\xEF\xBF\xBD";
-            ++i;
-        } else {
-            out.append(s, i, n);
-            i += n;
+        if (c >= 0x80) {
+            if (const size_t n = Utf8Sequence(s, i); n != 0) {
+                i += n;
+                continue;
+            }
         }
+        out.append(s.data() + run, i - run);
+        switch (c) {
+            case '"':
+                out += "\\\"";
+                break;
+            case '\\':
+                out += "\\\\";
+                break;
+            case '\n':
+                out += "\\n";
+                break;
+            case '\r':
+                out += "\\r";
+                break;
+            case '\t':
+                out += "\\t";
+                break;
+            default:
+                if (c < 0x20) {
+                    out += "\\u00";
+                    out += kHex[c >> 4];
+                    out += kHex[c & 0xF];
+                } else {
+                    out += "\xEF\xBF\xBD";  // not valid UTF-8
+                }
+        }
+        run = ++i;
     }
+    out.append(s.data() + run, s.size() - run);
     out += '"';
 }
 

@@ -16,7 +16,7 @@ inline constexpr int kMaxJsonDepth = 32;
 std::string JsonShapeProblem(std::string_view body);
 
 // Appends `s` as a JSON string literal; bytes that are not valid UTF-8 become U+FFFD.
-void AppendJsonString(std::string& out, const std::string& s);
+void AppendJsonString(std::string& out, std::string_view s);
 // Appends a number (shortest exact form; NaN and infinities as null).
 void AppendJsonNumber(std::string& out, double d);
 

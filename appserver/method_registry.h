@@ -93,9 +93,17 @@ class CallContext {
     void setRef(size_t i, Variant value) { m_refs.emplace_back(i, std::move(value)); }
     const std::vector<std::pair<size_t, Variant>>& refs() const { return m_refs; }
 
-    // A result already written as JSON text (large packets); the handler then returns null.
-    void setResultText(std::string text) { m_resultText = std::move(text); }
-    const std::string& resultText() const { return m_resultText; }
+    // The reply being written. A handler with a large result (a packet of many rows) appends
+    // the result's JSON text here, after what the buffer already holds, and returns null;
+    // the reply then goes out without a copy of the result.
+    std::string& replyText() { return m_reply; }
+    // Starts the reply with the envelope's beginning (the dispatcher does).
+    void beginReply(std::string head) {
+        m_reply = std::move(head);
+        m_replyHead = m_reply.size();
+    }
+    // True when the handler appended its result to the reply.
+    bool wroteResult() const { return m_reply.size() > m_replyHead; }
 
   private:
     Database& m_database;
@@ -106,7 +114,8 @@ class CallContext {
     TDateTime m_now;
     CallOrigin m_origin;
     std::vector<std::pair<size_t, Variant>> m_refs;
-    std::string m_resultText;
+    std::string m_reply;
+    size_t m_replyHead = 0;
 };
 
 // Read and Write: the dispatcher runs the handler inside one transaction of that kind. Own:

@@ -9,19 +9,12 @@
 
 namespace zel::appserver {
 
-std::string Trimmed(const std::string& text) {
-    const auto first = text.find_first_not_of(" \t\r\n");
-    if (first == std::string::npos) return {};
-    const auto last = text.find_last_not_of(" \t\r\n");
-    return text.substr(first, last - first + 1);
-}
-
 Variant CodeOrNull(const std::string& text) {
     return ::IsBlank(text) ? Variant() : Variant(text);
 }
 
 bool AllFlag(const std::string& flag) {
-    const std::string t = Trimmed(flag);
+    const std::string t = TrimAll(flag);
     return !t.empty() && t[0] == 'T';
 }
 

@@ -1,5 +1,6 @@
 // Helpers shared by every method area: method declaration, packets from SELECTs and query
-// rows, blank texts and the meeting a call names.
+// rows, blank texts and the meeting a call names. Text routines (TrimAll, IsBlank,
+// Utf8Prefix, ParsePtBrNumber) are the platform's, from platform/routines.h.
 #pragma once
 
 #include <string>
@@ -15,8 +16,6 @@
 
 namespace zel::appserver {
 
-// The text without leading and trailing blanks.
-std::string Trimmed(const std::string& text);
 // A nullable code column's value: null for a blank text, else the text as given.
 Variant CodeOrNull(const std::string& text);
 // True when the flag argument means "all" (its first non-blank character is "T").

@@ -125,7 +125,7 @@ void ValidateItem(SqlConnection& db, const RowValues& row) {
     };
     if (::IsBlank(text("DSREFEITTARE")))
         throw RpcError(code::kBadArguments, "Assunto deve ser informado.");
-    const std::string prio = Trimmed(text("NRPRIOITTARE"));
+    const std::string prio = TrimAll(text("NRPRIOITTARE"));
     if (!std::all_of(prio.begin(), prio.end(),
                      [](unsigned char c) { return std::isdigit(c) != 0; }))
         throw RpcError(code::kBadArguments, "Prioridade deve ser um número de até três dígitos.");

@@ -58,7 +58,7 @@ void RequireOperator(SqlConnection& db, const std::string& code, const char* wha
 Variant GetInsAssunto(CallContext& ctx) {
     SqlConnection& db = ctx.db();
     const std::string branch = ctx.str(kBranch), nr = ctx.str(kMeeting);
-    const std::string item = Trimmed(ctx.str(kItem));
+    const std::string item = TrimAll(ctx.str(kItem));
     RequireOpenMeeting(db, branch, nr,
                        "A pauta de uma reunião cancelada ou concluída não pode ser alterada.");
     if (item.empty())

@@ -164,7 +164,7 @@ Variant GetPesqItemTrab(CallContext& ctx) {
     static const std::vector<FieldDef> fields = {StringField("CDITEMTRAB", 10),
                                                  StringField("NMITEMTRAB", 100),
                                                  StringField("CDARVITTRAB", 20)};
-    const std::string arg = Trimmed(ctx.str(0));
+    const std::string arg = TrimAll(ctx.str(0));
     size_t maxLevels = SIZE_MAX;
     if (!arg.empty()) {
         if (arg.size() > 3 || !std::all_of(arg.begin(), arg.end(),

@@ -1,6 +1,10 @@
 // Meetings: the list (GetControle), its change packets (SetControle) and new meeting
 // numbers (GetPrxTarefa).
+#include <atomic>
 #include <cstdio>
+#include <cstring>
+#include <span>
+#include <stdexcept>
 
 #include "appserver/activity_rules.h"
 #include "appserver/counters.h"
@@ -143,36 +147,88 @@ SqlQuery ControleQuery(const CallContext& ctx) {
     return q;
 }
 
-// DESCRICAO, DATA and HORA from the meeting's number, reference and start; the room and the
-// series follow in the packet's order.
-void AddComputed(SqlRow& raw, const std::vector<FieldDef>& fields) {
-    const Variant start = FromSqlValue(fields[13], raw[13]);
-    Variant day, hour;
-    if (!start.IsNull()) {
-        const TDateTime t = start.AsDateTime();
-        const TimeParts tp = DecodeTime(t);
-        char buf[8];
-        std::snprintf(buf, sizeof buf, "%02d:%02d", tp.hour, tp.minute);
-        day = Variant::FromDateTime(DateOf(t));
-        hour = Variant(std::string(buf));
-    }
-    const Variant room = raw[19];
-    const Variant series = raw[20];
-    raw.resize(19);
-    raw.push_back(Variant(raw[1].AsString() + " " + raw[2].AsString()));
-    raw.push_back(day);
-    raw.push_back(room);
-    raw.push_back(hour);
-    raw.push_back(series);
+// A text cell's characters; other kinds as their text.
+std::string_view CellText(const SqlCell& cell, std::string& scratch) {
+    if (cell.kind == SqlCell::Kind::Text) return cell.text;
+    scratch = cell.ToVariant().AsString();
+    return scratch;
 }
 
+// Columns of the SELECT, then the computed DESCRICAO, DATA, CDSALA and HORA of the packet,
+// then the series the meeting belongs to.
+constexpr size_t kNr = 1, kReference = 2, kStart = 13, kSelectedRoom = 19, kSeries = 20;
+
+// Writes the selected columns as they are, then DESCRICAO (number and reference), DATA (the
+// start's day), CDSALA (the booked room) and HORA (the start's "hh:mm"); the series follows.
+void WriteControleCells(PacketTextWriter& out, std::span<const SqlCell> raw, std::string& scratch) {
+    for (size_t c = 0; c < kSelectedRoom; ++c)
+        out.Cell(raw[c]);
+    std::string nrText;
+    scratch.assign(CellText(raw[kNr], nrText));
+    scratch += ' ';
+    scratch.append(CellText(raw[kReference], nrText));
+    SqlCell description;
+    description.kind = SqlCell::Kind::Text;
+    description.text = scratch;
+    out.Cell(description);
+
+    const SqlCell& start = raw[kStart];
+    if (start.kind == SqlCell::Kind::Text && IsSqlDateTimeText(start.text)) {
+        // "YYYY-MM-DD HH:MM:SS": the day and the hour are pieces of the text.
+        char day[20];
+        std::memcpy(day, start.text.data(), 10);
+        std::memcpy(day + 10, " 00:00:00", 9);
+        SqlCell dayCell;
+        dayCell.kind = SqlCell::Kind::Text;
+        dayCell.text = std::string_view(day, 19);
+        out.Cell(dayCell);
+        out.Cell(raw[kSelectedRoom]);
+        SqlCell hour;
+        hour.kind = SqlCell::Kind::Text;
+        hour.text = start.text.substr(11, 5);
+        out.Cell(hour);
+        return;
+    }
+    const Variant value = FromSqlValue(ControleFields()[kStart], start.ToVariant());
+    if (value.IsNull()) {
+        out.Value(Variant());
+        out.Cell(raw[kSelectedRoom]);
+        out.Value(Variant());
+        return;
+    }
+    const TDateTime t = value.AsDateTime();
+    const TimeParts tp = DecodeTime(t);
+    char buf[8];
+    std::snprintf(buf, sizeof buf, "%02d:%02d", tp.hour, tp.minute);
+    out.Value(Variant::FromDateTime(DateOf(t)));
+    out.Cell(raw[kSelectedRoom]);
+    out.Value(Variant(std::string(buf)));
+}
+
+void WriteControleRow(PacketTextWriter& out, std::span<const SqlCell> raw, std::string& scratch) {
+    WriteControleCells(out, raw, scratch);
+    out.Cell(raw[kSeries]);
+}
+
+// The rows go from the database straight into the reply's text: a list of a thousand
+// meetings is neither collected nor copied value by value.
 Variant GetControle(CallContext& ctx) {
+    // Room for a list as long as the last one, so the text is not moved as it grows.
+    static std::atomic<size_t> lastSize{0};
     const SqlQuery q = ControleQuery(ctx);
-    SqlResult r = ctx.db().Exec(q.sql, q.params);
-    const std::vector<FieldDef>& fields = ControleFields();
-    for (SqlRow& row : r.rows)
-        AddComputed(row, fields);
-    ctx.setResultText(PacketText(fields, r.rows));
+    std::string& reply = ctx.replyText();
+    const size_t before = reply.size();
+    const size_t expected = lastSize.load(std::memory_order_relaxed);
+    PacketTextWriter out(ControleFields(), reply, expected + expected / 8);
+    std::string scratch;
+    ctx.db().Query(q.sql, q.params, [&](std::span<const SqlCell> raw) {
+        if (raw.size() != kSeries + 1)
+            throw std::logic_error("GetControle: the SELECT's columns do not match its fields");
+        WriteControleRow(out, raw, scratch);
+        out.EndRow();
+    });
+    out.Finish();
+    lastSize.store(reply.size() - before, std::memory_order_relaxed);
     return Variant();
 }
 

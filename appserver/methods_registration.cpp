@@ -109,7 +109,7 @@ std::string ParticipationProcess(SqlConnection& db, const std::string& given) {
 // digits), or a fresh one when it sent none.
 std::string PlanActivityNumber(SqlConnection& db, const std::string& branch, const std::string& nr,
                                const std::string& given) {
-    const std::string t = Trimmed(given);
+    const std::string t = TrimAll(given);
     if (t.empty()) {
         return NextPlanActivityNumber(db, branch, nr);
     }
@@ -123,7 +123,7 @@ std::string PlanActivityNumber(SqlConnection& db, const std::string& branch, con
 double Hours(const std::string& text, TDateTime start, TDateTime end) {
     if (::IsBlank(text)) return (end - start) * 24.0;
     double h = 0;
-    if (!ParsePtBrNumber(Trimmed(text), h) || h <= 0 || h >= 24)
+    if (!ParsePtBrNumber(TrimAll(text), h) || h <= 0 || h >= 24)
         throw RpcError(code::kBadArguments, "Quantidade de horas informada incorretamente.");
     return h;
 }

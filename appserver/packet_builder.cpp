@@ -1,7 +1,10 @@
 #include "appserver/packet_builder.h"
 
+#include <algorithm>
+#include <charconv>
 #include <cmath>
 #include <nlohmann/json.hpp>
+#include <stdexcept>
 
 #include "appserver/json_text.h"
 #include "appserver/sql_value.h"
@@ -24,8 +27,7 @@ Variant FromSqlValue(const FieldDef& f, const Variant& raw) {
         case TFieldType::ftString:
         case TFieldType::ftFixedChar: {
             std::string s = raw.AsString();
-            if (f.size > 0 && Utf8Length(s) > static_cast<size_t>(f.size))
-                s = Utf8Prefix(s, static_cast<size_t>(f.size));
+            if (f.size > 0) s.resize(Utf8Prefix(s, static_cast<size_t>(f.size)).size());
             return Variant(std::move(s));
         }
         case TFieldType::ftMemo:
@@ -74,59 +76,126 @@ DataPacket BuildDataPacket(std::vector<FieldDef> fields, const std::vector<SqlRo
 
 namespace {
 
-bool IsSqlDateTimeText(const std::string& s) {
-    if (s.size() != 19 || s[4] != '-' || s[7] != '-' || s[10] != ' ' || s[13] != ':' ||
-        s[16] != ':')
-        return false;
-    for (size_t i : {0, 1, 2, 3, 5, 6, 8, 9, 11, 12, 14, 15, 17, 18})
-        if (s[i] < '0' || s[i] > '9') return false;
-    return true;
+void AppendInteger(std::string& out, long long v) {
+    char buf[24];
+    const auto r = std::to_chars(buf, buf + sizeof buf, v);
+    out.append(buf, r.ptr);
+}
+
+void AppendValue(std::string& out, const Variant& v) {
+    switch (v.kind()) {
+        case Variant::Kind::Null:
+            out += "null";
+            break;
+        case Variant::Kind::String:
+            AppendJsonString(out, *v.StringPtr());
+            break;
+        case Variant::Kind::Integer:
+            AppendInteger(out, v.AsInteger());
+            break;
+        case Variant::Kind::Float:
+            AppendJsonNumber(out, v.AsFloat());
+            break;
+        default:
+            out += VariantToJson(v).dump(-1, ' ', false, nlohmann::json::error_handler_t::replace);
+    }
 }
 
 }  // namespace
 
-std::string PacketText(const std::vector<FieldDef>& fields, const std::vector<SqlRow>& rows) {
-    std::string out = "{\"fields\":[";
+PacketTextWriter::PacketTextWriter(const std::vector<FieldDef>& fields, std::string& out,
+                                   size_t expectedSize)
+    : m_fields(fields), m_out(out) {
+    m_out.reserve(m_out.size() + std::max<size_t>(expectedSize, 1 << 12));
+    m_out += "{\"fields\":[";
     for (size_t i = 0; i < fields.size(); ++i) {
-        if (i) out += ',';
-        out += FieldDefToJson(fields[i]).dump();
+        if (i) m_out += ',';
+        m_out += FieldDefToJson(fields[i]).dump();
     }
-    out += "],\"rows\":[";
-    out.reserve(out.size() + rows.size() * fields.size() * 24);
-    for (size_t r = 0; r < rows.size(); ++r) {
-        out += r ? ",[" : "[";
-        for (size_t i = 0; i < fields.size(); ++i) {
-            if (i) out += ',';
-            const Variant raw = i < rows[r].size() ? rows[r][i] : Variant();
-            if (fields[i].type == TFieldType::ftDateTime && raw.kind() == Variant::Kind::String &&
-                IsSqlDateTimeText(raw.AsString())) {
-                std::string iso = raw.AsString();
-                iso[10] = 'T';
-                out += "{\"$dt\":\"" + iso + "\"}";
-                continue;
-            }
-            const Variant v = FromSqlValue(fields[i], raw);
-            switch (v.kind()) {
-                case Variant::Kind::Null:
-                    out += "null";
-                    break;
-                case Variant::Kind::String:
-                    AppendJsonString(out, v.AsString());
-                    break;
-                case Variant::Kind::Integer:
-                    out += std::to_string(v.AsInteger());
-                    break;
-                case Variant::Kind::Float:
-                    AppendJsonNumber(out, v.AsFloat());
-                    break;
-                default:
-                    out += VariantToJson(v).dump();
-            }
-        }
-        out += ']';
+    m_out += "],\"rows\":[";
+}
+
+const FieldDef& PacketTextWriter::next() {
+    if (m_column == m_fields.size())
+        throw std::logic_error("packet row has more cells than fields");
+    if (m_column == 0) {
+        m_out += m_firstRow ? "[" : ",[";
+        m_firstRow = false;
+    } else {
+        m_out += ',';
     }
-    out += "]}";
-    return out;
+    return m_fields[m_column++];
+}
+
+void PacketTextWriter::Cell(const SqlCell& raw) {
+    const FieldDef& f = next();
+    using K = SqlCell::Kind;
+    // The usual pairs of field kind and stored kind are written directly; the rest takes
+    // the general conversion.
+    switch (f.type) {
+        case TFieldType::ftString:
+        case TFieldType::ftFixedChar:
+            if (raw.kind == K::Text) {
+                AppendJsonString(m_out, f.size > 0
+                                            ? Utf8Prefix(raw.text, static_cast<size_t>(f.size))
+                                            : raw.text);
+                return;
+            }
+            break;
+        case TFieldType::ftMemo:
+        case TFieldType::ftBlob:
+            if (raw.kind == K::Text) {
+                AppendJsonString(m_out, raw.text);
+                return;
+            }
+            break;
+        case TFieldType::ftInteger:
+            if (raw.kind == K::Integer) {
+                AppendInteger(m_out, raw.integer);
+                return;
+            }
+            break;
+        case TFieldType::ftFloat:
+            if (raw.kind == K::Float || raw.kind == K::Integer) {
+                AppendJsonNumber(
+                    m_out, raw.kind == K::Float ? raw.real : static_cast<double>(raw.integer));
+                return;
+            }
+            break;
+        case TFieldType::ftDateTime:
+            if (raw.kind == K::Text && IsSqlDateTimeText(raw.text)) {
+                m_out += "{\"$dt\":\"";
+                m_out.append(raw.text.data(), 10);
+                m_out += 'T';
+                m_out.append(raw.text.data() + 11, 8);
+                m_out += "\"}";
+                return;
+            }
+            break;
+        case TFieldType::ftBoolean:
+            break;
+    }
+    if (raw.IsNull()) {
+        m_out += "null";
+        return;
+    }
+    AppendValue(m_out, FromSqlValue(f, raw.ToVariant()));
+}
+
+void PacketTextWriter::Value(const Variant& value) {
+    next();
+    AppendValue(m_out, value);
+}
+
+void PacketTextWriter::EndRow() {
+    if (m_column != m_fields.size())
+        throw std::logic_error("packet row has fewer cells than fields");
+    m_out += ']';
+    m_column = 0;
+}
+
+void PacketTextWriter::Finish() {
+    m_out += "]}";
 }
 
 Variant PacketResult(const DataPacket& packet) {

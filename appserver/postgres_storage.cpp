@@ -56,6 +56,7 @@ class PostgresConnection : public SqlConnection {
     Dialect dialect() const override { return Dialect::PostgreSQL; }
 
     SqlResult Exec(const std::string& sql, const SqlParams& params) override {
+        RefuseWhileReading(sql);
         return guarded([&] {
             const std::string& name = prepared(sql);
             std::vector<std::optional<std::string>> texts;
@@ -113,6 +114,7 @@ class PostgresConnection : public SqlConnection {
         m_tx.reset();
     }
     bool Usable() const override { return !m_broken && m_conn.is_open(); }
+    size_t PreparedStatements() const override { return m_names.size(); }
 
   private:
     template <class F>

@@ -37,7 +37,7 @@ std::string Upper(std::string s) {
 std::string Branch(CallContext& ctx, const QueryParams& p) {
     auto it = p.find("P_CDFILIAL");
     const std::string b =
-        it == p.end() || ::IsBlank(it->second) ? ctx.session().branch : Trimmed(it->second);
+        it == p.end() || ::IsBlank(it->second) ? ctx.session().branch : TrimAll(it->second);
     RequireBranch(ctx, b);
     return b;
 }
@@ -99,7 +99,7 @@ Variant QryAtaReuniao(CallContext& ctx, const QueryParams& p) {
         "FROM AGEATIVISALA G WHERE G.CDFILIAL = T.CDFILIAL AND G.NRTAREFA = T.NRTAREFA "
         "AND G.IDSITAGESALA = 'A') "
         "WHERE T.CDFILIAL = ? AND T.NRTAREFA = ? AND T.IDORIGTARE = '4'",
-        {Branch(ctx, p), Trimmed(p.at("P_NRTAREFA"))});
+        {Branch(ctx, p), TrimAll(p.at("P_NRTAREFA"))});
 }
 
 Variant QryAtaPauta(CallContext& ctx, const QueryParams& p) {
@@ -117,7 +117,7 @@ Variant QryAtaPauta(CallContext& ctx, const QueryParams& p) {
         "LEFT JOIN DESCITEMTARE D ON D.CDFILIAL = I.CDFILIAL AND D.NRTAREFA = I.NRTAREFA "
         "AND D.NRSEQUITTARE = I.NRSEQUITTARE "
         "WHERE I.CDFILIAL = ? AND I.NRTAREFA = ? ORDER BY I.NRSEQUITTARE",
-        {Branch(ctx, p), Trimmed(p.at("P_NRTAREFA"))});
+        {Branch(ctx, p), TrimAll(p.at("P_NRTAREFA"))});
 }
 
 // The meeting's participants: each operator with an activity in it, once, and whether any of
@@ -132,7 +132,7 @@ Variant QryAtaParticipante(CallContext& ctx, const QueryParams& p) {
                        "FROM PLANATIVTARE A LEFT JOIN OPERADOR O ON O.CDOPERADOR = A.CDOPERRESP "
                        "WHERE A.CDFILIAL = ? AND A.NRTAREFA = ? AND A.CDOPERRESP IS NOT NULL "
                        "GROUP BY A.CDOPERRESP ORDER BY MAX(O.NMOPERADOR), A.CDOPERRESP",
-                       {Branch(ctx, p), Trimmed(p.at("P_NRTAREFA"))});
+                       {Branch(ctx, p), TrimAll(p.at("P_NRTAREFA"))});
 }
 
 const std::map<std::string, ServerQuery>& Queries() {
@@ -173,7 +173,7 @@ QueryParams ReadParams(const std::string& name, const ServerQuery& query, const 
 }
 
 Variant OpenServerQuery(CallContext& ctx) {
-    const std::string name = Trimmed(ctx.str(0));
+    const std::string name = TrimAll(ctx.str(0));
     auto it = Queries().find(Upper(name));
     if (it == Queries().end())
         throw RpcError(code::kBadArguments, "Consulta desconhecida no servidor: " + name + ".");

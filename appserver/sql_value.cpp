@@ -2,7 +2,6 @@
 
 #include <cmath>
 #include <cstdio>
-#include <cstdlib>
 #include <nlohmann/json.hpp>
 
 #include "platform/exceptions.h"
@@ -40,47 +39,12 @@ Variant SqlParam(const Variant& v) {
     }
 }
 
-size_t Utf8Length(const std::string& text) {
-    size_t n = 0;
-    for (unsigned char c : text)
-        if ((c & 0xC0) != 0x80) ++n;
-    return n;
-}
-
-std::string Utf8Prefix(const std::string& text, size_t n) {
-    size_t count = 0;
-    for (size_t i = 0; i < text.size(); ++i) {
-        if ((static_cast<unsigned char>(text[i]) & 0xC0) != 0x80) {
-            if (count == n) return text.substr(0, i);
-            ++count;
-        }
-    }
-    return text;
-}
-
-bool ParsePtBrNumber(const std::string& text, double& out) {
-    std::string s;
-    size_t b = text.find_first_not_of(" \t");
-    size_t e = text.find_last_not_of(" \t");
-    if (b == std::string::npos) return false;
-    s = text.substr(b, e - b + 1);
-    if (s.find(',') != std::string::npos) {
-        // pt-BR: "." groups thousands, "," is the decimal separator.
-        std::string t;
-        for (char c : s)
-            if (c != '.') t += (c == ',' ? '.' : c);
-        s = t;
-    }
-    if (s.empty()) return false;
-    char* end = nullptr;
-    const double v = std::strtod(s.c_str(), &end);
-    if (end != s.c_str() + s.size() || !std::isfinite(v)) return false;
-    // strtod also takes hex and "inf"; a number typed by an operator has neither.
-    for (char c : s)
-        if (!(std::isdigit(static_cast<unsigned char>(c)) || c == '.' || c == '-' || c == '+' ||
-              c == 'e' || c == 'E'))
-            return false;
-    out = v;
+bool IsSqlDateTimeText(std::string_view s) {
+    if (s.size() != 19 || s[4] != '-' || s[7] != '-' || s[10] != ' ' || s[13] != ':' ||
+        s[16] != ':')
+        return false;
+    for (size_t i : {0, 1, 2, 3, 5, 6, 8, 9, 11, 12, 14, 15, 17, 18})
+        if (s[i] < '0' || s[i] > '9') return false;
     return true;
 }
 

@@ -4,8 +4,10 @@
 #pragma once
 
 #include <string>
+#include <string_view>
 
 #include "platform/date_time.h"
+#include "platform/routines.h"
 #include "platform/variant.h"
 
 namespace zel::appserver {
@@ -16,11 +18,7 @@ std::string SqlDateTimeText(TDateTime value);
 TDateTime ParseSqlDateTime(const std::string& text);
 // A Variant as a bound parameter: dates become text, booleans 0/1, packets their JSON text.
 Variant SqlParam(const Variant& v);
-// Length of a UTF-8 text in characters (code points), as column sizes count.
-size_t Utf8Length(const std::string& text);
-// The first `n` characters of a UTF-8 text.
-std::string Utf8Prefix(const std::string& text, size_t n);
-// A number in the client's pt-BR form ("1,5", "1.234,5") or plain ("1.5"). False when not.
-bool ParsePtBrNumber(const std::string& text, double& out);
+// True for exactly "YYYY-MM-DD HH:MM:SS", the form both engines hand date-times back in.
+bool IsSqlDateTimeText(std::string_view text);
 
 }  // namespace zel::appserver

@@ -55,33 +55,35 @@ class SqliteConnection : public SqlConnection {
     Dialect dialect() const override { return Dialect::SQLite; }
 
     SqlResult Exec(const std::string& sql, const SqlParams& params) override {
-        sqlite3_stmt* stmt = prepare(sql);
-        struct Reset {
-            sqlite3_stmt* s;
-            ~Reset() {
-                sqlite3_reset(s);
-                sqlite3_clear_bindings(s);
-            }
-        } reset{stmt};
-        if (static_cast<int>(params.size()) != sqlite3_bind_parameter_count(stmt))
-            throw DbError(DbError::Kind::Other, "parameter count mismatch in: " + sql);
-        for (size_t i = 0; i < params.size(); ++i)
-            bind(stmt, static_cast<int>(i) + 1, params[i]);
         SqlResult result;
-        const int columns = sqlite3_column_count(stmt);
-        for (;;) {
-            const int rc = sqlite3_step(stmt);
-            if (rc == SQLITE_DONE) break;
-            if (rc != SQLITE_ROW) throw ErrorFrom(m_db, rc, "statement failed");
+        run(sql, params, [&](sqlite3_stmt* stmt, int columns) {
             SqlRow row;
             row.reserve(columns);
             for (int c = 0; c < columns; ++c)
                 row.push_back(column(stmt, c));
             result.rows.push_back(std::move(row));
-        }
+        });
         result.affected = sqlite3_changes(m_db);
         return result;
     }
+
+    void Query(const std::string& sql, const SqlParams& params, const SqlRowSink& sink) override {
+        std::vector<SqlCell> cells;
+        run(sql, params, [&](sqlite3_stmt* stmt, int columns) {
+            cells.resize(columns);
+            for (int c = 0; c < columns; ++c)
+                cells[c] = cell(stmt, c);
+            // A statement run from inside the sink could reset or finalize this one.
+            m_reading = true;
+            struct Done {
+                bool& flag;
+                ~Done() { flag = false; }
+            } done{m_reading};
+            sink(cells);
+        });
+    }
+
+    size_t PreparedStatements() const override { return m_statements.size(); }
 
     void ExecScript(const std::string& sql) override {
         char* err = nullptr;
@@ -108,6 +110,31 @@ class SqliteConnection : public SqlConnection {
     }
 
   private:
+    // Binds `params`, steps the statement and calls onRow(stmt, columns) for every row.
+    template <class OnRow>
+    void run(const std::string& sql, const SqlParams& params, OnRow&& onRow) {
+        RefuseWhileReading(sql);
+        sqlite3_stmt* stmt = prepare(sql);
+        struct Reset {
+            sqlite3_stmt* s;
+            ~Reset() {
+                sqlite3_reset(s);
+                sqlite3_clear_bindings(s);
+            }
+        } reset{stmt};
+        if (static_cast<int>(params.size()) != sqlite3_bind_parameter_count(stmt))
+            throw DbError(DbError::Kind::Other, "parameter count mismatch in: " + sql);
+        for (size_t i = 0; i < params.size(); ++i)
+            bind(stmt, static_cast<int>(i) + 1, params[i]);
+        const int columns = sqlite3_column_count(stmt);
+        for (;;) {
+            const int rc = sqlite3_step(stmt);
+            if (rc == SQLITE_DONE) break;
+            if (rc != SQLITE_ROW) throw ErrorFrom(m_db, rc, "statement failed");
+            onRow(stmt, columns);
+        }
+    }
+
     sqlite3_stmt* prepare(const std::string& sql) {
         auto it = m_statements.find(sql);
         if (it != m_statements.end()) return it->second;
@@ -126,6 +153,13 @@ class SqliteConnection : public SqlConnection {
     }
 
     void bind(sqlite3_stmt* stmt, int index, const Variant& raw) {
+        if (const std::string* text = raw.StringPtr()) {
+            // The common case, bound without a copy of the Variant.
+            const int rc = sqlite3_bind_text(stmt, index, text->data(),
+                                             static_cast<int>(text->size()), SQLITE_TRANSIENT);
+            if (rc != SQLITE_OK) throw ErrorFrom(m_db, rc, "cannot bind parameter");
+            return;
+        }
         const Variant v = SqlParam(raw);
         int rc = SQLITE_OK;
         switch (v.kind()) {
@@ -160,6 +194,29 @@ class SqliteConnection : public SqlConnection {
                 return Variant(std::string(text, sqlite3_column_bytes(stmt, c)));
             }
         }
+    }
+
+    static SqlCell cell(sqlite3_stmt* stmt, int c) {
+        SqlCell out;
+        switch (sqlite3_column_type(stmt, c)) {
+            case SQLITE_INTEGER:
+                out.kind = SqlCell::Kind::Integer;
+                out.integer = sqlite3_column_int64(stmt, c);
+                break;
+            case SQLITE_FLOAT:
+                out.kind = SqlCell::Kind::Float;
+                out.real = sqlite3_column_double(stmt, c);
+                break;
+            case SQLITE_NULL:
+                break;
+            default: {
+                const auto* text = reinterpret_cast<const char*>(sqlite3_column_text(stmt, c));
+                out.kind = SqlCell::Kind::Text;
+                out.text = std::string_view(text ? text : "",
+                                            static_cast<size_t>(sqlite3_column_bytes(stmt, c)));
+            }
+        }
+        return out;
     }
 
     sqlite3* m_db;

@@ -10,8 +10,10 @@
 #include <functional>
 #include <memory>
 #include <mutex>
+#include <span>
 #include <stdexcept>
 #include <string>
+#include <string_view>
 #include <vector>
 
 #include "platform/variant.h"
@@ -30,6 +32,25 @@ struct SqlResult {
     std::vector<SqlRow> rows;
     int64_t affected = 0;  // rows changed by INSERT/UPDATE/DELETE
 };
+
+// One column of a row being read by SqlConnection::Query. A text points into the engine's
+// buffer and is valid only while the row is being handed over.
+struct SqlCell {
+    enum class Kind { Null, Integer, Float, Text };
+    Kind kind = Kind::Null;
+    int64_t integer = 0;
+    double real = 0;
+    std::string_view text;
+
+    bool IsNull() const { return kind == Kind::Null; }
+    // The value as an owned Variant (a text is copied).
+    Variant ToVariant() const;
+    // The cell of a stored value; a text cell points into `v`, which must outlive it.
+    static SqlCell Of(const Variant& v);
+};
+
+// Receives the rows of a query one by one, all columns at once.
+using SqlRowSink = std::function<void(std::span<const SqlCell> row)>;
 
 // A database failure, classified so the dispatcher can name it to the client.
 class DbError : public std::runtime_error {
@@ -60,6 +81,10 @@ class SqlConnection {
     virtual Dialect dialect() const = 0;
     // Runs one statement; prepared once per connection and reused. Throws DbError.
     virtual SqlResult Exec(const std::string& sql, const SqlParams& params = {}) = 0;
+    // Runs a SELECT and hands each row to `sink` as it is read, without collecting the rows
+    // (large results written straight into a reply). The sink must not run statements on
+    // this connection; one that tries gets a DbError. Throws DbError.
+    virtual void Query(const std::string& sql, const SqlParams& params, const SqlRowSink& sink);
     // Runs several statements without parameters (schema scripts). Throws DbError.
     virtual void ExecScript(const std::string& sql) = 0;
     // A write transaction takes the write lock at once (SQLite BEGIN IMMEDIATE), so two
@@ -71,9 +96,15 @@ class SqlConnection {
     virtual bool Usable() const { return true; }
     // True inside a transaction begun with write = true.
     bool Writing() const { return m_writing; }
+    // Prepared statements the connection holds now; never more than kMaxPreparedStatements.
+    virtual size_t PreparedStatements() const { return 0; }
 
   protected:
+    // Throws DbError when a statement is run from inside a Query's sink.
+    void RefuseWhileReading(const std::string& sql) const;
+
     bool m_writing = false;  // set by Begin, cleared by Commit and Rollback
+    bool m_reading = false;  // a Query is handing rows to its sink
 };
 
 // A pool of connections to one database, and the transaction runner every method uses.

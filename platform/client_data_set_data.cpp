@@ -17,12 +17,6 @@ namespace {
     throw EDatabaseError("Malformed packet: " + what);
 }
 
-int IndexOfName(const std::vector<FieldDef>& fields, const std::string& name) {
-    for (size_t i = 0; i < fields.size(); ++i)
-        if (strcasecmp(fields[i].name.c_str(), name.c_str()) == 0) return static_cast<int>(i);
-    return -1;
-}
-
 // Where each target field's value sits in a packet row. Without declared fields the packet's
 // own fields are the targets.
 std::vector<int> MapColumns(const std::vector<FieldDef>& packetFields,
@@ -34,74 +28,17 @@ std::vector<int> MapColumns(const std::vector<FieldDef>& packetFields,
         return map;
     }
     for (const FieldDef& f : declared) {
-        const int at = IndexOfName(packetFields, f.name);
+        const int at = IndexOfField(packetFields, f.name);
         if (at < 0) throw EDatabaseError("Field '" + f.name + "' is missing from the data packet");
         map.push_back(at);
     }
     return map;
 }
 
-// One JSON cell in the kind of `def`. Strict: the wrong JSON kind is an error.
-template <typename Json>
-Variant CellFromJson(const FieldDef& def, Json& cell) {
-    using K = json::value_t;
-    const K kind = cell.type();
-    if (kind == K::null) return {};
-    switch (def.type) {
-        case TFieldType::ftString:
-        case TFieldType::ftFixedChar:
-        case TFieldType::ftMemo:
-        case TFieldType::ftBlob:
-            if (kind != K::string) break;
-            if constexpr (std::is_const_v<Json>) {
-                return Variant(cell.template get_ref<const std::string&>());
-            } else {
-                return Variant(std::move(cell.template get_ref<std::string&>()));
-            }
-        case TFieldType::ftInteger:
-            if (kind == K::number_integer) return Variant(cell.template get<long long>());
-            if (kind == K::number_unsigned) {
-                const auto u = cell.template get<uint64_t>();
-                if (u <= static_cast<uint64_t>(INT64_MAX))
-                    return Variant(static_cast<long long>(u));
-            }
-            if (kind == K::number_float) {
-                const double d = cell.template get<double>();
-                if (d == static_cast<double>(static_cast<long long>(d)))
-                    return Variant(static_cast<long long>(d));
-            }
-            break;
-        case TFieldType::ftFloat:
-            if (cell.is_number()) return Variant(cell.template get<double>());
-            break;
-        case TFieldType::ftDateTime:
-            if (kind == K::object && cell.size() == 1) {
-                const auto it = cell.find("$dt");
-                if (it != cell.end() && it->is_string())
-                    return Variant::FromDateTime(
-                        IsoToDateTime(it->template get_ref<const std::string&>()));
-            }
-            break;
-        case TFieldType::ftBoolean:
-            if (kind == K::boolean) return Variant(cell.template get<bool>());
-            break;
-    }
-    throw EConvertError(cell.dump() + " does not fit type " + FieldTypeName(def.type));
-}
-
 template <typename Json>
 LoadedData LoadJson(Json& packet, const std::vector<FieldDef>& declared) {
-    if (!packet.is_object()) Fail("not an object");
-    const auto fieldsIt = packet.find("fields");
-    if (fieldsIt == packet.end() || !fieldsIt->is_array()) Fail("'fields' must be an array");
     LoadedData out;
-    out.fields.reserve(fieldsIt->size());
-    for (const json& f : *fieldsIt) {
-        out.fields.push_back(FieldDefFromJson(f));
-        if (IndexOfName(out.fields, out.fields.back().name) !=
-            static_cast<int>(out.fields.size()) - 1)
-            Fail("field '" + out.fields.back().name + "' appears twice");
-    }
+    out.fields = PacketFieldsFromJson(packet);
     const std::vector<FieldDef>& targets = declared.empty() ? out.fields : declared;
     const std::vector<int> map = MapColumns(out.fields, declared);
     const auto rowsIt = packet.find("rows");
@@ -110,13 +47,20 @@ LoadedData LoadJson(Json& packet, const std::vector<FieldDef>& declared) {
     size_t rowNo = 0;
     for (auto& rowJson : *rowsIt) {
         ++rowNo;
-        if (!rowJson.is_array() || rowJson.size() != out.fields.size())
-            Fail("row " + std::to_string(rowNo) + " does not hold one value per field");
+        if (!rowJson.is_array()) Fail("row " + std::to_string(rowNo) + " must be an array");
+        if (rowJson.size() != out.fields.size())
+            Fail("row " + std::to_string(rowNo) + " has " + std::to_string(rowJson.size()) +
+                 " values for " + std::to_string(out.fields.size()) + " fields");
         DataSetRow& row = out.rows.emplace_back();
         row.values.reserve(targets.size());
         for (size_t t = 0; t < targets.size(); ++t) {
             try {
-                row.values.push_back(CellFromJson(targets[t], rowJson[map[t]]));
+                if constexpr (std::is_const_v<Json>) {
+                    row.values.push_back(PacketCellFromJson(targets[t], rowJson[map[t]]));
+                } else {
+                    row.values.push_back(
+                        PacketCellFromJson(targets[t], std::move(rowJson[map[t]])));
+                }
             } catch (const EConvertError& e) {
                 Fail("row " + std::to_string(rowNo) + ", field '" + targets[t].name +
                      "': " + e.what());
@@ -124,22 +68,6 @@ LoadedData LoadJson(Json& packet, const std::vector<FieldDef>& declared) {
         }
     }
     return out;
-}
-
-json RowToJson(const std::vector<Variant>& values) {
-    json::array_t out;
-    out.reserve(values.size());
-    for (const Variant& v : values)
-        out.push_back(VariantToJson(v));
-    return json(std::move(out));
-}
-
-json FieldsToJson(const std::vector<FieldDef>& defs) {
-    json::array_t out;
-    out.reserve(defs.size());
-    for (const FieldDef& f : defs)
-        out.push_back(FieldDefToJson(f));
-    return json(std::move(out));
 }
 
 }  // namespace
@@ -248,9 +176,9 @@ Variant TClientDataSet::Data() const {
     rows.reserve(m_impl->rows.size());
     for (const DataSetRow& row : m_impl->rows)
         if (row.status != RowStatus::Deleted && row.status != RowStatus::Pending)
-            rows.push_back(RowToJson(m_impl->PostedValues(row)));
+            rows.push_back(PacketRowToJson(m_impl->PostedValues(row)));
     return Variant::FromPacket(
-        json{{"fields", FieldsToJson(FieldDefs())}, {"rows", json(std::move(rows))}});
+        json{{"fields", PacketFieldsToJson(FieldDefs())}, {"rows", json(std::move(rows))}});
 }
 
 DataPacket TClientDataSet::DataAsPacket() const {
@@ -309,22 +237,21 @@ Variant TClientDataSet::Delta() const {
         switch (row->status) {
             case RowStatus::Inserted:
                 changes.push_back(
-                    {{"op", "insert"}, {"new", RowToJson(m_impl->PostedValues(*row))}});
+                    PacketChangeToJson(ChangeOp::Insert, nullptr, &m_impl->PostedValues(*row)));
                 break;
             case RowStatus::Modified:
-                changes.push_back({{"op", "update"},
-                                   {"old", RowToJson(row->original)},
-                                   {"new", RowToJson(m_impl->PostedValues(*row))}});
+                changes.push_back(PacketChangeToJson(ChangeOp::Update, &row->original,
+                                                     &m_impl->PostedValues(*row)));
                 break;
             case RowStatus::Deleted:
-                changes.push_back({{"op", "delete"}, {"old", RowToJson(row->original)}});
+                changes.push_back(PacketChangeToJson(ChangeOp::Delete, &row->original, nullptr));
                 break;
             default:
                 break;
         }
     }
     return Variant::FromPacket(
-        json{{"fields", FieldsToJson(FieldDefs())}, {"changes", json(std::move(changes))}});
+        json{{"fields", PacketFieldsToJson(FieldDefs())}, {"changes", json(std::move(changes))}});
 }
 
 int TClientDataSet::ChangeCount() const {

@@ -3,23 +3,13 @@
 #include "platform/client_data_set.h"
 #include "platform/data_source.h"
 #include "platform/exceptions.h"
+#include "platform/routines.h"
 
 namespace {
 
 bool IsTextType(TFieldType type) {
     return type == TFieldType::ftString || type == TFieldType::ftFixedChar ||
            type == TFieldType::ftMemo || type == TFieldType::ftBlob;
-}
-
-bool IsBlank(const std::string& s) {
-    return s.find_first_not_of(" \t") == std::string::npos;
-}
-
-std::string Trimmed(const std::string& s) {
-    const size_t b = s.find_first_not_of(" \t");
-    if (b == std::string::npos) return {};
-    const size_t e = s.find_last_not_of(" \t");
-    return s.substr(b, e - b + 1);
 }
 
 }  // namespace
@@ -83,13 +73,13 @@ Variant TField::ConvertForStore(const Variant& value) const {
     if (text && IsBlank(*text)) return Variant();
     switch (m_def.type) {
         case TFieldType::ftInteger:
-            if (text) return Variant(static_cast<long long>(StrToInt(Trimmed(*text))));
+            if (text) return Variant(static_cast<long long>(StrToInt(TrimAll(*text))));
             return Variant(static_cast<long long>(value.AsInteger()));
         case TFieldType::ftFloat:
-            if (text) return Variant(StrToFloat(Trimmed(*text)));
+            if (text) return Variant(StrToFloat(TrimAll(*text)));
             return Variant(value.AsFloat());
         case TFieldType::ftDateTime:
-            if (text) return Variant::FromDateTime(StrToDateTime(Trimmed(*text)));
+            if (text) return Variant::FromDateTime(StrToDateTime(TrimAll(*text)));
             if (value.kind() == Variant::Kind::Bool)
                 throw EConvertError("Could not convert a boolean to a date");
             return Variant::FromDateTime(value.AsFloat());
@@ -247,14 +237,6 @@ std::string FormatMaskText(const std::string& mask, const std::string& value) {
 }
 
 std::string CutToChars(const std::string& text, int chars) {
-    if (chars < 0 || static_cast<int>(text.size()) <= chars) return text;
-    int count = 0;
-    for (size_t i = 0; i < text.size(); ++i) {
-        // A byte 10xxxxxx continues a character; any other byte starts one.
-        if ((static_cast<unsigned char>(text[i]) & 0xC0) != 0x80) {
-            if (count == chars) return text.substr(0, i);
-            ++count;
-        }
-    }
-    return text;
+    if (chars < 0) return text;
+    return std::string(Utf8Prefix(text, static_cast<size_t>(chars)));
 }

@@ -3,6 +3,7 @@
 #include <strings.h>
 #include <cmath>
 #include <nlohmann/json.hpp>
+#include <type_traits>
 
 #include "platform/exceptions.h"
 
@@ -39,7 +40,88 @@ int IndexOf(const std::vector<FieldDef>& fields, const std::string& name) {
     return -1;
 }
 
-std::vector<FieldDef> FieldsFromJson(const json& j) {
+// The value's JSON for an error message, cut short.
+std::string Shown(const json& cell) {
+    const std::string text = cell.dump(-1, ' ', false, json::error_handler_t::replace);
+    return text.size() > 40 ? std::string(text, 0, 40) + "..." : text;
+}
+
+template <typename Json>
+Variant CellFromJson(const FieldDef& def, Json& cell) {
+    using K = json::value_t;
+    const K kind = cell.type();
+    if (kind == K::null) return {};
+    switch (def.type) {
+        case TFieldType::ftString:
+        case TFieldType::ftFixedChar:
+        case TFieldType::ftMemo:
+        case TFieldType::ftBlob:
+            if (kind != K::string) break;
+            if constexpr (std::is_const_v<Json>) {
+                return Variant(cell.template get_ref<const std::string&>());
+            } else {
+                return Variant(std::move(cell.template get_ref<std::string&>()));
+            }
+        case TFieldType::ftInteger:
+            if (kind == K::number_integer) return Variant(cell.template get<long long>());
+            if (kind == K::number_unsigned) {
+                const auto u = cell.template get<uint64_t>();
+                if (u <= static_cast<uint64_t>(INT64_MAX))
+                    return Variant(static_cast<long long>(u));
+            }
+            if (kind == K::number_float) {
+                // A whole number inside the int64 range only (no rounding, no overflow).
+                const double d = cell.template get<double>();
+                if (std::trunc(d) == d && d >= -9223372036854775808.0 && d < 9223372036854775808.0)
+                    return Variant(static_cast<long long>(d));
+            }
+            break;
+        case TFieldType::ftFloat:
+            if (kind == K::number_float || kind == K::number_integer)
+                return Variant(cell.template get<double>());
+            if (kind == K::number_unsigned &&
+                cell.template get<uint64_t>() <= static_cast<uint64_t>(INT64_MAX))
+                return Variant(cell.template get<double>());
+            break;
+        case TFieldType::ftDateTime:
+            if (kind == K::object && cell.size() == 1) {
+                const auto it = cell.find("$dt");
+                if (it != cell.end() && it->is_string())
+                    return Variant::FromDateTime(
+                        IsoToDateTime(it->template get_ref<const std::string&>()));
+            }
+            break;
+        case TFieldType::ftBoolean:
+            if (kind == K::boolean) return Variant(cell.template get<bool>());
+            break;
+    }
+    throw EConvertError(Shown(cell) + " does not fit type " + FieldTypeName(def.type));
+}
+
+PacketRow RowFromJson(const std::vector<FieldDef>& fields, const json& j, const char* what) {
+    if (!j.is_array()) Fail(std::string(what) + " must be an array");
+    if (j.size() != fields.size())
+        Fail(std::string(what) + " has " + std::to_string(j.size()) + " values for " +
+             std::to_string(fields.size()) + " fields");
+    PacketRow row;
+    row.reserve(fields.size());
+    for (size_t i = 0; i < fields.size(); ++i) {
+        try {
+            row.push_back(CellFromJson(fields[i], j[i]));
+        } catch (const EConvertError& e) {
+            Fail("field '" + fields[i].name + "': " + e.what());
+        }
+    }
+    return row;
+}
+
+}  // namespace
+
+int IndexOfField(const std::vector<FieldDef>& fields, const std::string& name) {
+    return IndexOf(fields, name);
+}
+
+std::vector<FieldDef> PacketFieldsFromJson(const json& j) {
     if (!j.is_object()) Fail("not an object");
     const auto it = j.find("fields");
     if (it == j.end() || !it->is_array()) Fail("'fields' must be an array");
@@ -53,38 +135,29 @@ std::vector<FieldDef> FieldsFromJson(const json& j) {
     return fields;
 }
 
-PacketRow RowFromJson(const std::vector<FieldDef>& fields, const json& j, const char* what) {
-    if (!j.is_array()) Fail(std::string(what) + " must be an array");
-    if (j.size() != fields.size())
-        Fail(std::string(what) + " has " + std::to_string(j.size()) + " values for " +
-             std::to_string(fields.size()) + " fields");
-    PacketRow row;
-    row.reserve(fields.size());
-    for (size_t i = 0; i < fields.size(); ++i) {
-        try {
-            row.push_back(CoerceToField(fields[i], VariantFromJson(j[i])));
-        } catch (const EConvertError& e) {
-            Fail("field '" + fields[i].name + "': " + e.what());
-        }
-    }
-    return row;
-}
-
-json RowToJson(const PacketRow& row) {
-    json out = json::array();
-    for (const Variant& v : row)
-        out.push_back(VariantToJson(v));
-    return out;
-}
-
-json FieldsToJson(const std::vector<FieldDef>& fields) {
-    json out = json::array();
+json PacketFieldsToJson(const std::vector<FieldDef>& fields) {
+    json::array_t out;
+    out.reserve(fields.size());
     for (const FieldDef& f : fields)
         out.push_back(FieldDefToJson(f));
-    return out;
+    return json(std::move(out));
 }
 
-}  // namespace
+Variant PacketCellFromJson(const FieldDef& def, const json& cell) {
+    return CellFromJson(def, cell);
+}
+
+Variant PacketCellFromJson(const FieldDef& def, json&& cell) {
+    return CellFromJson(def, cell);
+}
+
+json PacketRowToJson(const PacketRow& row) {
+    json::array_t out;
+    out.reserve(row.size());
+    for (const Variant& v : row)
+        out.push_back(VariantToJson(v));
+    return json(std::move(out));
+}
 
 int DataPacket::FieldIndex(const std::string& name) const {
     return IndexOf(fields, name);
@@ -152,13 +225,13 @@ FieldDef FieldDefFromJson(const json& j) {
 json DataPacketToJson(const DataPacket& p) {
     json rows = json::array();
     for (const PacketRow& r : p.rows)
-        rows.push_back(RowToJson(r));
-    return {{"fields", FieldsToJson(p.fields)}, {"rows", std::move(rows)}};
+        rows.push_back(PacketRowToJson(r));
+    return {{"fields", PacketFieldsToJson(p.fields)}, {"rows", std::move(rows)}};
 }
 
 DataPacket DataPacketFromJson(const json& j) {
     DataPacket p;
-    p.fields = FieldsFromJson(j);
+    p.fields = PacketFieldsFromJson(j);
     const auto rows = j.find("rows");
     if (rows == j.end() || !rows->is_array()) Fail("'rows' must be an array");
     p.rows.reserve(rows->size());
@@ -167,31 +240,32 @@ DataPacket DataPacketFromJson(const json& j) {
     return p;
 }
 
-json ChangePacketToJson(const ChangePacket& p) {
-    json changes = json::array();
-    for (const Change& c : p.changes) {
-        json cj;
-        switch (c.op) {
-            case ChangeOp::Insert:
-                cj = {{"op", "insert"}, {"new", RowToJson(c.newValues)}};
-                break;
-            case ChangeOp::Update:
-                cj = {{"op", "update"},
-                      {"old", RowToJson(c.oldValues)},
-                      {"new", RowToJson(c.newValues)}};
-                break;
-            case ChangeOp::Delete:
-                cj = {{"op", "delete"}, {"old", RowToJson(c.oldValues)}};
-                break;
-        }
-        changes.push_back(std::move(cj));
+json PacketChangeToJson(ChangeOp op, const PacketRow* oldValues, const PacketRow* newValues) {
+    static const PacketRow kNone;
+    switch (op) {
+        case ChangeOp::Insert:
+            return {{"op", "insert"}, {"new", PacketRowToJson(newValues ? *newValues : kNone)}};
+        case ChangeOp::Update:
+            return {{"op", "update"},
+                    {"old", PacketRowToJson(oldValues ? *oldValues : kNone)},
+                    {"new", PacketRowToJson(newValues ? *newValues : kNone)}};
+        case ChangeOp::Delete:
+            break;
     }
-    return {{"fields", FieldsToJson(p.fields)}, {"changes", std::move(changes)}};
+    return {{"op", "delete"}, {"old", PacketRowToJson(oldValues ? *oldValues : kNone)}};
+}
+
+json ChangePacketToJson(const ChangePacket& p) {
+    json::array_t changes;
+    changes.reserve(p.changes.size());
+    for (const Change& c : p.changes)
+        changes.push_back(PacketChangeToJson(c.op, &c.oldValues, &c.newValues));
+    return {{"fields", PacketFieldsToJson(p.fields)}, {"changes", json(std::move(changes))}};
 }
 
 ChangePacket ChangePacketFromJson(const json& j) {
     ChangePacket p;
-    p.fields = FieldsFromJson(j);
+    p.fields = PacketFieldsFromJson(j);
     const auto changes = j.find("changes");
     if (changes == j.end() || !changes->is_array()) Fail("'changes' must be an array");
     for (const json& cj : *changes) {

@@ -23,13 +23,13 @@
 #include "platform/variant.h"
 
 enum class TFieldType {
-    ftString,       // variable text, cut to Size
-    ftFixedChar,    // fixed-width text (codes), cut to Size
-    ftInteger,      // 64-bit integer
-    ftFloat,        // double
-    ftDateTime,     // TDateTime
-    ftMemo,         // long text (rich-text minutes), no size limit
-    ftBlob,         // binary, base64 in JSON
+    ftString,     // variable text, cut to Size
+    ftFixedChar,  // fixed-width text (codes), cut to Size
+    ftInteger,    // 64-bit integer
+    ftFloat,      // double
+    ftDateTime,   // TDateTime
+    ftMemo,       // long text (rich-text minutes), no size limit
+    ftBlob,       // binary, base64 in JSON
     ftBoolean,
 };
 
@@ -74,11 +74,30 @@ struct ChangePacket {
     int FieldIndex(const std::string& name) const;  // case-insensitive; -1 when absent
 };
 
-const char* FieldTypeName(TFieldType type);      // "string", "fixedchar", "integer", ...
+const char* FieldTypeName(TFieldType type);             // "string", "fixedchar", "integer", ...
 TFieldType FieldTypeFromName(const std::string& name);  // EDatabaseError when unknown
 
 nlohmann::json FieldDefToJson(const FieldDef& f);
 FieldDef FieldDefFromJson(const nlohmann::json& j);
+
+// The pieces every packet reader and writer shares (the client dataset reads and writes its
+// rows with them too):
+// Position of the field called `name` (case-insensitive); -1 when absent.
+int IndexOfField(const std::vector<FieldDef>& fields, const std::string& name);
+// The descriptors of a packet object's "fields", each name once; EDatabaseError otherwise.
+std::vector<FieldDef> PacketFieldsFromJson(const nlohmann::json& packet);
+nlohmann::json PacketFieldsToJson(const std::vector<FieldDef>& fields);
+// One JSON value of a row as a value of field `def`, strictly: texts only for text fields,
+// whole numbers within range for integers, {"$dt":"..."} for date-times, true/false for
+// booleans; null fits every field. Throws EConvertError naming the kind that does not fit.
+// The overload for an rvalue moves a text out instead of copying it.
+Variant PacketCellFromJson(const FieldDef& def, const nlohmann::json& cell);
+Variant PacketCellFromJson(const FieldDef& def, nlohmann::json&& cell);
+nlohmann::json PacketRowToJson(const PacketRow& row);
+// One change of a change packet: {"op":...,"old":[...],"new":[...]} with the rows its kind
+// carries (an update both, an insert the new values, a delete the old ones).
+nlohmann::json PacketChangeToJson(ChangeOp op, const PacketRow* oldValues,
+                                  const PacketRow* newValues);
 
 nlohmann::json DataPacketToJson(const DataPacket& p);
 DataPacket DataPacketFromJson(const nlohmann::json& j);

@@ -2,6 +2,7 @@
 
 #include <charconv>
 #include <cmath>
+#include <cstdlib>
 
 #include "platform/decimal_digits.h"
 
@@ -50,6 +51,49 @@ std::string TrimAll(const std::string& s) {
     while (last > first && IsBlankChar(s[last - 1]))
         --last;
     return s.substr(first, last - first);
+}
+
+size_t Utf8Length(std::string_view text) {
+    size_t n = 0;
+    for (unsigned char c : text)
+        if ((c & 0xC0) != 0x80) ++n;  // a byte 10xxxxxx continues a character
+    return n;
+}
+
+std::string_view Utf8Prefix(std::string_view text, size_t n) {
+    if (text.size() <= n) return text;
+    size_t count = 0;
+    for (size_t i = 0; i < text.size(); ++i) {
+        if ((static_cast<unsigned char>(text[i]) & 0xC0) != 0x80) {
+            if (count == n) return text.substr(0, i);
+            ++count;
+        }
+    }
+    return text;
+}
+
+bool ParsePtBrNumber(std::string_view text, double& out) {
+    const size_t b = text.find_first_not_of(" \t");
+    if (b == std::string_view::npos) return false;
+    const size_t e = text.find_last_not_of(" \t");
+    std::string s(text.substr(b, e - b + 1));
+    if (s.find(',') != std::string::npos) {
+        // pt-BR: "." groups thousands, "," is the decimal separator.
+        std::string t;
+        for (char c : s)
+            if (c != '.') t += (c == ',' ? '.' : c);
+        s = std::move(t);
+    }
+    if (s.empty()) return false;
+    // strtod also takes hex and "inf"; a number typed by an operator has neither.
+    for (char c : s)
+        if (!((c >= '0' && c <= '9') || c == '.' || c == '-' || c == '+' || c == 'e' || c == 'E'))
+            return false;
+    char* end = nullptr;
+    const double v = std::strtod(s.c_str(), &end);
+    if (end != s.c_str() + s.size() || !std::isfinite(v)) return false;
+    out = v;
+    return true;
 }
 
 std::string PadField(const std::string& s, int width) {

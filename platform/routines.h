@@ -3,6 +3,7 @@
 #pragma once
 
 #include <string>
+#include <string_view>
 #include <vector>
 
 #include "platform/date_time.h"
@@ -12,6 +13,17 @@ bool IsBlank(const std::string& s);
 
 // `s` without blanks at both ends.
 std::string TrimAll(const std::string& s);
+
+// Length of a UTF-8 text in characters (code points), as field and column sizes count.
+size_t Utf8Length(std::string_view text);
+
+// The first `n` characters of a UTF-8 text (all of it when it is shorter), never cutting a
+// character in two. The result points into `text`.
+std::string_view Utf8Prefix(std::string_view text, size_t n);
+
+// A number in the client's pt-BR form ("1,5", "1.234,5") or plain ("1.5"), blanks around
+// it allowed. False when the text is not such a number (hex, "inf" and empty texts are not).
+bool ParsePtBrNumber(std::string_view text, double& out);
 
 // Trims `s`, then fills it on the left with "0" up to `width` characters: a code "12" at
 // width 10 is "0000000012". A value already as long or longer is returned as it is.

@@ -1,5 +1,8 @@
 // Storage on every backend: migrations, the declared columns, the room-overlap rule, value
-// round trips and counters.
+// round trips, rows read one by one, the bounded statement cache and counters.
+#include <algorithm>
+#include <span>
+
 #include "appserver/counters.h"
 #include "appserver/schema.h"
 #include "appserver/sql_value.h"
@@ -131,6 +134,50 @@ TEST_P(StorageTest, FailedTransactionLeavesNothingBehind) {
             .AsInteger();
     });
     EXPECT_EQ(n, 0);
+}
+
+TEST_P(StorageTest, QueryHandsOverTheRowsExecReturns) {
+    const std::string sql =
+        "SELECT CDFILIAL, NRTAREFA, DSREFETAREFA, DTHRREUNIAO, QTHRREUNIAO, CDPROJETO "
+        "FROM TAREFA WHERE CDFILIAL = ? ORDER BY NRTAREFA";
+    db().Transact(false, [&](SqlConnection& c) {
+        const SqlResult collected = c.Exec(sql, {"0001"});
+        ASSERT_FALSE(collected.rows.empty());
+        std::vector<SqlRow> streamed;
+        c.Query(sql, {"0001"}, [&](std::span<const SqlCell> row) {
+            SqlRow values;
+            for (const SqlCell& cell : row)
+                values.push_back(cell.ToVariant());
+            streamed.push_back(std::move(values));
+        });
+        EXPECT_EQ(streamed, collected.rows);
+
+        // A statement from inside the sink is refused, and the connection still works after.
+        EXPECT_THROW(c.Query(sql, {"0001"}, [&](std::span<const SqlCell>) { c.Exec("SELECT 1"); }),
+                     DbError);
+        EXPECT_EQ(c.Exec("SELECT 1").rows.at(0).at(0).AsInteger(), 1);
+    });
+}
+
+TEST_P(StorageTest, PreparedStatementCacheStaysBoundedAndEvictedStatementsStillRun) {
+    db().Transact(false, [&](SqlConnection& c) {
+        // Distinct texts, as IN lists of many lengths would make them.
+        const auto text = [](size_t n) { return "SELECT " + std::to_string(n) + " + ?"; };
+        const size_t total = kMaxPreparedStatements * 2 + 10;
+        size_t most = 0;
+        for (size_t n = 0; n < total; ++n) {
+            ASSERT_EQ(c.Exec(text(n), {1}).rows.at(0).at(0).AsInteger(),
+                      static_cast<int64_t>(n + 1));
+            most = std::max(most, c.PreparedStatements());
+        }
+        EXPECT_LE(most, kMaxPreparedStatements);
+        EXPECT_GT(most, kMaxPreparedStatements / 2) << "the cache is used at all";
+        // The first texts were evicted long ago; they are prepared again and give the same.
+        for (size_t n : {size_t{0}, size_t{1}, total - 1})
+            EXPECT_EQ(c.Exec(text(n), {1}).rows.at(0).at(0).AsInteger(),
+                      static_cast<int64_t>(n + 1));
+        EXPECT_LE(c.PreparedStatements(), kMaxPreparedStatements);
+    });
 }
 
 TEST(StorageOpenTest, UnreachableDatabasesFailWithAReadableMessage) {

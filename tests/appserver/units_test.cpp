@@ -1,8 +1,12 @@
-// The small parsers the methods rely on: key lists, pt-BR numbers, placeholders.
+// The small parsers and writers the methods rely on: key lists, pt-BR numbers,
+// placeholders, JSON text and packet text.
 #include <gtest/gtest.h>
+
+#include <nlohmann/json.hpp>
 
 #include "appserver/json_text.h"
 #include "appserver/key_list.h"
+#include "appserver/packet_builder.h"
 #include "appserver/postgres_storage.h"
 #include "appserver/rpc_error.h"
 #include "appserver/sql_value.h"
@@ -63,6 +67,48 @@ TEST(JsonTextTest, EscapesControlsAndReplacesInvalidUtf8) {
     out.clear();
     AppendJsonNumber(out, 1.0 / 3);
     EXPECT_EQ(std::stod(out), 1.0 / 3);
+}
+
+// The packet text written straight from cells must be the packet BuildDataPacket makes of the
+// same rows: texts cut by characters, date-time texts in any stored form, numbers stored in
+// the other kind, texts in number fields, nulls.
+TEST(PacketTextWriterTest, WritesWhatTheValueConversionWouldGive) {
+    using T = TFieldType;
+    const std::vector<FieldDef> fields = {
+        StringField("S", 3),    Field("M", T::ftMemo),     Field("I", T::ftInteger),
+        Field("F", T::ftFloat), Field("D", T::ftDateTime), Field("B", T::ftBoolean),
+        StringField("U", 0),
+    };
+    const std::vector<SqlRow> rows = {
+        {"çãoX", "linha\n\"aspas\" \x01", 7LL, 2.5, "2026-12-07 14:30:00", 1LL, "x"},
+        {"ab", "", 2.6, 3LL, "2026-12-07", 0LL, "€"},
+        {Variant(), Variant(), "1,5", "1.234,5", "2026-12-07T08:05:09", Variant(), Variant()},
+        {12LL, 3LL, "x", "y", 46000.75, Variant(), 1.5},
+        {"", Variant(), Variant(), Variant(), "", Variant(), ""},
+    };
+    std::string text = "[";  // the writer appends to what the text holds
+    PacketTextWriter writer(fields, text);
+    for (const SqlRow& row : rows) {
+        for (const Variant& v : row)
+            writer.Cell(SqlCell::Of(v));
+        writer.EndRow();
+    }
+    writer.Finish();
+    ASSERT_EQ(text[0], '[');
+    const nlohmann::json written = nlohmann::json::parse(text.substr(1));
+    EXPECT_EQ(written, DataPacketToJson(BuildDataPacket(fields, rows)));
+    EXPECT_EQ(written["rows"][0][0], "ção");
+    EXPECT_EQ(written["rows"][0][4], nlohmann::json({{"$dt", "2026-12-07T14:30:00"}}));
+}
+
+TEST(PacketTextWriterTest, RefusesRowsOfTheWrongWidth) {
+    const std::vector<FieldDef> fields = {StringField("A", 1), StringField("B", 1)};
+    std::string text;
+    PacketTextWriter writer(fields, text);
+    writer.Cell(SqlCell::Of(Variant("a")));
+    EXPECT_THROW(writer.EndRow(), std::logic_error);
+    writer.Cell(SqlCell::Of(Variant("b")));
+    EXPECT_THROW(writer.Cell(SqlCell::Of(Variant("c"))), std::logic_error);
 }
 
 }  // namespace

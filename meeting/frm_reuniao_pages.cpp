@@ -198,6 +198,8 @@ void TfrmReuniao::buildFormPage() {
 
     buildDateTimeRow(g);
     grid->addWidget(panDtHr, row++, 0, 1, 4);
+    buildRepeatRow(g);
+    grid->addWidget(panRepete, row++, 0, 1, 4);
     buildRoomRow(g);
     grid->addWidget(panHoras, row, 0, 1, 4);
 

@@ -18,6 +18,7 @@
 #include "appserver/methods_notices.h"
 #include "appserver/methods_registration.h"
 #include "appserver/methods_rooms.h"
+#include "appserver/methods_series.h"
 #include "appserver/rpc_error.h"
 #include "appserver/schema.h"
 #include "appserver/server_queries.h"
@@ -82,6 +83,7 @@ AppServerImpl::AppServerImpl(AppServerOptions opts)
     RegisterRegistrationMethods(m_methods);
     RegisterImportMethods(m_methods);
     RegisterCalendarMethods(m_methods);
+    RegisterSeriesMethods(m_methods);
     RegisterServerQueryMethods(m_methods);
 }
 

@@ -3,8 +3,10 @@
 // DATA, HORA, CDARVPROCESS and CDSALA are not columns of TAREFA and only travel.
 #pragma once
 
+#include <string>
 #include <vector>
 
+#include "appserver/storage.h"
 #include "platform/packet.h"
 
 namespace zel::appserver {
@@ -15,5 +17,9 @@ const std::vector<FieldDef>& ControleFields();
 // T.IDORIGTARE = ?"), columns in the order of ControleFields() without the computed ones.
 // GetControle appends its filters; the benchmark's raw-SQLite floor runs the same text.
 extern const char* const kControleSelectSql;
+
+// A fresh meeting number of the branch (ten digits zero-filled), reserved inside the caller's
+// transaction; GetPrxTarefa and the series hand out numbers from the same counter.
+std::string NextMeetingNumber(SqlConnection& db, const std::string& branch);
 
 }  // namespace zel::appserver

@@ -3,6 +3,9 @@
 #include <cmath>
 
 #include "appserver/rpc_error.h"
+#include "appserver/sql_value.h"
+#include "platform/date_time.h"
+#include "platform/exceptions.h"
 
 namespace zel::appserver {
 
@@ -26,6 +29,23 @@ long long PositiveWholeNumber(double value, const std::string& message) {
     if (!(value >= 1 && value < 9e15 && std::trunc(value) == value))
         throw RpcError(code::kBadArguments, message);
     return static_cast<long long>(value);
+}
+
+Variant OptionalDate(const Variant& v, const char* what) {
+    if (v.IsNull()) return Variant();
+    if (v.kind() == Variant::Kind::DateTime || v.IsNumber())
+        return Variant::FromDateTime(v.AsFloat());
+    if (v.kind() == Variant::Kind::String) {
+        const std::string s = v.AsString();
+        if (IsBlank(s)) return Variant();
+        TDateTime d = 0;
+        if (TryStrToDateTime(s, d)) return Variant::FromDateTime(d);
+        try {
+            return Variant::FromDateTime(ParseSqlDateTime(s));
+        } catch (const Exception&) {
+        }
+    }
+    throw RpcError(code::kBadArguments, std::string("Data/hora inválida em ") + what + ".");
 }
 
 MethodDef Method(std::string name, std::vector<ParamSpec> params, MethodDef::Handler handler,

@@ -25,6 +25,11 @@ bool AllFlag(const std::string& flag);
 // out); throws RpcError bad_arguments with `message` otherwise.
 long long PositiveWholeNumber(double value, const std::string& message);
 
+// An optional date-time argument: a date, days as a number, an ISO or pt-BR text, or an
+// empty text / null for none (null Variant). Anything else is refused (bad_arguments) naming
+// `what`.
+Variant OptionalDate(const Variant& value, const char* what);
+
 // A method declaration in one expression: registry.add(Method("GetX", {...}, GetX, Access::Read,
 // /*branchParam=*/0)).
 MethodDef Method(std::string name, std::vector<ParamSpec> params, MethodDef::Handler handler,

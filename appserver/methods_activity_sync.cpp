@@ -36,25 +36,6 @@ Variant GetCarregaAtividade(CallContext& ctx) {
                                   .rows);
 }
 
-// An optional date-time argument: a date, days as a number, an ISO or pt-BR text, or an
-// empty text / null for none. Anything else is refused naming the argument.
-Variant OptionalDate(const Variant& v, const char* what) {
-    if (v.IsNull()) return Variant();
-    if (v.kind() == Variant::Kind::DateTime || v.IsNumber())
-        return Variant::FromDateTime(v.AsFloat());
-    if (v.kind() == Variant::Kind::String) {
-        const std::string s = v.AsString();
-        if (IsBlank(s)) return Variant();
-        TDateTime d = 0;
-        if (TryStrToDateTime(s, d)) return Variant::FromDateTime(d);
-        try {
-            return Variant::FromDateTime(ParseSqlDateTime(s));
-        } catch (const Exception&) {
-        }
-    }
-    throw RpcError(code::kBadArguments, std::string("Data/hora inválida em ") + what + ".");
-}
-
 // A duration in hours: a number or a pt-BR text ("1,5"); blank or null for none. A stored
 // duration lies in [0, 24).
 Variant OptionalHours(const Variant& v) {

@@ -7,6 +7,7 @@
 #include "appserver/counters.h"
 #include "appserver/method_support.h"
 #include "appserver/methods.h"
+#include "appserver/methods_series.h"
 #include "appserver/rpc_error.h"
 
 namespace zel::appserver {
@@ -135,8 +136,8 @@ Variant GetUpdCancelAtiv(CallContext& ctx) {
 
 // Cancels the meeting. With it, in the same transaction, its remaining open activities are
 // cancelled and its room bookings removed: a cancelled meeting never keeps a room blocked,
-// even when the window's later room step does not run. Cancelling a cancelled meeting again
-// changes nothing.
+// even when the window's later room step does not run; a meeting of a series leaves its date
+// marked cancelled. Cancelling a cancelled meeting again changes nothing.
 Variant GetUpdCancelTarefa(CallContext& ctx) {
     const std::string branch = ctx.str(0), meeting = ctx.str(1);
     RequireCancellable(ctx.db(), branch, meeting);
@@ -145,6 +146,7 @@ Variant GetUpdCancelTarefa(CallContext& ctx) {
     CancelActivities(ctx, branch, meeting);
     ctx.db().Exec("DELETE FROM AGEATIVISALA WHERE CDFILIAL = ? AND NRTAREFA = ?",
                   {branch, meeting});
+    MarkOccurrenceCancelled(ctx.db(), branch, meeting);
     return Variant(1);
 }
 

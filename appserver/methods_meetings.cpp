@@ -8,6 +8,7 @@
 #include "appserver/meeting_record.h"
 #include "appserver/method_support.h"
 #include "appserver/methods.h"
+#include "appserver/methods_series.h"
 #include "appserver/packet_builder.h"
 #include "appserver/resolver.h"
 #include "appserver/rpc_error.h"
@@ -24,7 +25,7 @@ const char* const kControleSelectSql =
     "T.IDSITTAREFA, T.IDORIGTARE, T.DTHRREUNIAO, T.QTHRREUNIAO, P.CDARVPROCESS, "
     "P.NMPROCESSO, A.NMASSUNTO, AB.NMOPERADOR, "
     "(SELECT MIN(S.CDSALA) FROM AGEATIVISALA S WHERE S.CDFILIAL = T.CDFILIAL "
-    "AND S.NRTAREFA = T.NRTAREFA AND S.IDSITAGESALA = 'A') "
+    "AND S.NRTAREFA = T.NRTAREFA AND S.IDSITAGESALA = 'A'), T.NRSERIETARE "
     "FROM TAREFA T "
     "LEFT JOIN PROJETO PJ ON PJ.CDPROJETO = T.CDPROJETO "
     "LEFT JOIN OPERADOR R ON R.CDOPERADOR = T.CDOPERRESP "
@@ -61,8 +62,16 @@ const std::vector<FieldDef>& ControleFields() {
         Field("DATA", T::ftDateTime, 0, kTravel),
         StringField("CDSALA", 5),
         StringField("HORA", 5, kTravel),
+        StringField("NRSERIETARE", 10),
     };
     return fields;
+}
+
+std::string NextMeetingNumber(SqlConnection& db, const std::string& branch) {
+    const int64_t floor =
+        NextAfterMax(db, "SELECT MAX(NRTAREFA) FROM TAREFA WHERE CDFILIAL = ?", {branch});
+    return NumberText(NextCounterValue(db, "TAREFA", branch, floor), 10,
+                      "as reuniões da filial " + branch);
 }
 
 namespace {
@@ -134,7 +143,8 @@ SqlQuery ControleQuery(const CallContext& ctx) {
     return q;
 }
 
-// DESCRICAO, DATA and HORA from the meeting's number, reference and start.
+// DESCRICAO, DATA and HORA from the meeting's number, reference and start; the room and the
+// series follow in the packet's order.
 void AddComputed(SqlRow& raw, const std::vector<FieldDef>& fields) {
     const Variant start = FromSqlValue(fields[13], raw[13]);
     Variant day, hour;
@@ -147,11 +157,13 @@ void AddComputed(SqlRow& raw, const std::vector<FieldDef>& fields) {
         hour = Variant(std::string(buf));
     }
     const Variant room = raw[19];
+    const Variant series = raw[20];
     raw.resize(19);
     raw.push_back(Variant(raw[1].AsString() + " " + raw[2].AsString()));
     raw.push_back(day);
     raw.push_back(room);
     raw.push_back(hour);
+    raw.push_back(series);
 }
 
 Variant GetControle(CallContext& ctx) {
@@ -164,12 +176,14 @@ Variant GetControle(CallContext& ctx) {
     return Variant();
 }
 
-// Rows of a meeting that go with it when it is deleted: minutes, agenda items, bookings.
+// Rows of a meeting that go with it when it is deleted: minutes, agenda items, bookings. A
+// date of a series whose meeting is deleted no longer holds a meeting: it counts as cancelled.
 void DeleteMeetingDependants(SqlConnection& db, const RowValues& key) {
     const SqlParams k = {key.at("CDFILIAL"), key.at("NRTAREFA")};
     db.Exec("DELETE FROM DESCITEMTARE WHERE CDFILIAL = ? AND NRTAREFA = ?", k);
     db.Exec("DELETE FROM ITEMTAREFA WHERE CDFILIAL = ? AND NRTAREFA = ?", k);
     db.Exec("DELETE FROM AGEATIVISALA WHERE CDFILIAL = ? AND NRTAREFA = ?", k);
+    MarkOccurrenceCancelled(db, key.at("CDFILIAL").AsString(), key.at("NRTAREFA").AsString());
 }
 
 // Refusals made before the packet is applied, against the meetings as stored: a foreign
@@ -194,7 +208,8 @@ void CheckMeetingChanges(CallContext& ctx, const ChangePacket& packet) {
 }
 
 // Meeting change packets. Status and origin change only through their own methods; who
-// opened the meeting and when are the server's.
+// opened the meeting and when are the server's, and so is the series a meeting belongs to
+// (only the series methods set it).
 Variant SetControle(CallContext& ctx) {
     CheckMeetingChanges(ctx, ctx.delta(0));
     ResolvePolicy policy;
@@ -202,7 +217,7 @@ Variant SetControle(CallContext& ctx) {
     const TDateTime now = ctx.now();
     policy.checkBranch = [&ctx](const std::string& b) { RequireBranch(ctx, b); };
     policy.guarded = {"IDSITTAREFA", "IDORIGTARE"};
-    policy.serverOwned = {"CDOPERABER", "DTABERTAREFA"};
+    policy.serverOwned = {"CDOPERABER", "DTABERTAREFA", "NRSERIETARE"};
     policy.stampInsert = [op, now](RowValues& row) {
         // What the window never sends for a new meeting.
         row["IDSITTAREFA"] = "P";
@@ -222,13 +237,8 @@ Variant SetControle(CallContext& ctx) {
     return Variant(n.inserted + n.updated + n.deleted);
 }
 
-// A fresh meeting number of the branch, ten digits zero-filled.
 Variant GetPrxTarefa(CallContext& ctx) {
-    const std::string branch = ctx.str(0);
-    const int64_t floor =
-        NextAfterMax(ctx.db(), "SELECT MAX(NRTAREFA) FROM TAREFA WHERE CDFILIAL = ?", {branch});
-    return Variant(NumberText(NextCounterValue(ctx.db(), "TAREFA", branch, floor), 10,
-                              "as reuniões da filial " + branch));
+    return Variant(NextMeetingNumber(ctx.db(), ctx.str(0)));
 }
 
 }  // namespace

@@ -196,6 +196,8 @@ Variant GetFindSala(CallContext& ctx) {
     return RowsPacket(SalasFields(), r.rows);
 }
 
+}  // namespace
+
 // A fresh booking sequence of the day, reserved by this call: two calls never get the same
 // number, also when the first number is never used.
 std::string NextBookingSequence(SqlConnection& db, TDateTime day) {
@@ -208,6 +210,18 @@ std::string NextBookingSequence(SqlConnection& db, TDateTime day) {
     return NumberText(NextCounterValue(db, counter::kRoomBooking, key, floor), 5,
                       "as reservas do dia " + DateToStr(day));
 }
+
+bool RoomTaken(SqlConnection& db, const std::string& branch, const std::string& room, TDateTime day,
+               const std::string& start, const std::string& end, const std::string& exceptMeeting) {
+    SqlParams params = CollideParams(branch, room, day, Window{start, end});
+    params.push_back(exceptMeeting);
+    return !db.Exec("SELECT 1 FROM AGEATIVISALA A WHERE " + CollidesSql("?", "?") +
+                        " AND (A.NRTAREFA IS NULL OR A.NRTAREFA <> ?)",
+                    params)
+                .rows.empty();
+}
+
+namespace {
 
 Variant GetSeqSalas(CallContext& ctx) {
     const std::string seq = NextBookingSequence(ctx.db(), ctx.date(0));

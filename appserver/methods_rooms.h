@@ -3,7 +3,10 @@
 // room), booking sequences, and freeing a booking.
 #pragma once
 
+#include <string>
+
 #include "appserver/method_registry.h"
+#include "appserver/storage.h"
 
 namespace zel::appserver {
 
@@ -11,5 +14,15 @@ namespace zel::appserver {
 // GetSeqSalas, GetDelSala, GetDadosSalas, GetAgendaSalasDia (the rooms' day of the session's
 // branch).
 void RegisterRoomMethods(MethodRegistry& registry);
+
+// A fresh booking sequence of the day (five digits), reserved inside the caller's transaction:
+// never handed out twice, also under concurrent callers.
+std::string NextBookingSequence(SqlConnection& db, TDateTime day);
+
+// True when an active booking of the room collides with [start, end) (HHMM texts) on that
+// day; the bookings of `exceptMeeting` (a meeting being moved) do not count.
+bool RoomTaken(SqlConnection& db, const std::string& branch, const std::string& room, TDateTime day,
+               const std::string& start, const std::string& end,
+               const std::string& exceptMeeting = "");
 
 }  // namespace zel::appserver

@@ -4,6 +4,7 @@
 
 #include "appserver/schema_v1.sql.h"
 #include "appserver/schema_v2.sql.h"
+#include "appserver/schema_v5.sql.h"
 #include "appserver/sql_value.h"
 
 namespace zel::appserver {
@@ -58,6 +59,8 @@ const std::vector<Migration>& Migrations() {
          [](SqlConnection& c) {
              c.Exec("ALTER TABLE ATIVPESSOAL ADD COLUMN CDOPERINCL VARCHAR(12)");
          }},
+        {5, "series de reunioes",
+         [](SqlConnection& c) { c.ExecScript(ForDialect(kSchemaV5Series, c.dialect())); }},
     };
     return migrations;
 }

@@ -3,6 +3,7 @@
 #include <libical/ical.h>
 
 #include <cerrno>
+#include <cmath>
 #include <cstring>
 #include <fstream>
 #include <memory>
@@ -61,9 +62,8 @@ icalproperty* Attendee(const CalendarPerson& person, bool cancelled) {
     return prop;
 }
 
-icalcomponent* Event(const CalendarMeeting& m) {
+icalcomponent* Event(const CalendarMeeting& m, const std::string& uid) {
     icalcomponent* ev = icalcomponent_new_vevent();
-    const std::string uid = MeetingUid(m.branch, m.number);
     icalcomponent_add_property(ev, icalproperty_new_uid(uid.c_str()));
     icalcomponent_add_property(ev, icalproperty_new_dtstamp(UtcTime(m.stampUtc)));
     icalcomponent_add_property(ev, icalproperty_new_dtstart(UtcTime(m.startUtc)));
@@ -85,6 +85,24 @@ icalcomponent* Event(const CalendarMeeting& m) {
     for (const CalendarPerson& person : m.attendees)
         icalcomponent_add_property(ev, Attendee(person, m.Cancelled()));
     return ev;
+}
+
+using Calendar = std::unique_ptr<icalcomponent, decltype(&icalcomponent_free)>;
+
+Calendar NewCalendar(icalproperty_method method) {
+    Calendar cal(icalcomponent_new_vcalendar(), &icalcomponent_free);
+    icalcomponent_add_property(cal.get(), icalproperty_new_prodid("-//ZEL00400//Reunioes//PT-BR"));
+    icalcomponent_add_property(cal.get(), icalproperty_new_version("2.0"));
+    icalcomponent_add_property(cal.get(), icalproperty_new_calscale("GREGORIAN"));
+    icalcomponent_add_property(cal.get(), icalproperty_new_method(method));
+    return cal;
+}
+
+std::string CalendarText(icalcomponent* cal) {
+    char* text = icalcomponent_as_ical_string_r(cal);
+    std::string out = text ? text : "";
+    icalmemory_free_buffer(text);
+    return out;
 }
 
 }  // namespace
@@ -130,19 +148,89 @@ std::string CalendarAddress(const CalendarPerson& person) {
 }
 
 std::string MeetingICalendar(const CalendarMeeting& m) {
-    std::unique_ptr<icalcomponent, decltype(&icalcomponent_free)> cal(icalcomponent_new_vcalendar(),
-                                                                      &icalcomponent_free);
-    icalcomponent_add_property(cal.get(), icalproperty_new_prodid("-//ZEL00400//Reunioes//PT-BR"));
-    icalcomponent_add_property(cal.get(), icalproperty_new_version("2.0"));
-    icalcomponent_add_property(cal.get(), icalproperty_new_calscale("GREGORIAN"));
-    icalcomponent_add_property(
-        cal.get(),
-        icalproperty_new_method(m.Cancelled() ? ICAL_METHOD_CANCEL : ICAL_METHOD_REQUEST));
-    icalcomponent_add_component(cal.get(), Event(m));
-    char* text = icalcomponent_as_ical_string_r(cal.get());
-    std::string out = text ? text : "";
-    icalmemory_free_buffer(text);
-    return out;
+    const Calendar cal = NewCalendar(m.Cancelled() ? ICAL_METHOD_CANCEL : ICAL_METHOD_REQUEST);
+    icalcomponent_add_component(cal.get(), Event(m, MeetingUid(m.branch, m.number)));
+    return CalendarText(cal.get());
+}
+
+CalendarSeries CalendarSeriesFromPacket(const Variant& packet) {
+    const DataPacket p = DataPacketFromJson(packet.AsPacket());
+    if (p.rows.empty()) throw Exception("Série não encontrada.");
+    const PacketRow& head = p.rows.front();
+    CalendarSeries s;
+    s.number = Text(p, head, "NRTAREFA");
+    s.frequency = Text(p, head, "IDFREQSERIE");
+    s.weekdays = Text(p, head, "DSDIASSEMANA");
+    const int until = p.FieldIndex("DTFIMSERIE"), count = p.FieldIndex("QTOCORSERIE");
+    s.until = until < 0 || head.at(until).IsNull() ? 0 : DateOf(head.at(until).AsDateTime());
+    s.count = count < 0 || head.at(count).IsNull() ? 0 : static_cast<int>(head.at(count).AsFloat());
+    for (const PacketRow& row : p.rows)
+        s.dates.push_back({DateValue(p, row, "DTOCORSERIE"), Text(p, row, "IDSITOCOR")});
+    return s;
+}
+
+std::string SeriesUid(const std::string& branch, const std::string& number) {
+    return MeetingUid(branch, "S" + TrimAll(number));
+}
+
+std::string SeriesICalendar(const CalendarMeeting& first, const CalendarSeries& series) {
+    if (series.dates.empty()) throw Exception("Série sem datas.");
+    // The series is in force even when its first meeting was cancelled: that date is then
+    // one of the exceptions.
+    CalendarMeeting head = first;
+    head.status = "P";
+    const std::string uid = SeriesUid(first.branch, series.number);
+    // Every occurrence keeps the first meeting's time of day; its local start gives the offset
+    // from UTC the file's times are written with.
+    const TDateTime localFirst = series.dates.front().start;
+    const TDateTime toUtc = first.startUtc - localFirst, length = first.endUtc - first.startUtc;
+    const TDateTime timeOfDay = localFirst - DateOf(localFirst);
+    auto instance = [&](TDateTime local) { return DateOf(local) + timeOfDay + toUtc; };
+
+    icalcomponent* ev = Event(head, uid);
+    icalrecurrencetype rule;
+    icalrecurrencetype_clear(&rule);
+    rule.freq = series.frequency == "M"   ? ICAL_MONTHLY_RECURRENCE
+                : series.frequency == "D" ? ICAL_DAILY_RECURRENCE
+                                          : ICAL_WEEKLY_RECURRENCE;
+    static const icalrecurrencetype_weekday kDays[] = {
+        ICAL_MONDAY_WEEKDAY, ICAL_TUESDAY_WEEKDAY,  ICAL_WEDNESDAY_WEEKDAY, ICAL_THURSDAY_WEEKDAY,
+        ICAL_FRIDAY_WEEKDAY, ICAL_SATURDAY_WEEKDAY, ICAL_SUNDAY_WEEKDAY};
+    const std::string days = series.frequency == "D" ? "12345" : series.weekdays;
+    int n = 0;
+    if (series.frequency == "M") {
+        rule.by_month_day[0] = static_cast<short>(DecodeDate(localFirst).day);
+        rule.by_month_day[1] = ICAL_RECURRENCE_ARRAY_MAX;
+    } else {
+        for (const char c : days)
+            if (c >= '1' && c <= '7') rule.by_day[n++] = static_cast<short>(kDays[c - '1']);
+        rule.by_day[n] = ICAL_RECURRENCE_ARRAY_MAX;
+    }
+    if (series.count > 0)
+        rule.count = series.count;
+    else if (series.until != 0)
+        rule.until = UtcTime(series.until + timeOfDay + toUtc);
+    icalcomponent_add_property(ev, icalproperty_new_rrule(rule));
+
+    std::vector<icalcomponent*> moved;
+    for (const CalendarSeries::Date& d : series.dates) {
+        if (d.state == "P" || d.state == "X") {
+            icalcomponent_add_property(ev, icalproperty_new_exdate(UtcTime(instance(d.start))));
+        } else if (std::abs((d.start + toUtc) - instance(d.start)) > 0.5 / 86400) {
+            CalendarMeeting one = head;
+            one.startUtc = d.start + toUtc;
+            one.endUtc = one.startUtc + length;
+            icalcomponent* single = Event(one, uid);
+            icalcomponent_add_property(single,
+                                       icalproperty_new_recurrenceid(UtcTime(instance(d.start))));
+            moved.push_back(single);
+        }
+    }
+    const Calendar cal = NewCalendar(ICAL_METHOD_REQUEST);
+    icalcomponent_add_component(cal.get(), ev);
+    for (icalcomponent* o : moved)
+        icalcomponent_add_component(cal.get(), o);
+    return CalendarText(cal.get());
 }
 
 void SaveCalendarFile(const std::string& path, const std::string& text) {

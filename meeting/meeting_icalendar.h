@@ -33,6 +33,35 @@ struct CalendarMeeting {
     bool Cancelled() const { return status == "X"; }
 };
 
+// A series as GetSerieReuniao gives it: the rule and what became of each of its dates. Times
+// are the server's wall clock, as stored.
+struct CalendarSeries {
+    struct Date {
+        TDateTime start = 0;  // the meeting's start; the rule's date when it has none
+        std::string state;    // "R" booked, "N" without room, "P" skipped, "X" cancelled
+    };
+    std::string number;     // the series: its first meeting's number
+    std::string frequency;  // "D" working days, "S" weekly, "M" monthly
+    std::string weekdays;   // weekly: digits 1 (Monday) to 7 (Sunday)
+    TDateTime until = 0;    // the last day; 0: none
+    int count = 0;          // occurrences; 0: none
+    std::vector<Date> dates;
+};
+
+// The series from the rows of GetSerieReuniao (the first meeting's row first). Throws
+// Exception when the packet has no row.
+CalendarSeries CalendarSeriesFromPacket(const Variant& getSerieReuniaoPacket);
+
+// "zel-0001-S0000000012@zel00400": one UID for the whole series, apart from its meetings'.
+std::string SeriesUid(const std::string& branch, const std::string& number);
+
+// The whole series as one recurring event: the first meeting's times, an RRULE for the rule
+// (UNTIL or COUNT), an EXDATE per skipped or cancelled date and, for an occurrence whose time
+// was changed, an event of its own for that date (RECURRENCE-ID). `first` is the series'
+// first meeting as CalendarMeetingFromPacket reads it; the occurrences keep its time of day
+// and its offset from UTC.
+std::string SeriesICalendar(const CalendarMeeting& first, const CalendarSeries& series);
+
 // The meeting from the rows of GetCalendReuniao (the responsible's row first, then one per
 // participant). Throws Exception when the packet has no row.
 CalendarMeeting CalendarMeetingFromPacket(const Variant& packet);

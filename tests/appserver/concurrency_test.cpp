@@ -7,6 +7,7 @@
 #include <thread>
 
 #include "appserver/counters.h"
+#include "appserver/series_rule.h"
 #include "appserver/sql_value.h"
 #include "platform/date_time.h"
 #include "test_support.h"
@@ -320,6 +321,53 @@ TEST_P(ConcurrencyTest, OneOperatorIsNeverBookedTwiceIntoAMeeting) {
                         {nr}),
                   1)
             << "round " << round;
+    }
+}
+
+TEST_P(ConcurrencyTest, TwoOperatorsCreatingOverlappingSeriesNeverDoubleBookARoom) {
+    for (int round = 0; round < 3; ++round) {
+        // Two weekly series of five in room 00001, the second starting a week after the
+        // first: they want the same room at the same hour on four dates.
+        const int days = 600 + 50 * round;
+        std::string first[2];
+        for (int s = 0; s < 2; ++s) {
+            first[s] = StoreMeeting("P", days + 7 * s);
+            server->Impl().db().Transact(true, [&](SqlConnection& c) {
+                c.Exec(
+                    "INSERT INTO AGEATIVISALA (CDFILIAL, DTATIAGESALA, NRSEQAGESALA, CDSALA, "
+                    "NRTAREFA, IDSITAGESALA, HRINIAGESALA, HRFINAGESALA) VALUES ('0001', ?, "
+                    "'00900', '00001', ?, 'A', '0900', '1000')",
+                    {Variant::FromDateTime(DateOf(Now()) + days + 7 * s), first[s]});
+            });
+        }
+        const std::string weekday = std::to_string(IsoWeekday(DateOf(Now()) + days));
+        const auto responses = Race(2, [&](RpcClient&, const std::string&, int i) {
+            const json args = {"0001", first[i], "S", weekday, "", 5, "S"};
+            return Call([args](RpcClient& c, const std::string& t) {
+                return c.Call("SetSerieReuniao", args, t);
+            });
+        });
+        EXPECT_EQ(Successes(responses, ""), 2) << "round " << round;
+        const SqlParams range = {Variant::FromDateTime(DateOf(Now()) + days),
+                                 Variant::FromDateTime(DateOf(Now()) + days + 36)};
+        // Six dates, each booked once, and never two overlapping bookings of the room.
+        EXPECT_EQ(Count("SELECT COUNT(*) FROM AGEATIVISALA WHERE CDFILIAL = '0001' AND CDSALA = "
+                        "'00001' AND IDSITAGESALA = 'A' AND DTATIAGESALA >= ? AND "
+                        "DTATIAGESALA < ?",
+                        range),
+                  6)
+            << "round " << round;
+        EXPECT_EQ(Count("SELECT COUNT(*) FROM AGEATIVISALA A JOIN AGEATIVISALA B ON B.CDFILIAL = "
+                        "A.CDFILIAL AND B.CDSALA = A.CDSALA AND B.DTATIAGESALA = A.DTATIAGESALA "
+                        "AND B.NRSEQAGESALA <> A.NRSEQAGESALA AND B.IDSITAGESALA = 'A' AND "
+                        "B.HRINIAGESALA < A.HRFINAGESALA AND A.HRINIAGESALA < B.HRFINAGESALA "
+                        "WHERE A.IDSITAGESALA = 'A' AND A.DTATIAGESALA >= ? AND "
+                        "A.DTATIAGESALA < ?",
+                        range),
+                  0);
+        EXPECT_EQ(
+            Count("SELECT COUNT(*) FROM TAREFA WHERE NRSERIETARE IN (?, ?)", {first[0], first[1]}),
+            10);
     }
 }
 

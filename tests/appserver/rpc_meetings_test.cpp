@@ -74,9 +74,9 @@ TEST_P(RpcMeetingsTest, ListCarriesTheMeetingRecordFieldsInOrder) {
         "CDFILIAL",   "NRTAREFA",    "DSREFETAREFA", "CDPROCESSO",   "CDOPERRESP",   "CDPROJETO",
         "NMPROJETO",  "NMOPERADOR",  "CDASSUNTO",    "CDOPERABER",   "DTABERTAREFA", "IDSITTAREFA",
         "IDORIGTARE", "DTHRREUNIAO", "QTHRREUNIAO",  "CDARVPROCESS", "NMPROCESSO",   "NMASSUNTO",
-        "NMOPERABER", "DESCRICAO",   "DATA",         "CDSALA",       "HORA"};
-    ASSERT_EQ(p["fields"].size(), 23u);
-    for (size_t i = 0; i < 23; ++i)
+        "NMOPERABER", "DESCRICAO",   "DATA",         "CDSALA",       "HORA",         "NRSERIETARE"};
+    ASSERT_EQ(p["fields"].size(), 24u);
+    for (size_t i = 0; i < 24; ++i)
         EXPECT_EQ(p["fields"][i]["name"], expected[i]);
     EXPECT_EQ(p["fields"][0]["size"], 4);
     EXPECT_EQ(p["fields"][2]["size"], 100);

@@ -14,11 +14,15 @@
 #include "appserver/app_server_impl.h"
 #include "appserver/office_setup.h"
 #include "appserver/rpc_error.h"
+#include "appserver/series_rule.h"
 #include "base/buttons.h"
 #include "base/login_context.h"
 #include "meeting/cli_zel00400.h"
 #include "meeting/frm_reuniao.h"
 #include "meeting/meeting_icalendar.h"
+#include "platform/packet.h"
+#include "server/call_arg.h"
+#include "server/server_connection.h"
 #include "tests/meeting/meeting_fixture.h"
 #include "tests/meeting/meeting_seed.h"
 
@@ -191,6 +195,64 @@ TEST_F(CalendarExportTest, RevisionRisesOnlyWhenTheMeetingChangedAndACancelledDi
     w.btnExpCalendario->Click();
     EXPECT_NE(std::string::npos, dialogs->ShownText().find("Não foi possível gravar o arquivo"));
     EXPECT_EQ(std::string::npos, dialogs->ShownText().find("exportada"));
+}
+
+// The whole series as one recurring event, read back and expanded by libical: the rule's
+// dates less the skipped and the cancelled one, and the moved occurrence as its own event.
+TEST_F(CalendarExportTest, SeriesExportsItsRuleExceptionsAndMovedOccurrence) {
+    seed.Meeting("0000900101", "Comitê semanal", kDay, 14);
+    seed.Activity("0000900101", "00001", "000000000002");
+    seed.Booking("0000900101", "00001", kDay, "1400", "1500", "00001");
+    seed.Meeting("0000900102", "Ocupa a sala", kDay + 14, 14);
+    seed.Booking("0000900102", "00001", kDay + 14, "1400", "1500", "00002");
+    TServerConnection net;
+    net.SetTransport(transport);
+    const std::string weekday = std::to_string(zel::appserver::IsoWeekday(seed.Day(kDay)));
+    const Variant made = net.AppServer().Call(
+        "SetSerieReuniao",
+        {Arg("0001"), Arg("0000900101"), Arg("S"), Arg(weekday), Arg(""), Arg(6), Arg("P")});
+    const DataPacket dates = DataPacketFromJson(made.AsPacket());
+    ASSERT_EQ(6u, dates.rows.size());
+    const int nr = dates.FieldIndex("NRTAREFA");
+    net.AppServer().Call("GetUpdCancelTarefa", {Arg("0001"), Arg(dates.rows[5][nr])});
+    net.AppServer().Call("SetSerieSeguintes",
+                         {Arg("0001"), Arg(dates.rows[3][nr]), Arg(60), Arg(""), Arg("S")});
+
+    const std::string text =
+        SeriesICalendar(CalendarMeetingFromPacket(net.AppServer().Call(
+                            "GetCalendReuniao", {Arg("0001"), Arg("0000900101")})),
+                        CalendarSeriesFromPacket(net.AppServer().Call(
+                            "GetSerieReuniao", {Arg("0001"), Arg("0000900101")})));
+    icalcomponent* cal = icalparser_parse_string(text.c_str());
+    ASSERT_NE(nullptr, cal) << text;
+    icalcomponent* ev = icalcomponent_get_first_component(cal, ICAL_VEVENT_COMPONENT);
+    ASSERT_NE(nullptr, ev);
+    EXPECT_EQ("zel-0001-S0000900101@zel00400", std::string(icalcomponent_get_uid(ev)));
+    EXPECT_EQ(2, icalcomponent_count_properties(ev, ICAL_EXDATE_PROPERTY)) << text;
+    std::vector<time_t> starts;
+    icalcomponent_foreach_recurrence(
+        ev,
+        icaltime_from_timet_with_zone(At(seed.Day(kDay), 0), 0, icaltimezone_get_utc_timezone()),
+        icaltime_from_timet_with_zone(At(seed.Day(kDay + 60), 0), 0,
+                                      icaltimezone_get_utc_timezone()),
+        [](icalcomponent*, struct icaltime_span* span, void* out) {
+            static_cast<std::vector<time_t>*>(out)->push_back(span->start);
+        },
+        &starts);
+    // Weeks 0 to 5 less week 2 (room taken, skipped) and week 5 (cancelled).
+    EXPECT_EQ((std::vector<time_t>{At(seed.Day(kDay), 14), At(seed.Day(kDay + 7), 14),
+                                   At(seed.Day(kDay + 21), 14), At(seed.Day(kDay + 28), 14)}),
+              starts)
+        << text;
+    // Week 4 was moved an hour later with "this and the following".
+    icalcomponent* moved = icalcomponent_get_next_component(cal, ICAL_VEVENT_COMPONENT);
+    ASSERT_NE(nullptr, moved) << text;
+    EXPECT_EQ(At(seed.Day(kDay + 28), 14),
+              icaltime_as_timet_with_zone(icalcomponent_get_recurrenceid(moved), nullptr));
+    EXPECT_EQ(At(seed.Day(kDay + 28), 15),
+              icaltime_as_timet_with_zone(icalcomponent_get_dtstart(moved), nullptr));
+    EXPECT_EQ(nullptr, icalcomponent_get_next_component(cal, ICAL_VEVENT_COMPONENT));
+    icalcomponent_free(cal);
 }
 
 TEST_F(CalendarExportTest, OperatorEmailIsCheckedSetAndCleared) {

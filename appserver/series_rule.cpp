@@ -1,0 +1,119 @@
+#include "appserver/series_rule.h"
+
+#include <algorithm>
+#include <cmath>
+
+#include "appserver/rpc_error.h"
+
+namespace zel::appserver {
+
+namespace {
+
+const char* const kWeekdayNames[] = {"segunda-feira", "terça-feira", "quarta-feira", "quinta-feira",
+                                     "sexta-feira",   "sábado",      "domingo"};
+
+[[noreturn]] void Refuse(const std::string& message) {
+    throw RpcError(code::kBadArguments, message);
+}
+
+// Digits 1-7 in any order, each once, as an ascending text.
+std::string NormalisedWeekdays(const std::string& text) {
+    std::string days;
+    for (const char c : text) {
+        if (c == ' ') continue;
+        if (c < '1' || c > '7')
+            Refuse("Dias da semana inválidos: \"" + text + "\" (use 1 para segunda até 7 para " +
+                   "domingo).");
+        if (days.find(c) != std::string::npos)
+            Refuse("Dia da semana repetido em \"" + text + "\".");
+        days += c;
+    }
+    if (days.empty()) Refuse("Escolha ao menos um dia da semana para a série.");
+    std::sort(days.begin(), days.end());
+    return days;
+}
+
+bool Holds(const SeriesRule& rule, TDateTime day, int firstDayOfMonth) {
+    const int weekday = IsoWeekday(day);
+    switch (rule.frequency) {
+        case SeriesFrequency::WorkingDays:
+            return weekday <= 5;
+        case SeriesFrequency::Weekly:
+            return rule.weekdays.find(static_cast<char>('0' + weekday)) != std::string::npos;
+        case SeriesFrequency::Monthly:
+            return DecodeDate(day).day == firstDayOfMonth;
+    }
+    return false;
+}
+
+void RequireFirstFits(const SeriesRule& rule, TDateTime first) {
+    if (Holds(rule, first, DecodeDate(first).day)) return;
+    const std::string day = kWeekdayNames[IsoWeekday(first) - 1];
+    if (rule.frequency == SeriesFrequency::WorkingDays)
+        Refuse("A primeira reunião de uma série de dias úteis não pode cair num " + day + ".");
+    Refuse("A primeira reunião cai em " + day + ", que não está entre os dias escolhidos.");
+}
+
+}  // namespace
+
+int IsoWeekday(TDateTime day) {
+    return (DayOfWeek(day) + 5) % 7 + 1;  // Sunday 1 .. Saturday 7 -> Monday 1 .. Sunday 7
+}
+
+SeriesRule ParseSeriesRule(const std::string& frequency, const std::string& weekdays,
+                           TDateTime until, double count) {
+    SeriesRule rule;
+    if (frequency == "D") {
+        rule.frequency = SeriesFrequency::WorkingDays;
+    } else if (frequency == "S") {
+        rule.frequency = SeriesFrequency::Weekly;
+        rule.weekdays = NormalisedWeekdays(weekdays);
+    } else if (frequency == "M") {
+        rule.frequency = SeriesFrequency::Monthly;
+    } else {
+        Refuse("Frequência da série inválida: \"" + frequency +
+               "\" (D todo dia útil, S toda semana, M todo mês).");
+    }
+    if (!(count >= 0 && count < 10000 && std::trunc(count) == count))
+        Refuse("Número de ocorrências da série inválido.");
+    const bool hasUntil = until != 0, hasCount = count != 0;
+    if (hasUntil == hasCount)
+        Refuse("Informe a data final da série ou o número de ocorrências (somente um dos dois).");
+    rule.until = hasUntil ? DateOf(until) : 0;
+    rule.count = static_cast<int>(count);
+    return rule;
+}
+
+TDateTime SeriesLimit(TDateTime first) {
+    const DateParts d = DecodeDate(first);
+    const int year = d.year + 1;
+    return EncodeDate(year, d.month, std::min(d.day, DaysInMonth(year, d.month)));
+}
+
+std::vector<TDateTime> SeriesDates(TDateTime first, const SeriesRule& rule) {
+    RequireFirstFits(rule, first);
+    const TDateTime firstDay = DateOf(first), time = first - firstDay;
+    const TDateTime limit = SeriesLimit(first);
+    const std::string limitText = DateToStr(limit);
+    if (rule.until != 0) {
+        if (rule.until <= firstDay)
+            Refuse("A data final da série deve ser posterior à data da primeira reunião.");
+        if (rule.until > limit)
+            Refuse("A série pode ir no máximo até " + limitText +
+                   ", um ano após a primeira reunião.");
+    }
+    const TDateTime last = rule.until != 0 ? rule.until : limit;
+    const int dayOfMonth = DecodeDate(first).day;
+    std::vector<TDateTime> dates = {first};
+    for (TDateTime day = firstDay + 1; day <= last; ++day) {
+        if (rule.count != 0 && static_cast<int>(dates.size()) == rule.count) break;
+        if (Holds(rule, day, dayOfMonth)) dates.push_back(day + time);
+    }
+    if (rule.count != 0 && static_cast<int>(dates.size()) < rule.count)
+        Refuse("Com " + std::to_string(rule.count) + " ocorrências a série passaria de " +
+               limitText + ", um ano após a primeira reunião.");
+    if (dates.size() < 2) Refuse("A série deve ter ao menos duas ocorrências.");
+    return dates;
+}
+
+}  // namespace zel::appserver

@@ -367,6 +367,8 @@ class TfrmReuniao : public TSimpleFormBase {
     // Adds a skipped date of the current meeting's series back (SetSerieReinclui), shows
     // what it got and reloads the list and the open series dialog.
     void ReincluiData(TDateTime date);
+    // Saves the current meeting's whole series as one iCalendar file (asks for the file).
+    void ExportaSerie();
     // The series number of the current meeting; "" for a single meeting.
     std::string SerieAtual() const;
 
@@ -668,6 +670,8 @@ class TfrmReuniao : public TSimpleFormBase {
     void updateSeriesControls();
     // A new meeting's insert starts with "Não se repete" and the weekday of `day` checked.
     void resetRepeatChoice(TDateTime day);
+    // Until a rule is chosen, the weekday boxes follow the start date typed.
+    void followStartWeekday();
     // The rule typed on the form page; nullopt for "Não se repete".
     std::optional<SeriesRule> typedSeriesRule() const;
     // The post's part for series: a new meeting's rule is checked (its message shown, the

@@ -132,6 +132,7 @@ void TfrmReuniao::buildListPage() {
         {"DTHRREUNIAO", "Data/Hora Reunião", kDateTimeColumnWidth},
         {"CDOPERRESP", "Responsável", 208},
         {"CDOPERABER", "Operador de Abertura", 218},
+        {"NRSERIETARE", "Série", 75},
     });
     pageLayout->addWidget(dbgTarefas);
 }

@@ -23,6 +23,7 @@
 #include "meeting/cli_zel00400.h"
 #include "meeting/dataset_rows.h"
 #include "meeting/frm_reuniao.h"
+#include "meeting/meeting_icalendar.h"
 #include "meeting/series_dialog.h"
 #include "meeting/series_rules.h"
 #include "platform/routines.h"
@@ -141,6 +142,14 @@ void TfrmReuniao::updateSeriesControls() {
     if (!inserting && cbxRepete->currentIndex() != kNever) resetRepeatChoice(Date());
     panRepete->setEnabled(inserting);
     if (mnuSerie) mnuSerie->setEnabled(!EditandoReuniao() && !SerieAtual().empty());
+}
+
+void TfrmReuniao::followStartWeekday() {
+    if (!panRepete || cbxRepete->currentIndex() != kNever) return;
+    TDateTime day = 0;
+    if (!TryStrToDate(depDataIni->Text(), day)) return;
+    for (int d = 0; d < 7; ++d)
+        chkDiaSemana[d]->setChecked(d + 1 == IsoWeekday(day));
 }
 
 std::optional<SeriesRule> TfrmReuniao::typedSeriesRule() const {
@@ -380,6 +389,7 @@ void TfrmReuniao::mnuSerieClick() {
     dialog->setAttribute(Qt::WA_DeleteOnClose);
     dialog->setWindowModality(Qt::WindowModal);
     dialog->OnInclude = [this](TDateTime date) { ReincluiData(date); };
+    dialog->OnExport = [this] { ExportaSerie(); };
     try {
         dialog->Reload();
     } catch (...) {
@@ -406,4 +416,26 @@ void TfrmReuniao::ReincluiData(TDateTime date) {
     RecarregaReuniao();
     if (dlgSerie) dlgSerie->Reload();
     mostraResultadoSerie("Data incluída na série", "", result);
+}
+
+void TfrmReuniao::ExportaSerie() {
+    const std::string series = SerieAtual();
+    if (series.empty()) throw EAbort();
+    std::string branch = cdsControle.FieldByName("CDFILIAL").AsString();
+    const std::string path = CurrentDialogs().SaveFileName(
+        "Exportar série", "serie-" + series + ".ics", "iCalendar (*.ics)");
+    if (path.empty()) return;
+    // The series' event carries its first meeting's people and texts, and every date.
+    std::string first = series;
+    const Variant meeting = CheckServerResult(
+        netReuniao.AppServer().Call("GetCalendReuniao", {ArgRef(branch), ArgRef(first)}), true, 0);
+    const Variant dates = CheckServerResult(
+        netReuniao.AppServer().Call("GetSerieReuniao", {Arg(branch), Arg(series)}), true, 0);
+    try {
+        SaveCalendarFile(path, SeriesICalendar(CalendarMeetingFromPacket(meeting),
+                                               CalendarSeriesFromPacket(dates)));
+    } catch (const Exception& e) {
+        ShowErrorMessage(e.Message(), true);
+    }
+    CurrentDialogs().Notice("Série exportada para " + path + ".");
 }

@@ -14,9 +14,17 @@ std::string SeriesRuleProblem(const SeriesRule& rule, TDateTime firstStart) {
     if (rule.count == 0 && DateOf(rule.until) <= DateOf(firstStart))
         return "A data final da repetição deve ser posterior à data da reunião.";
     if (rule.until == 0 && rule.count < 2) return "A repetição deve ter ao menos 2 ocorrências.";
+    const int weekday = IsoWeekday(firstStart);
+    if (rule.frequency == 'S' &&
+        rule.weekdays.find(static_cast<char>('0' + weekday)) == std::string::npos)
+        return "Marque também o dia da semana da reunião (" + WeekdayAbbrev(weekday) + ").";
+    if (rule.frequency == 'D' && weekday > 5)
+        return "Uma repetição em todo dia útil começa num dia útil.";
     if (SeriesDates(rule, firstStart).beyondOneYear)
         return "A repetição pode ir no máximo até " + DateToStr(OneYearAfter(DateOf(firstStart))) +
                " (um ano após a primeira reunião).";
+    if (SeriesDates(rule, firstStart).starts.size() < 2)
+        return "A repetição não tem outra data até o fim escolhido.";
     return {};
 }
 

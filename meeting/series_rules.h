@@ -13,8 +13,9 @@ namespace reuniao {
 std::string WeekdayAbbrev(int isoWeekday);
 
 // The operator's message when `rule` may not be planned from `firstStart`; "" when it may.
-// Checked: at least one weekday for a weekly rule, an end date after the first meeting's day,
-// a count of at least 2, and no occurrence more than one year after the first meeting.
+// Checked: at least one weekday for a weekly rule and the first meeting's own among them, a
+// working day for a working-days rule, an end date after the first meeting's day, a count of
+// at least 2, no occurrence more than one year after the first meeting, and a second date.
 std::string SeriesRuleProblem(const SeriesRule& rule, TDateTime firstStart);
 
 // What became of one date: "Sala <name>" (booked with its room), "Sem sala", "Pulada"

@@ -153,7 +153,7 @@ TEST_F(FrmReuniaoTest, WindowCarriesItsCaptionsHintsPagesAndMenus) {
                                           std::to_string(c.Width));
     EXPECT_EQ(QStringLiteral("IDSITTAREFA Sit. 27|NRTAREFA Reunião 75|DSREFETAREFA Referência "
                              "200|DTHRREUNIAO Data/Hora Reunião 120|CDOPERRESP Responsável "
-                             "208|CDOPERABER Operador de Abertura 218"),
+                             "208|CDOPERABER Operador de Abertura 218|NRSERIETARE Série 75"),
               columns.join('|'));
     EXPECT_TRUE(w.dbgTarefas->ReadOnly());
 

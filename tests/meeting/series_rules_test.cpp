@@ -58,6 +58,13 @@ TEST(SeriesRuleProblem, RefusesWhatCannotBePlannedWithAClearMessage) {
               reuniao::SeriesRuleProblem({'D', "", EncodeDate(2027, 3, 1), 0}, first));
     EXPECT_EQ("A repetição pode ir no máximo até 01/03/2028 (um ano após a primeira reunião).",
               reuniao::SeriesRuleProblem({'D', "", 0, 300}, first));
+    // The first meeting is a Monday: it must fit the rule, and the rule must hold another date.
+    EXPECT_EQ("Marque também o dia da semana da reunião (Seg).",
+              reuniao::SeriesRuleProblem({'S', "35", 0, 4}, first));
+    EXPECT_EQ("Uma repetição em todo dia útil começa num dia útil.",
+              reuniao::SeriesRuleProblem({'D', "", 0, 4}, first - 1));
+    EXPECT_EQ("A repetição não tem outra data até o fim escolhido.",
+              reuniao::SeriesRuleProblem({'S', "1", EncodeDate(2027, 3, 5), 0}, first));
 }
 
 TEST(SeriesTexts, OutcomeAndRuleInWords) {

@@ -51,8 +51,9 @@ TEST_F(FrmReuniaoTest, FirstActivationLoadsTheListWithTheDefaultParametersAndFil
 
 TEST_F(FrmReuniaoTest, LoadedMeetingsKeepTheDeclaredFieldsAndShowStatusLabels) {
     TfrmReuniao& w = Open();
-    ASSERT_EQ(23, w.cdsControle.FieldCount());
+    ASSERT_EQ(24, w.cdsControle.FieldCount());
     EXPECT_EQ("HORA", w.cdsControle.Fields(22).FieldName());
+    EXPECT_EQ("NRSERIETARE", w.cdsControle.Fields(23).FieldName());
     EXPECT_EQ("Data/Hora Reunião", w.cdsControle.FieldByName("DTHRREUNIAO").DisplayLabel());
     ASSERT_TRUE(w.cdsControle.Locate("IDSITTAREFA", {Variant("P")}));
     EXPECT_EQ("Pe", w.cdsControle.FieldByName("IDSITTAREFA").DisplayText());

@@ -10,6 +10,7 @@
 #include <functional>
 #include <memory>
 #include <string>
+#include <vector>
 
 class QWidget;
 class QPrinter;
@@ -26,6 +27,14 @@ class Dialogs {
     virtual bool Question(const std::string& text) = 0;
     // Information box with an OK button.
     virtual void Notice(const std::string& text) = 0;
+    // A question answered by one of `options` (button captions, in order): the index of the
+    // one chosen, -1 when the operator cancelled.
+    virtual int Choice(const std::string& text, const std::vector<std::string>& options) = 0;
+    // A read-only table under a heading `text`: `columns` captions, `rows` their cells; closed
+    // with OK.
+    virtual void Table(const std::string& title, const std::string& text,
+                       const std::vector<std::string>& columns,
+                       const std::vector<std::vector<std::string>>& rows) = 0;
     // Pick list over `source`'s dataset. `title` heads it; `emptyMessage` is shown (as a
     // notice) instead of the list when there is nothing to pick. On a pick the chosen row is
     // the dataset's current row and the result is true; false when cancelled or empty.

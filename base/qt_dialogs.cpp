@@ -14,11 +14,13 @@
 #include <QPrintPreviewDialog>
 #include <QPrinter>
 #include <QProgressBar>
+#include <QPushButton>
 #include <QTableView>
 #include <QVBoxLayout>
 
 #include "base/data_set_model.h"
 #include "base/multi_select_keys.h"
+#include "base/table_dialog.h"
 #include "platform/client_data_set.h"
 
 namespace {
@@ -49,6 +51,27 @@ bool QtDialogs::Question(const std::string& text) {
 
 void QtDialogs::Notice(const std::string& text) {
     QMessageBox::information(activeParent(), kCaption, QString::fromStdString(text));
+}
+
+int QtDialogs::Choice(const std::string& text, const std::vector<std::string>& options) {
+    QMessageBox box(QMessageBox::Question, QStringLiteral("Confirmação"),
+                    QString::fromStdString(text), QMessageBox::NoButton, activeParent());
+    std::vector<QAbstractButton*> buttons;
+    for (const std::string& option : options)
+        buttons.push_back(box.addButton(QString::fromStdString(option), QMessageBox::AcceptRole));
+    box.addButton(QStringLiteral("Cancelar"), QMessageBox::RejectRole);
+    if (!buttons.empty()) box.setDefaultButton(qobject_cast<QPushButton*>(buttons.front()));
+    box.exec();
+    for (size_t i = 0; i < buttons.size(); ++i)
+        if (box.clickedButton() == buttons[i]) return static_cast<int>(i);
+    return -1;
+}
+
+void QtDialogs::Table(const std::string& title, const std::string& text,
+                      const std::vector<std::string>& columns,
+                      const std::vector<std::vector<std::string>>& rows) {
+    TTableDialog dialog(activeParent(), title, text, columns, rows);
+    dialog.exec();
 }
 
 bool QtDialogs::Search(TDataSource& source, const std::string& title,

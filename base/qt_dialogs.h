@@ -15,6 +15,10 @@ class QtDialogs : public Dialogs {
     void Error(const std::string& text) override;
     bool Question(const std::string& text) override;
     void Notice(const std::string& text) override;
+    int Choice(const std::string& text, const std::vector<std::string>& options) override;
+    void Table(const std::string& title, const std::string& text,
+               const std::vector<std::string>& columns,
+               const std::vector<std::vector<std::string>>& rows) override;
     bool Search(TDataSource& source, const std::string& title,
                 const std::string& emptyMessage) override;
     bool MultiSelect(TDataSource& source, const std::string& keyField, const std::string& title,

@@ -46,6 +46,35 @@ void ScriptedDialogs::Notice(const std::string& text) {
     m_shown.push_back("notice: " + text);
 }
 
+int ScriptedDialogs::Choice(const std::string& text, const std::vector<std::string>& options) {
+    std::string line = "choice: " + text + " [";
+    for (size_t i = 0; i < options.size(); ++i)
+        line += (i ? "|" : "") + options[i];
+    line += "]";
+    if (m_choices.empty()) {
+        m_shown.push_back("unscripted " + line);
+        return -1;
+    }
+    const int index = m_choices.front();
+    m_choices.pop_front();
+    const bool valid = index >= 0 && index < static_cast<int>(options.size());
+    m_shown.push_back(line + " -> " + (valid ? options[index] : std::string("(cancel)")));
+    return valid ? index : -1;
+}
+
+void ScriptedDialogs::Table(const std::string& title, const std::string& text,
+                            const std::vector<std::string>&,
+                            const std::vector<std::vector<std::string>>& rows) {
+    m_shown.push_back("table: " + title);
+    if (!text.empty()) m_shown.push_back("  " + text);
+    for (const auto& row : rows) {
+        std::string line = " ";
+        for (size_t i = 0; i < row.size(); ++i)
+            line += (i ? " | " : " ") + row[i];
+        m_shown.push_back(line);
+    }
+}
+
 bool ScriptedDialogs::Search(TDataSource& source, const std::string& title,
                              const std::string& emptyMessage) {
     TClientDataSet* ds = source.DataSet();

@@ -24,6 +24,8 @@ class ScriptedDialogs : public Dialogs {
 
     // --- script ---
     void AnswerQuestion(bool yes) { m_questions.push_back(yes); }
+    // The next Choice picks option `index` (-1: cancels).
+    void AnswerChoice(int index) { m_choices.push_back(index); }
     // The next Search picks the row `pick` moves to (return false to cancel).
     void AnswerSearch(std::function<bool(TClientDataSet&)> pick) {
         m_searches.push_back(std::move(pick));
@@ -37,7 +39,9 @@ class ScriptedDialogs : public Dialogs {
     void AnswerSaveFile(std::string fileName) { m_saveFiles.push_back(std::move(fileName)); }
 
     // --- record ---
-    // Lines "error: ...", "question: ...", "notice: ...", "search: title", "multiselect: title",
+    // Lines "error: ...", "question: ...", "notice: ...", "choice: text [a|b] -> a",
+    // "table: title", then "  text" and one "  cell | cell" line per row, "search: title",
+    // "multiselect: title",
     // "find: text", "preview: title",
     // "print: title", "save: title" (the busy indicator is counted, not listed), in order.
     const std::vector<std::string>& Shown() const { return m_shown; }
@@ -49,6 +53,10 @@ class ScriptedDialogs : public Dialogs {
     void Error(const std::string& text) override;
     bool Question(const std::string& text) override;
     void Notice(const std::string& text) override;
+    int Choice(const std::string& text, const std::vector<std::string>& options) override;
+    void Table(const std::string& title, const std::string& text,
+               const std::vector<std::string>& columns,
+               const std::vector<std::vector<std::string>>& rows) override;
     bool Search(TDataSource& source, const std::string& title,
                 const std::string& emptyMessage) override;
     bool MultiSelect(TDataSource& source, const std::string& keyField, const std::string& title,
@@ -69,6 +77,7 @@ class ScriptedDialogs : public Dialogs {
 
   private:
     std::deque<bool> m_questions;
+    std::deque<int> m_choices;
     std::deque<std::function<bool(TClientDataSet&)>> m_searches;
     std::deque<std::string> m_multi;
     std::deque<std::string> m_finds;

@@ -127,6 +127,7 @@ void TfrmReuniao::attachHandlers() {
     // Cancellation and import.
     attachCancellationAndImport();
     buildCalendarExport();
+    buildSeriesMenu();
 }
 
 // The bottom bar shows the current meeting's one-line description.

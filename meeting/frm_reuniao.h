@@ -20,6 +20,7 @@
 #include <QPointer>
 #include <array>
 #include <functional>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -27,9 +28,13 @@
 #include "messages/message_table.h"
 #include "platform/client_data_set.h"
 #include "platform/data_source.h"
+#include "platform/series_dates.h"
 #include "server/server_connection.h"
 
 class QAction;
+class QCheckBox;
+class QComboBox;
+class QSpinBox;
 class QChar;
 class QFrame;
 class QGroupBox;
@@ -55,6 +60,7 @@ class TLookupButton;
 class TMaskEdit;
 class TPageControlEx;
 class TRichFormatBar;
+class TSeriesDialog;
 class TSortableDBGrid;
 class TToolButtonEx;
 
@@ -325,7 +331,9 @@ class TfrmReuniao : public TSimpleFormBase {
     // every participant but the operator, the activities and the meeting cancelled on the
     // server, the room freed, the list reloaded with the meeting current. A failing server
     // step is shown, then "Cancel_N_Ok", and ends the operation; the steps done stay done.
-    void CancelaReuniao(std::string branch, std::string number);
+    // `following`: then the later open meetings of its series, each with the same server
+    // steps and notices.
+    void CancelaReuniao(std::string branch, std::string number, bool following = false);
 
     // (frm_reuniao_calendar.cpp) btnExpCalendario and mnuExpCalendario: asks for a file and
     // saves the current meeting there as an iCalendar invitation (a cancellation for a
@@ -349,6 +357,20 @@ class TfrmReuniao : public TSimpleFormBase {
     std::string stTarefaDestino;
     // Set by the import dialog's confirm; cleared when InsereParticipante ends normally.
     bool boImpParticipantes = false;
+
+    // --- recurring meetings (frm_reuniao_series.cpp) ---
+    // The repeat choice changed: the weekdays show for a weekly rule, the ending and the
+    // taken-room choice for any rule.
+    void cbxRepeteChange();
+    // The series dialog ("Série da reunião") of the current meeting, when it belongs to one.
+    void mnuSerieClick();
+    // Adds a skipped date of the current meeting's series back (SetSerieReinclui), shows
+    // what it got and reloads the list and the open series dialog.
+    void ReincluiData(TDateTime date);
+    // Saves the current meeting's whole series as one iCalendar file (asks for the file).
+    void ExportaSerie();
+    // The series number of the current meeting; "" for a single meeting.
+    std::string SerieAtual() const;
 
     // --- components ---
     // Message tables (msgPadrao: the window's texts; msgMensagensPadroes: the base form's
@@ -497,6 +519,18 @@ class TfrmReuniao : public TSimpleFormBase {
     TFlatButton* btnExpCalendario = nullptr;
     QAction* mnuExpCalendario = nullptr;
 
+    // The repeat choice beside the date/time row and the series menu entry.
+    QFrame* panRepete = nullptr;
+    QComboBox* cbxRepete = nullptr;  // Não se repete / Todo dia útil / Toda semana / Todo mês
+    std::array<QCheckBox*, 7> chkDiaSemana{};  // Seg .. Dom
+    QComboBox* cbxFimSerie = nullptr;          // Até (a date) / Após (a number)
+    TDatePickerEdit* depFimSerie = nullptr;
+    QSpinBox* spnQtdeSerie = nullptr;
+    QComboBox* cbxConflito = nullptr;  // Sem sala / Pular a data
+    QAction* mnuSerie = nullptr;
+    // The series dialog while it is open.
+    QPointer<TSeriesDialog> dlgSerie;
+
   protected:
     void closeEvent(QCloseEvent* event) override;
 
@@ -627,6 +661,41 @@ class TfrmReuniao : public TSimpleFormBase {
     // Reloads the list as it was loaded (one exact day, or the parameter set) and makes
     // meeting `number` current again when the status filter shows it.
     void recarregaLista(const std::string& number);
+
+    // Private parts of recurring meetings.
+    void buildRepeatRow(QWidget* parent);
+    void buildSeriesMenu();
+    // Enables the repeat choice only while a meeting is being inserted (outside insert it
+    // goes back to "Não se repete"), and the series menu entry for a meeting of a series.
+    void updateSeriesControls();
+    // A new meeting's insert starts with "Não se repete" and the weekday of `day` checked.
+    void resetRepeatChoice(TDateTime day);
+    // Until a rule is chosen, the weekday boxes follow the start date typed.
+    void followStartWeekday();
+    // The rule typed on the form page; nullopt for "Não se repete".
+    std::optional<SeriesRule> typedSeriesRule() const;
+    // The post's part for series: a new meeting's rule is checked (its message shown, the
+    // post refused) and kept for after the save; a changed series meeting asks whether the
+    // change goes to this meeting only or to the following ones too.
+    void vd_Serie(TDateTime oldStart, TDateTime newStart, const std::string& oldRoom);
+    // The after-post's part: the other occurrences created or changed on the server, the
+    // result shown after the list reload (`reload`).
+    void enviaSerie(const std::function<void()>& reload);
+    // Shows the dates of a series packet (DTOCORSERIE, NRTAREFA, IDSITOCOR, NMSALA).
+    void mostraResultadoSerie(const std::string& title, const std::string& text,
+                              const Variant& packet);
+    // Cancels, after meeting `number`, every later open meeting of its series `series` with
+    // the cancellation's server steps; returns how many were cancelled. A failure withdraws
+    // that meeting's notices and raises; those cancelled before stay cancelled.
+    int cancelaSeguintes(const std::string& branch, const std::string& series,
+                         const std::string& number);
+    std::optional<SeriesRule> m_novaSerie;  // the rule of the meeting being inserted
+    std::string m_conflitoSerie;            // its taken-room choice: "S" or "P"
+    struct FollowingChange {
+        int minutes = 0;
+        std::string room;  // blank: each keeps its room
+    };
+    std::optional<FollowingChange> m_seguintes;  // "Esta e as seguintes" chosen at the post
 
     QVBoxLayout* m_clientLayout = nullptr;
     bool m_closed = false;  // FormClose ran

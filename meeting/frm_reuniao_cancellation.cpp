@@ -49,11 +49,19 @@ void TfrmReuniao::attachCancellationAndImport() {
 
 void TfrmReuniao::btnCanReuniaoClick() {
     if (!cdsControle.Active() || cdsControle.IsEmpty()) throw EAbort();
+    bool following = false;
+    if (!SerieAtual().empty()) {
+        const int scope = CurrentDialogs().Choice("Esta reunião faz parte de uma série. Cancelar:",
+                                                  {"Somente esta reunião", "Esta e as seguintes"});
+        if (scope < 0) throw EAbort();
+        following = scope == 1;
+    }
     CancelaReuniao(cdsControle.FieldByName("CDFILIAL").AsString(),
-                   cdsControle.FieldByName("NRTAREFA").AsString());
+                   cdsControle.FieldByName("NRTAREFA").AsString(), following);
 }
 
-void TfrmReuniao::CancelaReuniao(std::string branch, std::string number) {
+void TfrmReuniao::CancelaReuniao(std::string branch, std::string number, bool following) {
+    const std::string series = following ? SerieAtual() : std::string();
     cdsTestaReuniao.SetData(CheckServerResult(
         netReuniao.AppServer().Call("GetTestaReuniao", {ArgRef(branch), ArgRef(number)}), true, 0));
     if (!cdsTestaReuniao.IsEmpty() && cdsTestaReuniao.FieldByName("IDSITTAREFA").AsString() == "X")
@@ -80,7 +88,15 @@ void TfrmReuniao::CancelaReuniao(std::string branch, std::string number) {
         msgPadrao->ShowMsg("Cancel_N_Ok", TMsgDlgType::mtInformation, mbOK);
         throw EErrorShown(e.what());
     }
+    // The later meetings of the series each go through the same server steps; one that
+    // fails is reported and ends the run, the meeting itself stays cancelled.
+    const int later = series.empty() ? 0 : cancelaSeguintes(branch, series, number);
     msgPadrao->ShowMsg("Cancel_Ok", TMsgDlgType::mtInformation, mbOK);
+    if (later > 0)
+        CurrentDialogs().Notice(IntToStr(later) +
+                                (later == 1 ? " reunião seguinte da série também foi cancelada."
+                                            : " reuniões seguintes da série também foram "
+                                              "canceladas."));
     pgcReuniao->SetActivePage(tshReuniao);
     recarregaLista(stCodLocate);
 }

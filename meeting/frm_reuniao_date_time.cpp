@@ -121,6 +121,7 @@ void TfrmReuniao::meetingTimeChanged() {
 
 void TfrmReuniao::depDataIniChange() {
     meetingTimeChanged();
+    followStartWeekday();
 }
 
 void TfrmReuniao::medHoraIniChange() {

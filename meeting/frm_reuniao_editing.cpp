@@ -84,6 +84,7 @@ void TfrmReuniao::includeMeeting() {
         if (Editing(cdsAgeAtiviSala)) cdsAgeAtiviSala.Cancel();
         throw;
     }
+    resetRepeatChoice(Date());
     SetFocus(dbeDsReferencia);
 }
 

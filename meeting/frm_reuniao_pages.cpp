@@ -131,6 +131,7 @@ void TfrmReuniao::buildListPage() {
         {"DTHRREUNIAO", "Data/Hora Reunião", kDateTimeColumnWidth},
         {"CDOPERRESP", "Responsável", 208},
         {"CDOPERABER", "Operador de Abertura", 218},
+        {"NRSERIETARE", "Série", 75},
     });
     pageLayout->addWidget(dbgTarefas);
 }
@@ -197,6 +198,8 @@ void TfrmReuniao::buildFormPage() {
 
     buildDateTimeRow(g);
     grid->addWidget(panDtHr, row++, 0, 1, 4);
+    buildRepeatRow(g);
+    grid->addWidget(panRepete, row++, 0, 1, 4);
     buildRoomRow(g);
     grid->addWidget(panHoras, row, 0, 1, 4);
 

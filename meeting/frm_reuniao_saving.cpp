@@ -51,6 +51,9 @@ void TfrmReuniao::cdsControleBeforePost() {
     start.SetAsDateTime(newStart);
     if (HoraServidor() > newStart) fail(depDataIni, "dt_reun_deve");
     cdsControle.FieldByName("QTHRREUNIAO").SetAsFloat(timeTextToReal(medQtdeHoras->Text()));
+    vd_Serie(oldValue, newStart,
+             cdsAgeAtiviSala.IsEmpty() ? std::string()
+                                       : cdsAgeAtiviSala.FieldByName("CDSALA").AsString());
 
     // A meeting the server has not taken yet keeps the number it got the first time.
     const bool inserting = cdsControle.State() == dsInsert || m_unsent == UnsentMeeting::Insert;
@@ -113,6 +116,8 @@ void TfrmReuniao::cdsControleAfterPost() {
         GravaAtividade();
     else if (boStateEd)
         AlteraAtividade();
-    RecarregaReuniao();
+    // A series follows its first meeting whatever became of that one's booking; the list is
+    // reloaded before the series' result is shown.
+    enviaSerie([this] { RecarregaReuniao(); });
     if (bookingFailure) std::rethrow_exception(bookingFailure);
 }

@@ -127,4 +127,5 @@ void TfrmReuniao::dtsPadraoStateChange() {
     mnuFiltro->setEnabled(true);
     mnuCadPart->setEnabled(true);
     updateCalendarExport();
+    updateSeriesControls();
 }

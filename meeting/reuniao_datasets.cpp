@@ -62,6 +62,9 @@ void DeclareControle(TClientDataSet& cds) {
                            {"DATA", DT, 0, "", "", false, kWhereOnly},
                            hidden("CDSALA", S, 5),
                            {"HORA", S, 5, "", "", false, kWhereOnly},
+                           // The series the meeting belongs to: the server's to set, so it
+                           // only travels.
+                           {"NRSERIETARE", S, 10, "Série", "", false, 0},
                        });
 }
 

@@ -1,17 +1,22 @@
 // Pictures of the meeting window and its dialogs on the demo data, for the documentation.
 // Not checks: each test is skipped unless ZEL_SCREENSHOT_DIR names the folder to write to.
 // The pick lists are the real Qt dialogs here, not the scripted ones.
+#include <QCheckBox>
+#include <QComboBox>
 #include <QDialog>
 #include <QDir>
 #include <QImage>
 #include <QPainter>
 #include <QProcess>
+#include <QSpinBox>
 #include <QTest>
 
 #include "appserver/app_server_impl.h"
 #include "base/buttons.h"
+#include "base/date_picker_edit.h"
 #include "base/db_edit.h"
 #include "base/lookup_button.h"
+#include "base/mask_edit.h"
 #include "base/page_control_ex.h"
 #include "base/qt_dialogs.h"
 #include "base/routine_form_base.h"
@@ -100,6 +105,55 @@ TEST_F(ScreenshotTest, FormPageAndFreeRooms) {
         W().btnPesqSalas->Pesquisa();
     });
     W().cdsControle.Cancel();
+}
+
+// A weekly meeting being planned on the form page, then the list of what its dates got.
+TEST_F(ScreenshotTest, SeriesChoiceAndResult) {
+    TfrmReuniao& w = W();
+    // A Monday beyond the demo weeks, and someone else's meeting holding the room on the
+    // Wednesday of the week after, so the list shows a skipped date.
+    TDateTime day = DateOf(server->Impl().now()) + 40;
+    while (IsoWeekday(day) != 1)
+        day += 1;
+    server->Impl().db().Transact(true, [&](zel::appserver::SqlConnection& c) {
+        c.Exec(
+            "INSERT INTO TAREFA (CDFILIAL, NRTAREFA, DSREFETAREFA, CDPROCESSO, CDOPERRESP, "
+            "CDOPERABER, DTABERTAREFA, IDSITTAREFA, IDORIGTARE, DTHRREUNIAO, QTHRREUNIAO) "
+            "VALUES ('0001', '0000900001', 'Treinamento', '0000000002', '000000000002', "
+            "'000000000002', ?, 'P', '4', ?, 1)",
+            {Variant::FromDateTime(day - 30), Variant::FromDateTime(day + 9 + 10.0 / 24)});
+        c.Exec(
+            "INSERT INTO AGEATIVISALA (CDFILIAL, DTATIAGESALA, NRSEQAGESALA, CDSALA, "
+            "NRTAREFA, IDSITAGESALA, HRINIAGESALA, HRFINAGESALA) VALUES ('0001', ?, '00901', "
+            "'00003', '0000900001', 'A', '1000', '1100')",
+            {Variant::FromDateTime(day + 9)});
+        return true;
+    });
+    ASSERT_TRUE(w.sbtIncluir->Click()) << dialogs->ShownText();
+    w.dbeDsReferencia->SetText("Acompanhamento semanal de projetos");
+    w.dbeProcesso->SetText("01");
+    w.dbeAssunto->SetText("3");
+    w.dbeResp->SetText("1");
+    w.depDataIni->SetDate(day);
+    w.medHoraIni->SetText("10:00");
+    w.medQtdeHoras->SetText("01:00");
+    w.dbeCdSalas->SetText("00003");
+    w.cbxRepete->setCurrentIndex(2);
+    for (int d = 0; d < 7; ++d)
+        w.chkDiaSemana[d]->setChecked(d == 0 || d == 2);
+    w.cbxFimSerie->setCurrentIndex(1);
+    w.spnQtdeSerie->setValue(6);
+    w.cbxConflito->setCurrentIndex(1);
+    ShowPage(w.tshFormulario);
+    Save(w, "series-choice.png");
+
+    WithQtDialogs([&] {
+        WhenModal([this](QDialog& d) {
+            d.resize(560, 330);
+            Save(d, "series-result.png");
+        });
+        EXPECT_TRUE(w.sbtConfirmar->Click());
+    });
 }
 
 TEST_F(ScreenshotTest, ActivitiesPageInSeveralStatuses) {

@@ -25,7 +25,7 @@ std::string Layout(const TClientDataSet& cds) {
     return out.str();
 }
 
-TEST(ReuniaoDatasets, ControleHasTheTwentyThreeMeetingFieldsInOrder) {
+TEST(ReuniaoDatasets, ControleHasTheMeetingFieldsInOrderAndTheSeriesLast) {
     TClientDataSet cds;
     DeclareControle(cds);
     EXPECT_EQ(
@@ -51,7 +51,8 @@ TEST(ReuniaoDatasets, ControleHasTheTwentyThreeMeetingFieldsInOrder) {
         "DESCRICAO:string:111:::hidden\n"
         "DATA:datetime:0:::hidden\n"
         "CDSALA:string:5:::hidden\n"
-        "HORA:string:5:::hidden\n",
+        "HORA:string:5:::hidden\n"
+        "NRSERIETARE:string:10:Série::hidden\n",
         Layout(cds));
 }
 
@@ -65,6 +66,7 @@ TEST(ReuniaoDatasets, LocateOnlyFieldsAreNeverWritten) {
         EXPECT_EQ(unsigned{pfInWhere}, atividades.FieldByName(name).ProviderFlags()) << name;
     EXPECT_TRUE(atividades.FieldByName("QTHRPATIVTAR").ProviderFlags() & pfInUpdate);
     EXPECT_TRUE(controle.FieldByName("NRTAREFA").ProviderFlags() & pfInKey);
+    EXPECT_EQ(0u, controle.FieldByName("NRSERIETARE").ProviderFlags()) << "the server's to set";
 }
 
 TEST(ReuniaoDatasets, AtividadesDeclaresGridLabelsMasksAndDefaultSizes) {

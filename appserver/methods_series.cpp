@@ -240,7 +240,7 @@ Variant SetSerieSeguintes(CallContext& ctx) {
     SqlConnection& db = ctx.db();
     const std::string branch = ctx.str(0), meeting = ctx.str(1);
     const double days = MoveDays(ctx.num(2));
-    const std::string newRoom = Trimmed(ctx.str(3));
+    const std::string newRoom = TrimAll(ctx.str(3));
     const bool keepWhenTaken = SkipsTakenDates(ctx.str(4));
     const SeriesModel edited = ReadSeriesModel(db, branch, meeting);
     if (edited.series.empty())

@@ -56,10 +56,6 @@ void RequireFirstFits(const SeriesRule& rule, TDateTime first) {
 
 }  // namespace
 
-int IsoWeekday(TDateTime day) {
-    return (DayOfWeek(day) + 5) % 7 + 1;  // Sunday 1 .. Saturday 7 -> Monday 1 .. Sunday 7
-}
-
 SeriesRule ParseSeriesRule(const std::string& frequency, const std::string& weekdays,
                            TDateTime until, double count) {
     SeriesRule rule;
@@ -85,14 +81,12 @@ SeriesRule ParseSeriesRule(const std::string& frequency, const std::string& week
 }
 
 TDateTime SeriesLimit(TDateTime first) {
-    const DateParts d = DecodeDate(first);
-    const int year = d.year + 1;
-    return EncodeDate(year, d.month, std::min(d.day, DaysInMonth(year, d.month)));
+    return OneYearAfter(DateOf(first));
 }
 
 std::vector<TDateTime> SeriesDates(TDateTime first, const SeriesRule& rule) {
     RequireFirstFits(rule, first);
-    const TDateTime firstDay = DateOf(first), time = first - firstDay;
+    const TDateTime firstDay = DateOf(first);
     const TDateTime limit = SeriesLimit(first);
     const std::string limitText = DateToStr(limit);
     if (rule.until != 0) {
@@ -102,18 +96,17 @@ std::vector<TDateTime> SeriesDates(TDateTime first, const SeriesRule& rule) {
             Refuse("A série pode ir no máximo até " + limitText +
                    ", um ano após a primeira reunião.");
     }
-    const TDateTime last = rule.until != 0 ? rule.until : limit;
-    const int dayOfMonth = DecodeDate(first).day;
-    std::vector<TDateTime> dates = {first};
-    for (TDateTime day = firstDay + 1; day <= last; ++day) {
-        if (rule.count != 0 && static_cast<int>(dates.size()) == rule.count) break;
-        if (Holds(rule, day, dayOfMonth)) dates.push_back(day + time);
-    }
-    if (rule.count != 0 && static_cast<int>(dates.size()) < rule.count)
+    ::SeriesRule dates;
+    dates.frequency = rule.FrequencyLetter();
+    dates.weekdays = rule.weekdays;
+    dates.until = rule.until;
+    dates.count = rule.count;
+    const SeriesPlan plan = ::SeriesDates(dates, first);
+    if (plan.beyondOneYear)
         Refuse("Com " + std::to_string(rule.count) + " ocorrências a série passaria de " +
                limitText + ", um ano após a primeira reunião.");
-    if (dates.size() < 2) Refuse("A série deve ter ao menos duas ocorrências.");
-    return dates;
+    if (plan.starts.size() < 2) Refuse("A série deve ter ao menos duas ocorrências.");
+    return plan.starts;
 }
 
 }  // namespace zel::appserver

@@ -8,6 +8,7 @@
 #include <vector>
 
 #include "platform/date_time.h"
+#include "platform/series_dates.h"
 
 namespace zel::appserver {
 
@@ -36,15 +37,13 @@ SeriesRule ParseSeriesRule(const std::string& frequency, const std::string& week
 // The last day a series whose first meeting starts at `first` may hold.
 TDateTime SeriesLimit(TDateTime first);
 
-// The starts of every occurrence of the rule, in order, `first` itself the first of them. A
+// The starts of every occurrence of the rule (the platform's SeriesDates, the one the window
+// checks a rule with), in order, `first` itself the first of them. A
 // monthly rule skips the months without the first meeting's day (a first meeting on the 31st
 // has none in April); skipped months do not count. Throws RpcError bad_arguments when the
 // first meeting's day does not fit the rule (a Saturday for working days, a weekday not
 // chosen), when the rule ends after SeriesLimit(first) or its count reaches past it, and when
 // it holds no date besides the first.
 std::vector<TDateTime> SeriesDates(TDateTime first, const SeriesRule& rule);
-
-// 1 (Monday) to 7 (Sunday).
-int IsoWeekday(TDateTime day);
 
 }  // namespace zel::appserver

@@ -54,6 +54,11 @@ std::vector<std::string> ResultRow(const TClientDataSet& cds, bool following) {
             TimeToStr(start).substr(0, 5), TrimAll(Field(cds, "NRTAREFA")), outcome};
 }
 
+// "1 data pulada", "2 datas puladas".
+std::string Counted(int n, const char* one, const char* many) {
+    return IntToStr(static_cast<int64_t>(n)) + " " + (n == 1 ? one : many);
+}
+
 }  // namespace
 
 // --- the repeat choice ---
@@ -291,13 +296,14 @@ void TfrmReuniao::mostraResultadoSerie(const std::string& title, const std::stri
     }
     std::string heading = text;
     if (heading.empty()) {
-        heading = following
-                      ? IntToStr(static_cast<int64_t>(rows.size())) +
-                            " reuniões seguintes: " + IntToStr(booked) + " com sala, " +
-                            IntToStr(roomless) + " sem sala, " + IntToStr(skipped) + " mantidas."
-                      : IntToStr(booked + roomless) + " reuniões na série: " + IntToStr(booked) +
-                            " com sala, " + IntToStr(roomless) + " sem sala, " + IntToStr(skipped) +
-                            " datas puladas.";
+        heading =
+            following
+                ? Counted(static_cast<int>(rows.size()), "reunião seguinte", "reuniões seguintes") +
+                      ": " + IntToStr(booked) + " com sala, " + IntToStr(roomless) + " sem sala, " +
+                      Counted(skipped, "mantida", "mantidas") + "."
+                : Counted(booked + roomless, "reunião na série", "reuniões na série") + ": " +
+                      IntToStr(booked) + " com sala, " + IntToStr(roomless) + " sem sala, " +
+                      Counted(skipped, "data pulada", "datas puladas") + ".";
     }
     CurrentDialogs().Table(title, heading, {"Data", "Dia", "Hora", "Reunião", "Resultado"}, rows);
 }

@@ -207,7 +207,7 @@ TEST_F(CalendarExportTest, SeriesExportsItsRuleExceptionsAndMovedOccurrence) {
     seed.Booking("0000900102", "00001", kDay + 14, "1400", "1500", "00002");
     TServerConnection net;
     net.SetTransport(transport);
-    const std::string weekday = std::to_string(zel::appserver::IsoWeekday(seed.Day(kDay)));
+    const std::string weekday = std::to_string(IsoWeekday(seed.Day(kDay)));
     const Variant made = net.AppServer().Call(
         "SetSerieReuniao",
         {Arg("0001"), Arg("0000900101"), Arg("S"), Arg(weekday), Arg(""), Arg(6), Arg("P")});

@@ -152,8 +152,8 @@ TEST_F(SeriesTest, WeeklySeriesBooksTheFreeDatesSkipsATakenOneAndListsEachDate) 
 
     const std::string room = "Sala " + RoomName();
     EXPECT_EQ(
-        "table: Série criada\n  3 reuniões na série: 3 com sala, 0 sem sala, 1 datas "
-        "puladas.\n" +
+        "table: Série criada\n  3 reuniões na série: 3 com sala, 0 sem sala, 1 data "
+        "pulada.\n" +
             Line(kDay, first, room) + "\n" + Line(kDay + 7, second, room) + "\n" +
             Line(kDay + 14, "", "Pulada") + "\n" + Line(kDay + 21, fourth, room),
         dialogs->ShownText());

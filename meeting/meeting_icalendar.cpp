@@ -25,6 +25,12 @@ TDateTime DateValue(const DataPacket& p, const PacketRow& row, const char* field
     return row.at(i).AsDateTime();
 }
 
+// A whole-number column's value; 0 when the packet has no such column or it is null.
+int WholeNumber(const DataPacket& p, const PacketRow& row, const char* field) {
+    const int i = p.FieldIndex(field);
+    return i < 0 || row.at(i).IsNull() ? 0 : static_cast<int>(row.at(i).AsFloat());
+}
+
 CalendarPerson Person(const DataPacket& p, const PacketRow& row) {
     return {Text(p, row, "CDOPERADOR"), Text(p, row, "NMOPERADOR"), Text(p, row, "DSEMAIL")};
 }
@@ -121,8 +127,7 @@ CalendarMeeting CalendarMeetingFromPacket(const Variant& packet) {
     m.startUtc = DateValue(p, head, "DTINIUTC");
     m.endUtc = DateValue(p, head, "DTFIMUTC");
     m.stampUtc = DateValue(p, head, "DTATUUTC");
-    const int seq = p.FieldIndex("NRSEQCALEND");
-    m.sequence = seq < 0 || head.at(seq).IsNull() ? 0 : static_cast<int>(head.at(seq).AsInteger());
+    m.sequence = WholeNumber(p, head, "NRSEQCALEND");
     for (const PacketRow& row : p.rows) {
         if (Text(p, row, "IDPAPEL") == "R")
             m.organiser = Person(p, row);
@@ -161,9 +166,9 @@ CalendarSeries CalendarSeriesFromPacket(const Variant& packet) {
     s.number = Text(p, head, "NRTAREFA");
     s.frequency = Text(p, head, "IDFREQSERIE");
     s.weekdays = Text(p, head, "DSDIASSEMANA");
-    const int until = p.FieldIndex("DTFIMSERIE"), count = p.FieldIndex("QTOCORSERIE");
+    const int until = p.FieldIndex("DTFIMSERIE");
     s.until = until < 0 || head.at(until).IsNull() ? 0 : DateOf(head.at(until).AsDateTime());
-    s.count = count < 0 || head.at(count).IsNull() ? 0 : static_cast<int>(head.at(count).AsFloat());
+    s.count = WholeNumber(p, head, "QTOCORSERIE");
     for (const PacketRow& row : p.rows)
         s.dates.push_back({DateValue(p, row, "DTOCORSERIE"), Text(p, row, "IDSITOCOR")});
     return s;

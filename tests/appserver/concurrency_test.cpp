@@ -119,6 +119,21 @@ INSTANTIATE_TEST_SUITE_P(Backends, ConcurrencyTest,
                                            Backend::Postgres),
                          [](const auto& info) { return BackendName(info.param); });
 
+// A SetSalas change packet inserting one booking (branch, meeting, room, day, sequence,
+// status, start and end hours, in that order).
+json BookingInsert(const json& booking) {
+    return {{"fields",
+             {{{"name", "CDFILIAL"}, {"type", "string"}, {"size", 4}},
+              {{"name", "NRTAREFA"}, {"type", "string"}, {"size", 10}},
+              {{"name", "CDSALA"}, {"type", "string"}, {"size", 5}},
+              {{"name", "DTATIAGESALA"}, {"type", "datetime"}},
+              {{"name", "NRSEQAGESALA"}, {"type", "string"}, {"size", 5}},
+              {{"name", "IDSITAGESALA"}, {"type", "string"}, {"size", 1}},
+              {{"name", "HRINIAGESALA"}, {"type", "string"}, {"size", 4}},
+              {{"name", "HRFINAGESALA"}, {"type", "string"}, {"size", 4}}}},
+            {"changes", {{{"op", "insert"}, {"new", booking}}}}};
+}
+
 TEST_P(ConcurrencyTest, EightClientsInsertingGetDistinctNumbersAndLoseNoRow) {
     constexpr int kClients = 8, kEach = 20;
     std::vector<std::vector<std::string>> numbers(kClients);
@@ -209,16 +224,7 @@ TEST_P(ConcurrencyTest, FiveClientsBookingRoomsForOneNewMeetingLeaveItOneRoom) {
                                   "A",
                                   "0900",
                                   "1000"};
-            const json packet = {{"fields",
-                                  {{{"name", "CDFILIAL"}, {"type", "string"}, {"size", 4}},
-                                   {{"name", "NRTAREFA"}, {"type", "string"}, {"size", 10}},
-                                   {{"name", "CDSALA"}, {"type", "string"}, {"size", 5}},
-                                   {{"name", "DTATIAGESALA"}, {"type", "datetime"}},
-                                   {{"name", "NRSEQAGESALA"}, {"type", "string"}, {"size", 5}},
-                                   {{"name", "IDSITAGESALA"}, {"type", "string"}, {"size", 1}},
-                                   {{"name", "HRINIAGESALA"}, {"type", "string"}, {"size", 4}},
-                                   {{"name", "HRFINAGESALA"}, {"type", "string"}, {"size", 4}}}},
-                                 {"changes", {{{"op", "insert"}, {"new", booking}}}}};
+            const json packet = BookingInsert(booking);
             return [packet](RpcClient& c, const std::string& t) {
                 return c.Call("SetSalas", {packet}, t);
             };
@@ -404,16 +410,7 @@ TEST_P(ConcurrencyTest, ASeriesRacingSingleBookingsOfItsRoomNeverDoubleBooksIt) 
                                   "A",
                                   "0930",
                                   "1030"};
-            const json packet = {{"fields",
-                                  {{{"name", "CDFILIAL"}, {"type", "string"}, {"size", 4}},
-                                   {{"name", "NRTAREFA"}, {"type", "string"}, {"size", 10}},
-                                   {{"name", "CDSALA"}, {"type", "string"}, {"size", 5}},
-                                   {{"name", "DTATIAGESALA"}, {"type", "datetime"}},
-                                   {{"name", "NRSEQAGESALA"}, {"type", "string"}, {"size", 5}},
-                                   {{"name", "IDSITAGESALA"}, {"type", "string"}, {"size", 1}},
-                                   {{"name", "HRINIAGESALA"}, {"type", "string"}, {"size", 4}},
-                                   {{"name", "HRFINAGESALA"}, {"type", "string"}, {"size", 4}}}},
-                                 {"changes", {{{"op", "insert"}, {"new", booking}}}}};
+            const json packet = BookingInsert(booking);
             return Call([packet](RpcClient& c, const std::string& t) {
                 return c.Call("SetSalas", {packet}, t);
             });

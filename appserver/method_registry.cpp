@@ -7,6 +7,7 @@
 
 #include "appserver/rpc_error.h"
 #include "appserver/sql_value.h"
+#include "platform/date_time.h"
 #include "platform/exceptions.h"
 
 namespace zel::appserver {
@@ -92,7 +93,12 @@ Variant DecodeArgument(const ParamSpec& spec, size_t index, const nlohmann::json
             BadArgument(spec, index, expected);
         }
         case ParamKind::DateTime: {
-            if (value.is_number()) return Variant::FromDateTime(value.get<double>());
+            if (value.is_number()) {
+                const double d = value.get<double>();
+                if (!IsValidDateTime(d))
+                    BadArgument(spec, index, "esperava uma data entre 01/01/0001 e 31/12/9999.");
+                return Variant::FromDateTime(d);
+            }
             if (value.is_object() && value.contains("$dt")) {
                 try {
                     return VariantFromJson(value);

@@ -26,7 +26,7 @@ long long PositiveWholeNumber(double value, const std::string& message) {
 
 Variant OptionalDate(const Variant& v, const char* what) {
     if (v.IsNull()) return Variant();
-    if (v.kind() == Variant::Kind::DateTime || v.IsNumber())
+    if ((v.kind() == Variant::Kind::DateTime || v.IsNumber()) && IsValidDateTime(v.AsFloat()))
         return Variant::FromDateTime(v.AsFloat());
     if (v.kind() == Variant::Kind::String) {
         const std::string s = v.AsString();

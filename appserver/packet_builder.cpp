@@ -35,11 +35,12 @@ Variant FromSqlValue(const FieldDef& f, const Variant& raw) {
             return Variant(raw.AsString());
         case TFieldType::ftInteger:
             if (raw.kind() == Variant::Kind::Float)
-                return Variant(static_cast<long long>(std::llround(raw.AsFloat())));
+                return Variant(static_cast<long long>(Round(raw.AsFloat())));
             if (raw.kind() == Variant::Kind::String) {
                 double d = 0;
-                return ParsePtBrNumber(raw.AsString(), d) ? Variant(static_cast<long long>(d))
-                                                          : Variant();
+                return ParsePtBrNumber(raw.AsString(), d)
+                           ? Variant(static_cast<long long>(Trunc(d)))
+                           : Variant();
             }
             return raw;
         case TFieldType::ftFloat:

@@ -25,17 +25,6 @@ std::string HourDigits(const TMaskEdit& edit) {
     return text.substr(0, 2) + (text.size() > 3 ? text.substr(3, 2) : std::string());
 }
 
-// The first `n` characters of a UTF-8 text, never cutting a character in two.
-std::string FirstChars(const std::string& text, size_t n) {
-    size_t at = 0;
-    for (size_t count = 0; at < text.size() && count < n; ++count) {
-        ++at;
-        while (at < text.size() && (static_cast<unsigned char>(text[at]) & 0xC0) == 0x80)
-            ++at;
-    }
-    return text.substr(0, at);
-}
-
 }  // namespace
 
 void TfrmReuniao::attachCancellationAndImport() {
@@ -124,14 +113,14 @@ void TfrmReuniao::enviaCancelamento(std::string& branch, std::string& number) {
 }
 
 void TfrmReuniao::avisaParticipantes() {
-    const std::string name = FirstChars(CurrentOperatorName(), 20);
+    const std::string name = std::string(Utf8Prefix(CurrentOperatorName(), 20));
     for (cdsAtivReuniao.First(); !cdsAtivReuniao.Eof(); cdsAtivReuniao.Next()) {
         const std::string participant = cdsAtivReuniao.FieldByName("CDOPERRESP").AsString();
         if (participant == CurrentOperator()) continue;
-        const std::string text =
-            Format(Msg("Msg_Cancel"),
-                   {FirstChars(cdsAtivReuniao.FieldByName("DSREFETAREFA").AsString(), 35),
-                    DateToStr(cdsAtivReuniao.FieldByName("DTHRREUNIAO").AsDateTime()), name});
+        const std::string text = Format(
+            Msg("Msg_Cancel"),
+            {std::string(Utf8Prefix(cdsAtivReuniao.FieldByName("DSREFETAREFA").AsString(), 35)),
+             DateToStr(cdsAtivReuniao.FieldByName("DTHRREUNIAO").AsDateTime()), name});
         int n = static_cast<int>(
             netReuniao.AppServer().Call("GetPrxAtivPessoal", {Arg(participant)}).AsInteger());
         const TDateTime now = HoraServidor();

@@ -40,6 +40,7 @@ DateParts CivilFromDays(int64_t z) {
 // Splits a TDateTime into whole days and milliseconds of the day. Negative values count the
 // days backwards but the time forwards, as on the platform (-1.25 is 29/12/1899 06:00).
 void Split(TDateTime value, int64_t& days, int64_t& msOfDay) {
+    if (!IsValidDateTime(value)) throw EConvertError("Invalid date/time value");
     const double whole = std::trunc(value);
     int64_t ms = std::llround(std::fabs(value - whole) * 86400000.0);
     days = static_cast<int64_t>(whole);
@@ -70,6 +71,12 @@ bool IsValidDate(int year, int month, int day) {
 bool IsValidTime(int hour, int minute, int second, int msec) {
     return hour >= 0 && hour < 24 && minute >= 0 && minute < 60 && second >= 0 && second < 60 &&
            msec >= 0 && msec < 1000;
+}
+
+bool IsValidDateTime(TDateTime value) {
+    // 01/01/0001 is day -693593; negative values count their time forwards, so the first
+    // day reaches down to -693594 (exclusive). 01/01/10000 is day 2958466.
+    return std::isfinite(value) && value > -693594.0 && value < 2958466.0;
 }
 
 TDateTime EncodeDate(int year, int month, int day) {

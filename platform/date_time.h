@@ -21,6 +21,8 @@ struct TimeParts {
 
 bool IsValidDate(int year, int month, int day);
 bool IsValidTime(int hour, int minute, int second, int msec);
+// True for a finite value from 01/01/0001 00:00 up to, not including, 01/01/10000.
+bool IsValidDateTime(TDateTime value);
 bool IsLeapYear(int year);
 int DaysInMonth(int year, int month);
 
@@ -29,6 +31,7 @@ TDateTime EncodeDate(int year, int month, int day);
 TDateTime EncodeTime(int hour, int minute, int second, int msec);
 TDateTime EncodeDateTime(int year, int month, int day, int hour, int minute, int second,
                          int msec = 0);
+// Decoding and the day/time splits throw EConvertError on a value IsValidDateTime refuses.
 DateParts DecodeDate(TDateTime value);
 TimeParts DecodeTime(TDateTime value);  // rounded to the millisecond
 int DayOfWeek(TDateTime value);         // 1 = Sunday ... 7 = Saturday

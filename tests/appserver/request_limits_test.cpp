@@ -1,6 +1,6 @@
 // What the server refuses before any work is done for the caller: requests nested too deep,
 // any call but Login without a session (whatever its method and arguments), repeated failed
-// logins, and numbers that no longer fit their width.
+// logins, dates outside the calendar, and numbers that no longer fit their width.
 #include "appserver/activity_rules.h"
 #include "appserver/json_text.h"
 #include "appserver/login_throttle.h"
@@ -71,6 +71,26 @@ TEST_F(RequestLimitsTest, WithoutASessionNoMethodOrArgumentErrorIsTold) {
     }
     // Login itself needs no session, and its arguments are checked.
     EXPECT_EQ(Raw(Request("Login", "[]"))["error"]["code"], "bad_arguments");
+}
+
+TEST_F(RequestLimitsTest, ADateOutsideTheCalendarIsABadArgument) {
+    const std::string token = rpc.Login();
+    for (const char* bad : {"1e308", "-1e308", "99999999", "-700000"}) {
+        json params = AllMeetingsParams();
+        params[10] = "D";  // filter by the two dates
+        params[8] = json::parse(bad);
+        const json reply = Raw(Request("GetControle", params.dump()), token);
+        EXPECT_EQ(reply["error"]["code"], "bad_arguments") << bad;
+        EXPECT_NE(reply["error"]["message"].get<std::string>().find("01/01/0001 e 31/12/9999"),
+                  std::string::npos)
+            << reply.dump();
+    }
+    // The same filter with real dates still answers.
+    json params = AllMeetingsParams();
+    params[10] = "D";
+    params[8] = EncodeDate(2026, 1, 1);
+    params[9] = EncodeDate(2026, 12, 31);
+    EXPECT_FALSE(Raw(Request("GetControle", params.dump()), token).contains("error"));
 }
 
 TEST_F(RequestLimitsTest, RepeatedFailedLoginsWaitThenTheRightPasswordWorksAgain) {

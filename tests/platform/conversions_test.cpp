@@ -58,6 +58,19 @@ TEST(DateText, RejectsImpossibleOrMalformedDates) {
     }
 }
 
+TEST(DateValue, OutsideTheCalendarIsRefusedNotDecoded) {
+    EXPECT_TRUE(IsValidDateTime(EncodeDate(1, 1, 1)));
+    EXPECT_TRUE(IsValidDateTime(EncodeDate(1, 1, 1) - 0.5));  // 01/01/0001 12:00
+    EXPECT_TRUE(IsValidDateTime(EncodeDateTime(9999, 12, 31, 23, 59, 59, 999)));
+    for (double bad :
+         {EncodeDate(1, 1, 1) - 1, EncodeDate(9999, 12, 31) + 1, 1e308, -1e308,
+          std::numeric_limits<double>::infinity(), std::numeric_limits<double>::quiet_NaN()}) {
+        EXPECT_FALSE(IsValidDateTime(bad)) << bad;
+        EXPECT_THROW(DateOf(bad), EConvertError) << bad;
+        EXPECT_THROW(DecodeDate(bad), EConvertError) << bad;
+    }
+}
+
 TEST(TimeText, ReadsHoursMinutesAndOptionalSeconds) {
     EXPECT_EQ(StrToTime("14:30"), EncodeTime(14, 30, 0, 0));
     EXPECT_EQ(StrToTime(" 08:05:09 "), EncodeTime(8, 5, 9, 0));

@@ -1,5 +1,6 @@
 #include "base/simple_form_base.h"
 
+#include <QAction>
 #include <QCloseEvent>
 #include <QFrame>
 #include <QHBoxLayout>
@@ -73,6 +74,13 @@ TSimpleFormBase::TSimpleFormBase(QWidget* parent)
     for (TFlatButton* b :
          {sbtConfirmar, sbtCancelar, sbtIncluir, sbtAlterar, sbtExcluir, sbtProcurar, sbtVerificar})
         b->setEnabled(false);
+    mnuConfirmar = addButtonItem(sbtConfirmar, "mnuConfirmar");
+    mnuCancelar = addButtonItem(sbtCancelar, "mnuCancelar");
+    mnuIncluir = addButtonItem(sbtIncluir, "mnuIncluir");
+    mnuAlterar = addButtonItem(sbtAlterar, "mnuAlterar");
+    mnuExcluir = addButtonItem(sbtExcluir, "mnuExcluir");
+    mnuProcurar = addButtonItem(sbtProcurar, "mnuProcurar");
+    mnuVerificar = addButtonItem(sbtVerificar, "mnuVerificar");
 }
 
 TSimpleFormBase::~TSimpleFormBase() = default;
@@ -84,6 +92,25 @@ TFlatButton* TSimpleFormBase::addButton(const char* name, SuiteIcon icon, const 
     b->setToolTip(QString::fromUtf8(hint));
     panMenuLayout->addWidget(b);
     return b;
+}
+
+QAction* TSimpleFormBase::addButtonItem(TFlatButton* button, const char* name) {
+    QAction* item = mnuManutencao->addAction(button->toolTip());
+    item->setObjectName(QString::fromLatin1(name));
+    item->setEnabled(button->isEnabled());
+    m_buttonItems.emplace_back(button, item);
+    connect(item, &QAction::triggered, button, [button] { button->Click(); });
+    // The button's enabled state is set from many places; the item follows its changes.
+    button->installEventFilter(this);
+    return item;
+}
+
+bool TSimpleFormBase::eventFilter(QObject* watched, QEvent* e) {
+    if (e->type() == QEvent::EnabledChange) {
+        for (auto [button, item] : m_buttonItems)
+            if (button == watched) item->setEnabled(static_cast<QWidget*>(watched)->isEnabled());
+    }
+    return QWidget::eventFilter(watched, e);
 }
 
 void TSimpleFormBase::Create() {

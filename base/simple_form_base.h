@@ -9,16 +9,23 @@
 //
 // The buttons call virtual handlers; a derived window overrides them and calls the base
 // version first where the base's behaviour is wanted. Every handler runs through the guard.
+// mnuManutencao starts with one item per state-driven button (confirm, cancel, include,
+// change, delete, find, refresh): an item does what its button does and is enabled exactly
+// while its button is, whoever sets the button.
 // Below the top panel, ClientArea() is where the derived window puts its content.
 #pragma once
 
 #include <QWidget>
+
+#include <utility>
+#include <vector>
 
 #include "base/buttons.h"
 #include "base/suite_icons.h"
 #include "messages/message_table.h"
 #include "platform/data_source.h"
 
+class QAction;
 class QLabel;
 class QMenuBar;
 class QMenu;
@@ -49,6 +56,13 @@ class TSimpleFormBase : public QWidget {
     QMenuBar* mnuMenu;
     QMenu* mnuOperacao;
     QMenu* mnuManutencao;
+    QAction* mnuConfirmar = nullptr;
+    QAction* mnuCancelar = nullptr;
+    QAction* mnuIncluir = nullptr;
+    QAction* mnuAlterar = nullptr;
+    QAction* mnuExcluir = nullptr;
+    QAction* mnuProcurar = nullptr;
+    QAction* mnuVerificar = nullptr;
     QLabel* lblCodTela;
     TDataSource dtsPadrao;
     // The window's own table; derived windows point it at theirs.
@@ -88,6 +102,7 @@ class TSimpleFormBase : public QWidget {
   protected:
     void closeEvent(QCloseEvent* event) override;
     bool event(QEvent* event) override;
+    bool eventFilter(QObject* watched, QEvent* event) override;
 
     // While set, becoming the active MDI child does not run FormActivate (the owner runs it
     // itself, to see its exceptions).
@@ -96,6 +111,8 @@ class TSimpleFormBase : public QWidget {
   private:
     // An icon-only button of panMenu whose hint names what it does.
     TFlatButton* addButton(const char* name, SuiteIcon icon, const char* hint);
+    // The menu item of `button` under mnuManutencao, captioned with the button's hint.
+    QAction* addButtonItem(TFlatButton* button, const char* name);
     // Connects to the MDI area the window's frame belongs to (once per area).
     void watchMdiActivation();
     void mdiSubWindowActivated(QWidget* subWindow);
@@ -106,4 +123,6 @@ class TSimpleFormBase : public QWidget {
     // The last MDI child the area activated (nullptr activations, which the area reports
     // while the main window is inactive, are not counted).
     const QWidget* m_lastActiveSub = nullptr;
+    // The state-driven buttons and their menu items.
+    std::vector<std::pair<const QObject*, QAction*>> m_buttonItems;
 };

@@ -58,6 +58,7 @@ TfrmReuniao::~TfrmReuniao() {
     // The base form's data source outlives this window's datasets: detach it while the
     // buttons it enables still exist. Then drop the widgets, so no control outlives the data
     // source it listens to.
+    disconnect(m_pageFollow);
     dtsPadrao.SetDataSet(nullptr);
     const auto children = findChildren<QWidget*>(QString(), Qt::FindDirectChildrenOnly);
     qDeleteAll(children);

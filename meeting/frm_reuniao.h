@@ -559,6 +559,9 @@ class TfrmReuniao : public TSimpleFormBase {
     double timeTextToReal(const std::string& text);
     void setPageEnabled(QWidget* page, bool enabled);
     void showDescription();
+    // Points dtsPadrao at the data set of the active page, however the page became active.
+    void followPageDataSet();
+    QMetaObject::Connection m_pageFollow;
 
     void applyCodeMasks();
 

@@ -23,6 +23,12 @@ void TfrmReuniao::attachListHandlers() {
     cdsControle.AfterScroll = [this](TClientDataSet&) { cdsControleAfterScroll(); };
     cdsControle.AfterOpen = [this](TClientDataSet&) { cdsControleAfterOpen(); };
     pgcReuniao->OnChange = [this] { pgcReuniaoChange(); };
+    // Pages are also made active by code (activation, the status filter, "Ir Para", the page
+    // menu items), which runs no OnChange: the standard buttons, the navigator and the
+    // enabling rules must still work on the shown page's data set, or include on the agenda
+    // page reached through the menu would insert a meeting.
+    m_pageFollow =
+        connect(pgcReuniao, &QTabWidget::currentChanged, this, [this] { followPageDataSet(); });
     const std::pair<TFlatButton*, QAction*> actions[] = {
         {btnIrParaDia, mnuIrPara}, {btnHojeDia, mnuHoje}, {btnFiltro, mnuFiltro}};
     const std::function<void()> handlers[] = {[this] { btnIrParaDiaClick(); },
@@ -125,6 +131,18 @@ void TfrmReuniao::sbtVerificarClick() {
     } else if (page == tshAta) {
         loadMinutes();
     }
+}
+
+void TfrmReuniao::followPageDataSet() {
+    QWidget* page = pgcReuniao->ActivePage();
+    TClientDataSet* d = &cdsControle;  // the list and form pages
+    if (page == tshParticipantes)
+        d = &cdsAtividades;
+    else if (page == tshPauta)
+        d = &cdsItemTarefa;
+    else if (page == tshAta)
+        d = &cdsDescItTare;
+    dtsPadrao.SetDataSet(d);
 }
 
 void TfrmReuniao::pgcReuniaoChange() {

@@ -3,6 +3,7 @@
 #include <QAction>
 #include <QHeaderView>
 #include <QLabel>
+#include <QMenu>
 #include <QStackedWidget>
 #include <QToolButton>
 
@@ -171,6 +172,41 @@ TEST_F(FrmReuniaoTest, WindowCarriesItsCaptionsHintsPagesAndMenus) {
                              "Participante=Ctrl+A|Cancela Reunião="),
               items.join('|'));
     EXPECT_TRUE(w.mnuReuniao->isChecked());
+}
+
+TEST_F(FrmReuniaoTest, StandardMenuItemsFollowTheirButtonsAndActAsTheyDo) {
+    TfrmReuniao& w = Open();
+    const std::pair<QAction*, TFlatButton*> items[] = {
+        {w.mnuConfirmar, w.sbtConfirmar}, {w.mnuCancelar, w.sbtCancelar},
+        {w.mnuIncluir, w.sbtIncluir},     {w.mnuAlterar, w.sbtAlterar},
+        {w.mnuExcluir, w.sbtExcluir},     {w.mnuProcurar, w.sbtProcurar},
+        {w.mnuVerificar, w.sbtVerificar}};
+    auto enabling = [&] {
+        QString states;
+        for (auto [item, button] : items) {
+            EXPECT_EQ(button->isEnabled(), item->isEnabled()) << item->text().toStdString();
+            states += item->isEnabled() ? '1' : '0';
+        }
+        return states;
+    };
+    QStringList captions;
+    for (auto [item, button] : items) {
+        EXPECT_EQ(static_cast<QObject*>(w.mnuManutencao), item->parent());
+        captions << item->text();
+    }
+    EXPECT_EQ(QStringLiteral("Confirmar|Cancelar|Incluir|Alterar|Excluir|Procurar|Atualizar"),
+              captions.join('|'));
+
+    const QString browsing = enabling();
+    EXPECT_TRUE(browsing.startsWith(QStringLiteral("001"))) << browsing.toStdString();
+    w.mnuIncluir->trigger();
+    EXPECT_EQ(dsInsert, w.cdsControle.State()) << dialogs->ShownText();
+    EXPECT_EQ(w.tshFormulario, w.pgcReuniao->ActivePage());
+    EXPECT_EQ(QStringLiteral("1100000"), enabling());
+    dialogs->AnswerQuestion(true);
+    w.mnuCancelar->trigger();
+    EXPECT_EQ(dsBrowse, w.cdsControle.State()) << dialogs->ShownText();
+    EXPECT_EQ(browsing, enabling());
 }
 
 TEST_F(FrmReuniaoTest, BottomBarShowsTheCurrentMeetingDescription) {

@@ -103,4 +103,31 @@ TEST_F(MeetingEnablingTest, DetailPagesFollowTheirOwnDataSetAndTheMeetingsStatus
     EXPECT_TRUE(w.mnuFormulario->isChecked() && !w.mnuPauta->isChecked());
 }
 
+TEST_F(MeetingEnablingTest, PagesShownByMenuOrCodeMakeTheButtonsWorkOnTheirData) {
+    TfrmReuniao& w = Open();
+    GoToMeeting(w, "P", true);
+    const std::string meeting = w.cdsControle.FieldByName("NRTAREFA").AsString();
+    const int items = w.cdsItemTarefa.RecordCount();
+
+    w.mnuPauta->trigger();
+    EXPECT_EQ(w.tshPauta, w.pgcReuniao->ActivePage());
+    ASSERT_EQ(&w.cdsItemTarefa, w.dtsPadrao.DataSet());
+    ASSERT_TRUE(w.sbtIncluir->Click()) << dialogs->ShownText();
+    EXPECT_EQ(dsInsert, w.cdsItemTarefa.State()) << "an agenda item, not a meeting, is new";
+    EXPECT_EQ(dsBrowse, w.cdsControle.State());
+    EXPECT_TRUE(w.sbtConfirmar->isEnabled() && w.sbtCancelar->isEnabled());
+    dialogs->AnswerQuestion(true);
+    ASSERT_TRUE(w.sbtCancelar->Click()) << dialogs->ShownText();
+    EXPECT_EQ(items, w.cdsItemTarefa.RecordCount());
+    EXPECT_EQ(meeting, w.cdsControle.FieldByName("NRTAREFA").AsString());
+
+    w.mnuParticipantes->trigger();
+    EXPECT_EQ(&w.cdsAtividades, w.dtsPadrao.DataSet());
+    // A status button from another page shows the list, whose buttons act on the meetings.
+    ASSERT_TRUE(w.tbtPendente->Click()) << dialogs->ShownText();
+    EXPECT_EQ(w.tshReuniao, w.pgcReuniao->ActivePage());
+    EXPECT_EQ(&w.cdsControle, w.dtsPadrao.DataSet());
+    EXPECT_EQ(meeting, w.cdsControle.FieldByName("NRTAREFA").AsString());
+}
+
 }  // namespace

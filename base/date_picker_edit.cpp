@@ -3,8 +3,12 @@
 #include <QCalendarWidget>
 #include <QDate>
 #include <QHBoxLayout>
+#include <QLabel>
+#include <QLocale>
 #include <QMenu>
+#include <QTextCharFormat>
 #include <QToolButton>
+#include <QVBoxLayout>
 #include <QWidgetAction>
 
 #include "base/guard.h"
@@ -12,6 +16,44 @@
 #include "base/suite_icons.h"
 #include "platform/exceptions.h"
 #include "platform/routines.h"
+
+namespace {
+
+const char* const kDayNames[] = {"Domingo", "Segunda", "Terça", "Quarta",
+                                 "Quinta",  "Sexta",   "Sábado"};
+
+}  // namespace
+
+QCalendarWidget* TDatePickerEdit::NewCalendar(QWidget* parent) {
+    auto* calendar = new QCalendarWidget(parent);
+    calendar->setObjectName("calendar");
+    // The suite speaks Portuguese whatever the machine's locale: month names, and the week
+    // from "Domingo" to "Sábado" in a header row of its own (the platform's header would show
+    // the locale's abbreviations).
+    calendar->setLocale(QLocale(QLocale::Portuguese, QLocale::Brazil));
+    calendar->setFirstDayOfWeek(Qt::Sunday);
+    calendar->setVerticalHeaderFormat(QCalendarWidget::NoVerticalHeader);
+    calendar->setHorizontalHeaderFormat(QCalendarWidget::NoHorizontalHeader);
+    // The days that can be picked are shown in blue.
+    QTextCharFormat valid;
+    valid.setForeground(QColor(0, 0, 255));
+    for (int day = Qt::Monday; day <= Qt::Sunday; ++day)
+        calendar->setWeekdayTextFormat(static_cast<Qt::DayOfWeek>(day), valid);
+    if (auto* layout = qobject_cast<QVBoxLayout*>(calendar->layout())) {
+        auto* names = new QWidget(calendar);
+        names->setObjectName("dayNames");
+        auto* row = new QHBoxLayout(names);
+        row->setContentsMargins(0, 0, 0, 0);
+        row->setSpacing(0);
+        for (const char* name : kDayNames) {
+            auto* label = new QLabel(QString::fromUtf8(name), names);
+            label->setAlignment(Qt::AlignCenter);
+            row->addWidget(label, 1);
+        }
+        layout->insertWidget(1, names);
+    }
+    return calendar;
+}
 
 TDatePickerEdit::TDatePickerEdit(QWidget* parent)
     : QWidget(parent),
@@ -72,7 +114,7 @@ void TDatePickerEdit::SetFocusButton(bool enabled) {
 
 void TDatePickerEdit::DropDown() {
     QMenu menu(this);
-    auto* calendar = new QCalendarWidget(&menu);
+    QCalendarWidget* calendar = NewCalendar(&menu);
     TDateTime current = 0;
     if (TryStrToDate(Text(), current)) {
         const DateParts p = DecodeDate(current);

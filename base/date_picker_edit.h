@@ -12,6 +12,7 @@
 #include "platform/date_time.h"
 
 class TMaskEdit;
+class QCalendarWidget;
 class QToolButton;
 
 class TDatePickerEdit : public QWidget, public TFocusEvents {
@@ -34,6 +35,8 @@ class TDatePickerEdit : public QWidget, public TFocusEvents {
     void SetFocusButton(bool enabled);
     // Opens the calendar; a picked day becomes the text (OnChange fires).
     void DropDown();
+    // The calendar DropDown shows, in the suite's language.
+    static QCalendarWidget* NewCalendar(QWidget* parent);
 
     TMaskEdit* Edit() const { return m_edit; }
     QToolButton* Button() const { return m_button; }

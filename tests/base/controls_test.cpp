@@ -3,9 +3,13 @@
 #include <gtest/gtest.h>
 
 #include <QApplication>
+#include <QCalendarWidget>
+#include <QLabel>
 #include <QTest>
 #include <QVBoxLayout>
+#include <memory>
 
+#include "base/date_picker_edit.h"
 #include "base/db_edit.h"
 #include "base/db_grid.h"
 #include "base/edit_mask.h"
@@ -47,6 +51,22 @@ TEST(MaskEditTest, SettingTextFromCodeFiresOnChangeButSettingTheMaskDoesNot) {
     EXPECT_EQ(changes, 0);
     edit.SetText("10:00");
     EXPECT_EQ(changes, 1);
+}
+
+// The calendar of a date edit is Portuguese on any machine: its week runs from Sunday and its
+// header names the days, not the machine locale's abbreviations.
+TEST(DatePickerEditTest, CalendarNamesTheWeekInPortugueseFromSunday) {
+    std::unique_ptr<QCalendarWidget> calendar(TDatePickerEdit::NewCalendar(nullptr));
+    EXPECT_EQ(Qt::Sunday, calendar->firstDayOfWeek());
+    EXPECT_EQ(QLocale::Portuguese, calendar->locale().language());
+    EXPECT_EQ(QCalendarWidget::NoHorizontalHeader, calendar->horizontalHeaderFormat());
+    const auto* header = calendar->findChild<QWidget*>("dayNames");
+    ASSERT_NE(nullptr, header);
+    QStringList names;
+    for (const QLabel* day : header->findChildren<QLabel*>())
+        names << day->text();
+    EXPECT_EQ(QStringList({"Domingo", "Segunda", "Terça", "Quarta", "Quinta", "Sexta", "Sábado"}),
+              names);
 }
 
 // A window with a two-column grid and an edit over a three-row dataset.

@@ -242,6 +242,50 @@ TEST_F(MeetingEditTest, MovedMeetingGetsANewBookingRowAndTheOldOneGoes) {
     EXPECT_EQ(0, BookingsOf(nr));
 }
 
+TEST_F(MeetingEditTest, TypedRoomMustExistAndBeFreeUnlessItIsTheMeetingsOwnBooking) {
+    TfrmReuniao& w = Open();
+    const TDateTime day = Date() + 46;
+    const std::string first = SaveMeeting(w, day, "10:00", "01:00", "00001");
+
+    // A second meeting overlapping the first: its room is not offered, and typed it is refused.
+    StartNewMeeting(w);
+    TypeWindow(w, day, "10:30", "01:00");
+    w.vd_Confirma();
+    bool cancel = false;
+    w.btnPesqSalasBeforePesq(cancel);
+    EXPECT_FALSE(w.cdsSalas.Locate("CDSALA", {Variant("00001")})) << "booked in the window";
+    EXPECT_TRUE(w.cdsSalas.Locate("CDSALA", {Variant("00002")}));
+    EXPECT_THROW(w.cdsSalas.Edit(), EAbort) << "the pick list is read only";
+
+    dialogs->ClearShown();
+    w.dbeCdSalas->SetText("99");
+    EXPECT_THROW(w.dbeCdSalas->DoExit(), EErrorShown);
+    EXPECT_EQ("error: Sala não cadastrada.", dialogs->ShownText());
+    dialogs->ClearShown();
+    w.dbeCdSalas->SetText("1");
+    EXPECT_THROW(w.dbeCdSalas->DoExit(), EErrorShown);
+    EXPECT_EQ("error: Sala já está reservada para este horário.", dialogs->ShownText());
+    EXPECT_EQ("00001", w.cdsAgeAtiviSala.FieldByName("CDSALA").AsString()) << "widened";
+    dialogs->ClearShown();
+    w.dbeCdSalas->SetText("2");
+    w.dbeCdSalas->DoExit();
+    EXPECT_EQ("", dialogs->ShownText());
+    EXPECT_EQ("Sala de Reuniões 2", w.dbeNmSala->Text());
+    dialogs->AnswerQuestion(true);
+    ASSERT_TRUE(w.sbtCancelar->Click());
+
+    // The first meeting typing its own room again: its own booking is no collision.
+    ASSERT_TRUE(w.cdsControle.Locate("NRTAREFA", {Variant(first)}));
+    ASSERT_TRUE(w.sbtAlterar->Click()) << dialogs->ShownText();
+    dialogs->ClearShown();
+    w.dbeCdSalas->SetText("1");
+    w.dbeCdSalas->DoExit();
+    EXPECT_EQ("", dialogs->ShownText());
+    EXPECT_EQ("Sala de Reuniões 1", w.dbeNmSala->Text());
+    ASSERT_TRUE(w.sbtConfirmar->Click()) << dialogs->ShownText();
+    EXPECT_EQ(1, BookingsOf(first));
+}
+
 TEST_F(MeetingEditTest, MeetingWithAnActivityInProgressCannotBeChanged) {
     TfrmReuniao& w = Open();
     const std::string nr = SaveMeeting(w, Date() + 44, "10:00", "01:00", "");

@@ -2,6 +2,7 @@
 // connection, and nothing thrown during creation reaches the host.
 #include <QApplication>
 #include <QLibrary>
+#include <QMainWindow>
 #include <QMdiArea>
 #include <QMdiSubWindow>
 

@@ -421,7 +421,10 @@ void TfrmReuniao::ReincluiData(TDateTime date) {
     stCodLocate = cdsControle.FieldByName("NRTAREFA").AsString();
     RecarregaReuniao();
     if (dlgSerie) dlgSerie->Reload();
-    mostraResultadoSerie("Data incluída na série", "", result);
+    // The result holds only the date included: the series' counts would read as if it had
+    // that one meeting.
+    mostraResultadoSerie("Data incluída na série",
+                         "Data " + DateToStr(date) + " incluída na série.", result);
 }
 
 void TfrmReuniao::ExportaSerie() {

@@ -82,6 +82,13 @@ class ScreenshotTest : public DialogTest {
         QCoreApplication::processEvents();
     }
 
+    // Gives `control` the focus (the one before it loses it and runs its exit), then types.
+    static void TypeInto(QWidget* control, const std::function<void()>& type) {
+        control->setFocus(Qt::TabFocusReason);
+        QCoreApplication::processEvents();
+        type();
+    }
+
     void Save(QWidget& widget, const char* name) {
         QCoreApplication::processEvents();
         EXPECT_TRUE(widget.grab().save(QDir(dir).filePath(QString::fromLatin1(name))));
@@ -130,14 +137,19 @@ TEST_F(ScreenshotTest, SeriesChoiceAndResult) {
         return true;
     });
     ASSERT_TRUE(w.sbtIncluir->Click()) << dialogs->ShownText();
+    ShowPage(w.tshFormulario);
+    // Field by field with the focus moving on, as the operator types: leaving a code fills
+    // its name beside it, leaving the hours fills the end.
     w.dbeDsReferencia->SetText("Acompanhamento semanal de projetos");
-    w.dbeProcesso->SetText("01");
-    w.dbeAssunto->SetText("3");
-    w.dbeResp->SetText("1");
-    w.depDataIni->SetDate(day);
-    w.medHoraIni->SetText("10:00");
-    w.medQtdeHoras->SetText("01:00");
-    w.dbeCdSalas->SetText("00003");
+    TypeInto(w.dbeProcesso, [&] { w.dbeProcesso->SetText("01"); });
+    TypeInto(w.dbeAssunto, [&] { w.dbeAssunto->SetText("3"); });
+    TypeInto(w.dbeCDProjeto, [&] { w.dbeCDProjeto->SetText("0000000001"); });
+    TypeInto(w.dbeResp, [&] { w.dbeResp->SetText("1"); });
+    TypeInto(w.depDataIni, [&] { w.depDataIni->SetDate(day); });
+    TypeInto(w.medHoraIni, [&] { w.medHoraIni->SetText("10:00"); });
+    TypeInto(w.medQtdeHoras, [&] { w.medQtdeHoras->SetText("01:00"); });
+    TypeInto(w.dbeCdSalas, [&] { w.dbeCdSalas->SetText("00003"); });
+    TypeInto(w.cbxRepete, [] {});
     w.cbxRepete->setCurrentIndex(2);
     for (int d = 0; d < 7; ++d)
         w.chkDiaSemana[d]->setChecked(d == 0 || d == 2);

@@ -6,7 +6,10 @@
 #include <QCoreApplication>
 #include <QMdiArea>
 #include <QMdiSubWindow>
+#include <QMenu>
+#include <QMenuBar>
 #include <QScrollBar>
+#include <QStyleOptionMenuItem>
 
 #include "base/application_window.h"
 #include "host/main_window.h"
@@ -16,6 +19,30 @@
 #include "tests/meeting/meeting_fixture.h"
 
 namespace {
+
+// Every entry with a shortcut in the menus of `bar`, as the menu draws it: "caption = shortcut"
+// (the shortcut blank when the menu does not show it; "(hidden)" for a hidden entry).
+QStringList ShortcutsShown(QMenuBar* bar) {
+    struct Peek : QMenu {
+        using QMenu::initStyleOption;
+    };
+    void (QMenu::*describe)(QStyleOptionMenuItem*, const QAction*) const = &Peek::initStyleOption;
+    QStringList out;
+    for (QAction* top : bar->actions()) {
+        QMenu* menu = top->menu();
+        if (!menu) continue;
+        for (QAction* a : menu->actions()) {
+            if (a->shortcut().isEmpty()) continue;
+            QStyleOptionMenuItem item;
+            (menu->*describe)(&item, a);
+            QString line = item.text.section(QLatin1Char('\t'), 0, 0).remove(QLatin1Char('&')) +
+                           " = " + item.text.section(QLatin1Char('\t'), 1);
+            if (!a->isVisible()) line += " (hidden)";
+            out << line;
+        }
+    }
+    return out;
+}
 
 class HostScreenTest : public MeetingWindowTest {
   protected:
@@ -50,6 +77,26 @@ TEST_F(HostScreenTest, MeetingWindowOpensAtItsDesignSizeWithoutScrollBarsOn1280x
     EXPECT_TRUE(area->viewport()->rect().contains(frame->geometry()));
     EXPECT_FALSE(area->horizontalScrollBar()->isVisible());
     EXPECT_FALSE(area->verticalScrollBar()->isVisible());
+}
+
+TEST_F(HostScreenTest, MenusOfTheHostAndTheMeetingWindowShowTheirShortcuts) {
+    MainWindow host(loader, QStringLiteral("sessão"),
+                    [this](TServerConnection& c) { c.SetTransport(transport); });
+    host.show();
+    SetApplicationMainWindow(&host, host.mdiArea());
+    Cli_zel00400::CriaReuniao();
+    TfrmReuniao* w = Window();
+    ASSERT_NE(nullptr, w);
+
+    // "Sair" has the platform's standard quit key, which some platforms (this offscreen one
+    // among them) do not define.
+    QStringList hostShortcuts = {"Avisos = Ctrl+Shift+A"};
+    const QKeySequence quit(QKeySequence::Quit);
+    if (!quit.isEmpty()) hostShortcuts << "Sair = " + quit.toString(QKeySequence::NativeText);
+    EXPECT_EQ(hostShortcuts, ShortcutsShown(host.menuBar()));
+    EXPECT_EQ(QStringList({"Filtrar = Ctrl+L", "Ir Para  = Ctrl+I", "Hoje = Ctrl+H",
+                           "Importar Pauta = Ctrl+M", "Cad. Participante = Ctrl+A"}),
+              ShortcutsShown(w->mnuMenu));
 }
 
 }  // namespace

@@ -4,6 +4,8 @@
 // a revision that rises only when the meeting changed.
 #include <libical/ical.h>
 
+#include <QAction>
+#include <QPushButton>
 #include <cstdlib>
 #include <ctime>
 #include <filesystem>
@@ -20,6 +22,7 @@
 #include "meeting/cli_zel00400.h"
 #include "meeting/frm_reuniao.h"
 #include "meeting/meeting_icalendar.h"
+#include "meeting/series_dialog.h"
 #include "platform/packet.h"
 #include "server/call_arg.h"
 #include "server/server_connection.h"
@@ -43,12 +46,16 @@ std::string Param(icalproperty* p, icalparameter_kind kind) {
     return param ? icalparameter_get_cn(param) : "";
 }
 
-ReadBack Parse(const std::string& path) {
+std::string FileText(const std::string& path) {
     std::ifstream in(path, std::ios::binary);
     std::stringstream text;
     text << in.rdbuf();
+    return text.str();
+}
+
+ReadBack Parse(const std::string& path) {
     ReadBack r;
-    icalcomponent* cal = icalparser_parse_string(text.str().c_str());
+    icalcomponent* cal = icalparser_parse_string(FileText(path).c_str());
     if (!cal) return r;
     r.method = icalproperty_method_to_string(icalcomponent_get_method(cal));
     icalcomponent* ev = icalcomponent_get_first_component(cal, ICAL_VEVENT_COMPONENT);
@@ -252,6 +259,50 @@ TEST_F(CalendarExportTest, SeriesExportsItsRuleExceptionsAndMovedOccurrence) {
     EXPECT_EQ(At(seed.Day(kDay + 28), 15),
               icaltime_as_timet_with_zone(icalcomponent_get_dtstart(moved), nullptr));
     EXPECT_EQ(nullptr, icalcomponent_get_next_component(cal, ICAL_VEVENT_COMPONENT));
+    icalcomponent_free(cal);
+}
+
+// "Exportar série..." in the series dialog writes the file chosen, and a calendar program
+// reads it back as one weekly event with the series' count and the skipped date excluded.
+TEST_F(CalendarExportTest, SeriesDialogExportsAFileWithTheRuleAndTheSkippedDateExcluded) {
+    seed.Meeting("0000900101", "Comitê semanal", kDay, 14);
+    seed.Booking("0000900101", "00001", kDay, "1400", "1500", "00001");
+    seed.Meeting("0000900102", "Ocupa a sala", kDay + 7, 14);
+    seed.Booking("0000900102", "00001", kDay + 7, "1400", "1500", "00002");
+    TServerConnection net;
+    net.SetTransport(transport);
+    net.AppServer().Call("SetSerieReuniao", {Arg("0001"), Arg("0000900101"), Arg("S"),
+                                             Arg(std::to_string(IsoWeekday(seed.Day(kDay)))),
+                                             Arg(""), Arg(4), Arg("P")});
+    TfrmReuniao& w = OpenOn("0000900101");
+    w.mnuSerie->trigger();
+    TSeriesDialog* d = w.dlgSerie;
+    ASSERT_NE(nullptr, d) << dialogs->ShownText();
+    const std::string path = (m_dir / "serie.ics").string();
+    dialogs->ClearShown();
+    dialogs->AnswerSaveFile(path);
+    d->btnExportar->click();
+    EXPECT_EQ("save: Exportar série\nnotice: Série exportada para " + path + ".",
+              dialogs->ShownText());
+
+    const std::string text = FileText(path);
+    icalcomponent* cal = icalparser_parse_string(text.c_str());
+    ASSERT_NE(nullptr, cal) << text;
+    icalcomponent* ev = icalcomponent_get_first_component(cal, ICAL_VEVENT_COMPONENT);
+    ASSERT_NE(nullptr, ev) << text;
+    EXPECT_EQ("zel-0001-S0000900101@zel00400", std::string(icalcomponent_get_uid(ev)));
+    EXPECT_EQ(At(seed.Day(kDay), 14),
+              icaltime_as_timet_with_zone(icalcomponent_get_dtstart(ev), nullptr));
+    icalproperty* rrule = icalcomponent_get_first_property(ev, ICAL_RRULE_PROPERTY);
+    ASSERT_NE(nullptr, rrule) << text;
+    const icalrecurrencetype rule = icalproperty_get_rrule(rrule);
+    EXPECT_EQ(ICAL_WEEKLY_RECURRENCE, rule.freq);
+    EXPECT_EQ(4, rule.count);
+    std::vector<time_t> excluded;
+    for (icalproperty* x = icalcomponent_get_first_property(ev, ICAL_EXDATE_PROPERTY); x;
+         x = icalcomponent_get_next_property(ev, ICAL_EXDATE_PROPERTY))
+        excluded.push_back(icaltime_as_timet_with_zone(icalproperty_get_exdate(x), nullptr));
+    EXPECT_EQ(std::vector<time_t>{At(seed.Day(kDay + 7), 14)}, excluded) << text;
     icalcomponent_free(cal);
 }
 

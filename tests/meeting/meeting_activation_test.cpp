@@ -10,7 +10,6 @@
 #include <QTimer>
 
 #include "appserver/http_server.h"
-#include "base/application_window.h"
 #include "base/login_context.h"
 #include "base/page_control_ex.h"
 #include "tests/meeting/meeting_edit_support.h"
@@ -30,22 +29,18 @@ class MeetingActivationTest : public MeetingEditFixture {
   protected:
     void TearDown() override {
         MeetingEditFixture::TearDown();
-        SetApplicationMainWindow(nullptr, nullptr);
-        main.reset();
+        host.reset();
     }
-    std::unique_ptr<QMainWindow> main;
+    std::unique_ptr<MdiMainWindow> host;
 };
 
 TEST_F(MeetingActivationTest, ActivationRunsOnSwitchingMdiChildrenAndNotAfterAModalBox) {
-    main = std::make_unique<QMainWindow>();
-    auto* area = new QMdiArea;
-    main->setCentralWidget(area);
-    main->resize(1000, 700);
-    SetApplicationMainWindow(main.get(), area);
-    main->show();
-    main->activateWindow();
-    WaitFor([&] { return QApplication::activeWindow() == main.get(); });
-    ASSERT_EQ(main.get(), QApplication::activeWindow());
+    host = std::make_unique<MdiMainWindow>();
+    QMainWindow* main = &host->window();
+    QMdiArea* area = host->area();
+    host->Activate();
+    WaitFor([&] { return QApplication::activeWindow() == main; });
+    ASSERT_EQ(main, QApplication::activeWindow());
 
     TfrmReuniao& w = Open();
     auto* ours = qobject_cast<QMdiSubWindow*>(w.parentWidget());
@@ -66,8 +61,8 @@ TEST_F(MeetingActivationTest, ActivationRunsOnSwitchingMdiChildrenAndNotAfterAMo
         if (auto* box = qobject_cast<QMessageBox*>(QApplication::activeModalWidget()))
             box->accept();
     });
-    QMessageBox::warning(main.get(), "Aviso", "Caixa modal");
-    WaitFor([&] { return QApplication::activeWindow() == main.get(); });
+    QMessageBox::warning(main, "Aviso", "Caixa modal");
+    WaitFor([&] { return QApplication::activeWindow() == main; });
     QCoreApplication::processEvents();
     EXPECT_EQ(ours, area->activeSubWindow());
     EXPECT_EQ(w.tshPauta, w.pgcReuniao->ActivePage()) << "the box sent the window to its list";

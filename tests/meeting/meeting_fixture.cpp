@@ -1,6 +1,9 @@
 #include "tests/meeting/meeting_fixture.h"
 
 #include <QCoreApplication>
+#include <QMainWindow>
+#include <QMdiArea>
+#include <QTest>
 #include <stdexcept>
 
 #include "appserver/app_server_impl.h"
@@ -81,4 +84,20 @@ void MeetingWindowTest::SetServerClock(std::function<TDateTime()> clock) {
 
 void MeetingWindowTest::ResetServerClock() {
     server->Impl().setClock(nullptr);
+}
+
+MdiMainWindow::MdiMainWindow() : m_window(std::make_unique<QMainWindow>()), m_area(new QMdiArea) {
+    m_window->setCentralWidget(m_area);
+    m_window->resize(1000, 700);
+    SetApplicationMainWindow(m_window.get(), m_area);
+    m_window->show();
+}
+
+MdiMainWindow::~MdiMainWindow() {
+    SetApplicationMainWindow(nullptr, nullptr);
+}
+
+bool MdiMainWindow::Activate() {
+    m_window->activateWindow();
+    return QTest::qWaitForWindowActive(m_window.get());
 }

@@ -16,7 +16,31 @@
 #include "server/call_recorder.h"
 #include "server/in_process_transport.h"
 
+class QMainWindow;
+class QMdiArea;
 class TfrmReuniao;
+
+// A real main window with an MDI area, as the host has: 1000 x 700, shown, and registered as
+// the application's main window, so module windows open as children of its area. It is
+// unregistered before it goes; the windows in its area go with it.
+class MdiMainWindow {
+  public:
+    MdiMainWindow();
+    ~MdiMainWindow();
+    MdiMainWindow(const MdiMainWindow&) = delete;
+    MdiMainWindow& operator=(const MdiMainWindow&) = delete;
+
+    // Makes it the active window and waits until the platform reports it active (only then
+    // are focus events delivered).
+    bool Activate();
+
+    QMainWindow& window() { return *m_window; }
+    QMdiArea* area() const { return m_area; }
+
+  private:
+    std::unique_ptr<QMainWindow> m_window;
+    QMdiArea* m_area;
+};
 
 class MeetingWindowTest : public ::testing::Test {
   protected:

@@ -4,14 +4,11 @@
 #include <QApplication>
 #include <QImage>
 #include <QLabel>
-#include <QMainWindow>
-#include <QMdiArea>
 #include <QMessageBox>
 #include <QPainter>
 #include <QTest>
 #include <QTimer>
 
-#include "base/application_window.h"
 #include "base/db_grid.h"
 #include "base/dialogs.h"
 #include "base/guard.h"
@@ -181,14 +178,8 @@ TEST_F(ParticipantsGridTest, LookupPicksAWorkItemIntoTheEditedRow) {
 // With a real message box in a real MDI area: a refused column exit shows the box once, keeps
 // the column, and the grid stays the window's focus control.
 TEST_F(ParticipantsGridTest, RefusedColumnExitKeepsColumnAndFocusBehindARealBox) {
-    QMainWindow main;
-    auto* area = new QMdiArea(&main);
-    main.setCentralWidget(area);
-    SetApplicationMainWindow(&main, area);
-    main.resize(1000, 700);
-    main.show();
-    main.activateWindow();
-    ASSERT_TRUE(QTest::qWaitForWindowActive(&main));
+    MdiMainWindow host;
+    ASSERT_TRUE(host.Activate());
     TfrmReuniao& w = OpenOn("P", true);
     InstallDialogs(std::make_unique<QtDialogs>());
     w.cdsAtividades.Insert();
@@ -209,7 +200,6 @@ TEST_F(ParticipantsGridTest, RefusedColumnExitKeepsColumnAndFocusBehindARealBox)
     // back to no window; see the report on the MDI frame taking the focus).
     EXPECT_EQ(w.dbgPadrao, w.focusWidget());
     InstallDialogs(nullptr);
-    SetApplicationMainWindow(nullptr, nullptr);
 }
 
 }  // namespace

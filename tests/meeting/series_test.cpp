@@ -3,17 +3,15 @@
 // the following" for a new time, and the cancellation of a series' later meetings.
 #include <QCheckBox>
 #include <QComboBox>
-#include <QMainWindow>
-#include <QMdiArea>
+#include <QPushButton>
 #include <QSpinBox>
 #include <QTableWidget>
-#include <QTest>
 #include <QTimer>
 
-#include "base/application_window.h"
 #include "base/page_control_ex.h"
 #include "base/qt_dialogs.h"
 #include "base/table_dialog.h"
+#include "meeting/series_dialog.h"
 #include "meeting/series_rules.h"
 #include "tests/meeting/meeting_edit_support.h"
 #include "tests/meeting/meeting_seed.h"
@@ -253,17 +251,53 @@ TEST_F(SeriesTest, CancellingThisAndTheFollowingNotifiesEachParticipantOncePerMe
         seed.Rows("SELECT 1 FROM ATIVPESSOAL WHERE CDOPERADOR = ?", {CurrentOperator()}).empty());
 }
 
+// "Incluir data" in the series dialog: while the skipped date's room is still taken the date
+// is refused and nothing changes; once the room is free the date gets its meeting, booked in
+// the series' room, and both the window's list and the dialog show it.
+TEST_F(SeriesTest, IncludingASkippedDateBooksItsRoomOnceFreeAndListsTheNewMeeting) {
+    seed.Meeting("0000900001", "Outra reunião", kDay + 7, 10);
+    seed.Booking("0000900001", kRoom, kDay + 7, "1000", "1100", "00001");
+    TfrmReuniao& w = OpenAll();
+    const std::string first = SaveWeeklySeries(w, 3, true);
+    ASSERT_EQ(2u, SeriesMeetings(first).size());
+    ASSERT_TRUE(w.mnuSerie->isEnabled());
+    w.mnuSerie->trigger();
+    TSeriesDialog* d = w.dlgSerie;
+    ASSERT_NE(nullptr, d);
+    d->SelectRow(1);
+    ASSERT_EQ("P", d->Rows()[1].state);
+    ASSERT_TRUE(d->btnIncluirData->isEnabled());
+
+    dialogs->ClearShown();
+    d->btnIncluirData->click();
+    EXPECT_EQ("error: A sala " + TrimAll(RoomName()) + " está ocupada em " +
+                  DateToStr(seed.Day(kDay + 7)) + " das 10:00 às 11:00.",
+              dialogs->ShownText());
+    EXPECT_EQ(2u, SeriesMeetings(first).size());
+    EXPECT_EQ("P", d->Rows()[1].state);
+
+    seed.Exec("DELETE FROM AGEATIVISALA WHERE NRTAREFA = '0000900001'");
+    dialogs->ClearShown();
+    d->btnIncluirData->click();
+    const std::vector<std::string> meetings = SeriesMeetings(first);
+    ASSERT_EQ(3u, meetings.size()) << dialogs->ShownText();
+    const std::string added = meetings[1].substr(0, 10);
+    EXPECT_EQ(Day(seed.Day(kDay + 7)) + " 10:00 P", meetings[1].substr(11));
+    EXPECT_EQ(std::string(kRoom) + " 1000-1100", BookingOf(added));
+    EXPECT_EQ("table: Data incluída na série\n  Data " + DateToStr(seed.Day(kDay + 7)) +
+                  " incluída na série.\n" + Line(kDay + 7, added, "Sala " + RoomName()),
+              dialogs->ShownText());
+    EXPECT_TRUE(w.cdsControle.Locate("NRTAREFA", {Variant(added)})) << "the list shows it";
+    EXPECT_EQ(TrimAll(added), d->Rows()[1].meeting);
+    EXPECT_EQ("R", d->Rows()[1].state);
+    EXPECT_FALSE(d->btnIncluirData->isEnabled()) << "the date is no longer skipped";
+}
+
 // The result list in the real table dialog, inside a real MDI area: the box is modal, lists
 // each date, and the window carries on once it is closed.
 TEST_F(SeriesTest, TheResultListIsARealModalTable) {
-    QMainWindow main;
-    auto* area = new QMdiArea(&main);
-    main.setCentralWidget(area);
-    SetApplicationMainWindow(&main, area);
-    main.resize(1000, 700);
-    main.show();
-    main.activateWindow();
-    ASSERT_TRUE(QTest::qWaitForWindowActive(&main));
+    MdiMainWindow host;
+    ASSERT_TRUE(host.Activate());
     TfrmReuniao& w = OpenAll();
     StartNewMeeting(w);
     TypeWindow(w, seed.Day(kDay), "10:00", "01:00");
@@ -288,7 +322,6 @@ TEST_F(SeriesTest, TheResultListIsARealModalTable) {
               shown);
     EXPECT_EQ(dsBrowse, w.cdsControle.State());
     InstallDialogs(nullptr);
-    SetApplicationMainWindow(nullptr, nullptr);
 }
 
 }  // namespace

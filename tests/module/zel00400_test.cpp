@@ -6,8 +6,6 @@
 #include <QMdiArea>
 #include <QMdiSubWindow>
 
-#include "base/application_window.h"
-
 #include "base/login_context.h"
 #include "base/page_control_ex.h"
 #include "base/routines.h"
@@ -93,12 +91,8 @@ TEST_F(ModuleTest, FailedCreationLeavesNoBusyIndicatorNoWindowAndCanBeRetried) {
 }
 
 TEST_F(ModuleTest, InTheHostTheWindowIsAnMdiChildAndClosingItsFrameEndsIt) {
-    QMainWindow main;
-    auto* area = new QMdiArea(&main);
-    main.setCentralWidget(area);
-    main.resize(1000, 700);
-    main.show();
-    SetApplicationMainWindow(&main, area);
+    MdiMainWindow host;
+    QMdiArea* area = host.area();
 
     IniProc();
     TfrmReuniao* form = Window();
@@ -122,13 +116,12 @@ TEST_F(ModuleTest, InTheHostTheWindowIsAnMdiChildAndClosingItsFrameEndsIt) {
     EXPECT_NE(nullptr, Window());
     EXPECT_EQ(2, CallCount("GetControle"));
     if (qEnvironmentVariableIsSet("ZEL_MEETING_SHOT")) {
-        main.grab().save(qEnvironmentVariable("ZEL_MEETING_SHOT"));
+        host.window().grab().save(qEnvironmentVariable("ZEL_MEETING_SHOT"));
         Window()->pgcReuniao->SetActivePage(Window()->tshFormulario);
-        main.grab().save(qEnvironmentVariable("ZEL_MEETING_SHOT") + ".form.png");
+        host.window().grab().save(qEnvironmentVariable("ZEL_MEETING_SHOT") + ".form.png");
     }
     CloseWindow();
     QCoreApplication::processEvents();
-    SetApplicationMainWindow(nullptr, nullptr);
 }
 
 TEST_F(ModuleTest, ModuleLibraryExportsItsEntryPoints) {

@@ -150,22 +150,17 @@ void TfrmReuniao::pgcReuniaoChange() {
     if (cdsControle.Active() && !cdsControle.IsEmpty())
         stCodLocate = cdsControle.FieldByName("NRTAREFA").AsString();
     QWidget* page = pgcReuniao->ActivePage();
+    followPageDataSet();
     if (page == tshReuniao) {
-        dtsPadrao.SetDataSet(&cdsControle);
         if (cdsControle.State() == dsBrowse)
             cdsControle.Locate("NRTAREFA", {Variant(stCodLocate)}, {loCaseInsensitive});
         verificaSala();
         if (cdsControle.Active()) SetFocus(dbgTarefas);
     } else if (page == tshPauta) {
-        dtsPadrao.SetDataSet(&cdsItemTarefa);
         SetFocus(dsgAssunto);
     } else if (page == tshFormulario) {
-        dtsPadrao.SetDataSet(&cdsControle);
         verificaSala();
-    } else if (page == tshParticipantes) {
-        dtsPadrao.SetDataSet(&cdsAtividades);
     } else if (page == tshAta) {
-        dtsPadrao.SetDataSet(&cdsDescItTare);
         loadMinutes();
         const bool hasItem = cdsItemTarefa.Active() && !cdsItemTarefa.IsEmpty();
         panAssunto->setText(hasItem

@@ -3,7 +3,6 @@
 // action is refused, the operator is asked, or the record is posted first. The reload paths
 // (the list, the activities, the minutes, a move to another meeting, a tab picked) ask by
 // default; actions that know better choose their rule before they reach them.
-#include "base/page_control_ex.h"
 #include "meeting/dataset_rows.h"
 #include "meeting/frm_reuniao.h"
 

@@ -90,8 +90,19 @@ bool TDatePickerEdit::IsBlankDate() const {
     return digits.empty();
 }
 
+namespace {
+
+// The platform's date conversion error, as the suite shows it in Portuguese.
+EConvertError InvalidDate(const std::string& text) {
+    return EConvertError("'" + text + "' não é uma data válida");
+}
+
+}  // namespace
+
 TDateTime TDatePickerEdit::GetDate() const {
-    return StrToDate(Text());
+    TDateTime value = 0;
+    if (!TryStrToDate(Text(), value)) throw InvalidDate(Text());
+    return value;
 }
 
 void TDatePickerEdit::SetDate(TDateTime date) {
@@ -101,7 +112,7 @@ void TDatePickerEdit::SetDate(TDateTime date) {
 void TDatePickerEdit::CheckValidDate() const {
     if (IsBlankDate()) return;
     TDateTime value = 0;
-    if (!TryStrToDate(Text(), value)) throw EConvertError("'" + Text() + "' is not a valid date");
+    if (!TryStrToDate(Text(), value)) throw InvalidDate(Text());
 }
 
 void TDatePickerEdit::SetFocusButton() {

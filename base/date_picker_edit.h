@@ -22,11 +22,11 @@ class TDatePickerEdit : public QWidget, public TFocusEvents {
 
     std::string Text() const;
     void SetText(const std::string& text);
-    // The date typed; EConvertError when the text is not a valid date (blank included).
+    // The date typed; EConvertError ("'31/02/2027' não é uma data válida") when the text is
+    // not a valid date (blank included).
     TDateTime GetDate() const;
     void SetDate(TDateTime date);  // time dropped
-    // Raises EConvertError ("'31/02/2026' is not a valid date") unless the text is a valid
-    // date or blank.
+    // Raises the EConvertError of GetDate unless the text is a valid date or blank.
     void CheckValidDate() const;
     bool IsBlankDate() const;
     // Gives the focus to the calendar button.

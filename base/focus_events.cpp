@@ -2,6 +2,7 @@
 
 #include <QApplication>
 #include <QKeyEvent>
+#include <QMdiSubWindow>
 #include <QMouseEvent>
 #include <QPointer>
 #include <QTimer>
@@ -13,6 +14,14 @@
 namespace {
 
 const char* kOwnerProperty = "zelFocusOwner";
+
+// The form `widget` belongs to: its window, or its MDI child inside the host's main window
+// (the MDI children share one window, but each is a form of its own).
+const QWidget* FormOf(const QWidget* widget) {
+    for (const QWidget* w = widget; w; w = w->parentWidget())
+        if (w->isWindow() || qobject_cast<const QMdiSubWindow*>(w)) return w;
+    return nullptr;
+}
 
 // Watches focus changes and the inputs that would cause them.
 class FocusController : public QObject {
@@ -94,7 +103,7 @@ class FocusController : public QObject {
     bool mousePress(QWidget* w) {
         QWidget* target = clickFocusTarget(w);
         if (!target || target == qApp->focusWidget()) return true;
-        if (!currentOwner() || target->window() != m_currentWidget->window()) return true;
+        if (!currentOwner() || FormOf(target) != FormOf(m_currentWidget)) return true;
         return leaveFor(target);
     }
 
@@ -109,8 +118,11 @@ class FocusController : public QObject {
         if (m_restoring || !now) return;
         TFocusEvents* next = FocusOwnerOf(now);
         TFocusEvents* current = currentOwner();
-        if (current && now->window() != m_currentWidget->window()) return;  // another window
+        if (current && FormOf(now) != FormOf(m_currentWidget)) return;  // another form
         if (next == current) return;
+        // Coming back from another form, the focus may pass through the form's frame on its
+        // way to the control it had: that is no move away from the control.
+        if (!next && (!old || FormOf(old) != FormOf(now))) return;
         if (m_exiting) {
             // Moved by the exit being run: the focus is where the exit put it.
             m_current = next;
@@ -126,7 +138,6 @@ class FocusController : public QObject {
             m_restoring = false;
             return;
         }
-        (void)old;
         m_exitDone = nullptr;
         m_current = next;
         m_currentWidget = next ? next->Widget() : nullptr;

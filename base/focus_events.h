@@ -9,8 +9,9 @@
 //   - for any other focus move inside one window (SetFocus from code, a shortcut), it runs the
 //     exit when the move is reported and, when the exit raises, puts the focus back;
 //   - OnEnter fires when a control receives the focus from another control of its window.
-// A focus move to another window (a message box, a dialog) is not an exit: the control gets the
-// focus back when the window does. Exceptions are passed through the guard (guard.h).
+// A focus move to another window (a message box, a dialog) or to another MDI child of the host
+// (the notices) is not an exit: the control gets the focus back when its form does.
+// Exceptions are passed through the guard (guard.h).
 #pragma once
 
 #include <functional>

@@ -44,9 +44,14 @@ void QtDialogs::Error(const std::string& text) {
 }
 
 bool QtDialogs::Question(const std::string& text) {
-    return QMessageBox::question(activeParent(), QStringLiteral("Confirmação"),
-                                 QString::fromStdString(text), QMessageBox::Yes | QMessageBox::No,
-                                 QMessageBox::No) == QMessageBox::Yes;
+    QMessageBox box(QMessageBox::Question, QStringLiteral("Confirmação"),
+                    QString::fromStdString(text), QMessageBox::Yes | QMessageBox::No,
+                    activeParent());
+    // The operator's language, whatever translations the application loaded.
+    box.button(QMessageBox::Yes)->setText(QStringLiteral("&Sim"));
+    box.button(QMessageBox::No)->setText(QStringLiteral("&Não"));
+    box.setDefaultButton(QMessageBox::No);
+    return box.exec() == QMessageBox::Yes;
 }
 
 void QtDialogs::Notice(const std::string& text) {

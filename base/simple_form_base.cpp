@@ -1,6 +1,7 @@
 #include "base/simple_form_base.h"
 
 #include <QAction>
+#include <QApplication>
 #include <QCloseEvent>
 #include <QFrame>
 #include <QHBoxLayout>
@@ -11,10 +12,12 @@
 #include <QVBoxLayout>
 
 #include "base/dialogs.h"
+#include "base/focus_events.h"
 #include "base/guard.h"
 #include "base/suite_icons.h"
 #include "messages/message_tables.h"
 #include "platform/client_data_set.h"
+#include "platform/exceptions.h"
 
 TSimpleFormBase::TSimpleFormBase(QWidget* parent)
     : QWidget(parent), msgMensagensPadroes(MeetingWindowStandardMessages()) {
@@ -59,7 +62,10 @@ TSimpleFormBase::TSimpleFormBase(QWidget* parent)
     lblCodTela->setAlignment(Qt::AlignRight);
     layout->addWidget(lblCodTela);
 
-    sbtConfirmar->OnClick = [this] { sbtConfirmarClick(); };
+    sbtConfirmar->OnClick = [this] {
+        LeaveFocusedControl();
+        sbtConfirmarClick();
+    };
     sbtCancelar->OnClick = [this] { sbtCancelarClick(); };
     sbtIncluir->OnClick = [this] { sbtIncluirClick(); };
     sbtAlterar->OnClick = [this] { sbtAlterarClick(); };
@@ -115,6 +121,52 @@ bool TSimpleFormBase::eventFilter(QObject* watched, QEvent* e) {
 
 void TSimpleFormBase::Create() {
     Guard([this] { FormCreate(); });
+}
+
+namespace {
+
+bool Pending(const TClientDataSet* ds) {
+    return ds && (ds->State() == dsEdit || ds->State() == dsInsert);
+}
+
+}  // namespace
+
+void TSimpleFormBase::KeepPendingEdits(const std::vector<TClientDataSet*>& dataSets,
+                                       TPendingEdit rule, const std::string& refusalKey) {
+    std::vector<TClientDataSet*> pending;
+    for (TClientDataSet* ds : dataSets)
+        if (Pending(ds)) pending.push_back(ds);
+    if (pending.empty()) return;
+    switch (rule) {
+        case TPendingEdit::Refuse:
+            if (!refusalKey.empty() && msgPadrao)
+                msgPadrao->ShowMsg(refusalKey, TMsgDlgType::mtInformation, mbOK);
+            throw EAbort();
+        case TPendingEdit::Ask:
+            if (msgMensagensPadroes.ShowMsg("Canc", TMsgDlgType::mtConfirmation, mbYes | mbNo) !=
+                mrYes)
+                throw EAbort();
+            // Cancelling one record may reload others (a meeting's cancel reloads its
+            // details): each is cancelled only while it is still pending.
+            for (TClientDataSet* ds : pending)
+                if (Pending(ds)) ds->Cancel();
+            return;
+        case TPendingEdit::Post:
+            for (TClientDataSet* ds : pending)
+                if (Pending(ds)) ds->Post();
+            return;
+    }
+}
+
+void TSimpleFormBase::LeaveFocusedControl() {
+    QWidget* focus = QApplication::focusWidget();
+    if (!focus || !isAncestorOf(focus)) return;
+    if (TFocusEvents* control = FocusOwnerOf(focus)) control->DoExit();
+}
+
+bool TSimpleFormBase::FormCloseQuery() {
+    KeepPendingEdits({dtsPadrao.DataSet()}, TPendingEdit::Ask);
+    return true;
 }
 
 void TSimpleFormBase::sbtConfirmarClick() {

@@ -13,10 +13,17 @@
 // change, delete, find, refresh): an item does what its button does and is enabled exactly
 // while its button is, whoever sets the button.
 // Below the top panel, ClientArea() is where the derived window puts its content.
+//
+// Nothing the operator typed is lost without his say: every action that reloads, replaces or
+// closes a dataset passes it through KeepPendingEdits first, which refuses the action, asks,
+// or posts the record being typed, as the action chooses. Confirm first runs the exit of the
+// control that has the focus, so the checks of leaving a field also run when the operator
+// confirms without leaving it (the tool buttons take no focus).
 #pragma once
 
 #include <QWidget>
 
+#include <string>
 #include <utility>
 #include <vector>
 
@@ -32,6 +39,15 @@ class QMenu;
 class QFrame;
 class QVBoxLayout;
 class QHBoxLayout;
+class TClientDataSet;
+
+// What an action that reloads, replaces or closes a dataset does first with a record of it
+// that is still being inserted or edited.
+enum class TPendingEdit {
+    Refuse,  // the action is refused (with its reason, when one is given); the record stays
+    Ask,     // "Canc" is asked: Yes cancels the record and the action goes on; No keeps it
+    Post,    // the record is posted first, through its checks; a refused post ends the action
+};
 
 class TSimpleFormBase : public QWidget {
     Q_OBJECT
@@ -73,6 +89,17 @@ class TSimpleFormBase : public QWidget {
     // Runs FormCreate once (through the guard); derived constructors call it at their end.
     void Create();
 
+    // Keeps the operator's work before an action reloads, replaces or closes `dataSets`: the
+    // records of them being inserted or edited are refused, asked about or posted by `rule`,
+    // in the order given. Returns when the action may go on; otherwise raises (EAbort after a
+    // refusal or a No, the post's own failure). `refusalKey`: a key of msgPadrao shown as a
+    // notice when the rule refuses. Nothing is done when no record is pending.
+    void KeepPendingEdits(const std::vector<TClientDataSet*>& dataSets, TPendingEdit rule,
+                          const std::string& refusalKey = {});
+    // Runs the exit of the control of this window that has the focus, leaving the focus where
+    // it is (its checks raise, as leaving it would). What confirm does before it posts.
+    void LeaveFocusedControl();
+
     // --- handlers ---
     virtual void FormCreate() {}
     // Runs when the window becomes the active MDI child of the application's MDI area: its
@@ -81,8 +108,9 @@ class TSimpleFormBase : public QWidget {
     // from another application). A window outside an MDI area runs it only when its owner
     // calls it.
     virtual void FormActivate() {}
-    // Asked before the window closes; false keeps it open (the close is refused).
-    virtual bool FormCloseQuery() { return true; }
+    // Asked before the window closes; false keeps it open (the close is refused). By default
+    // a record of dtsPadrao's dataset being typed is asked about ("Canc").
+    virtual bool FormCloseQuery();
     virtual void FormClose() {}
     // Standard actions on dtsPadrao's dataset.
     virtual void sbtConfirmarClick();  // Post

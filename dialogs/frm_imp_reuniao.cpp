@@ -168,9 +168,10 @@ void TfrmImpReuniao::sbtConfirmaClick() {
 }
 
 void TfrmImpReuniao::copiaAssuntos(TfrmReuniao& w) {
-    const bool selected = cdsReuniao.Active() && !cdsReuniao.IsEmpty();
-    const std::string branch = selected ? cdsReuniao.FieldByName("CDFILIAL").AsString() : "";
-    const std::string number = selected ? cdsReuniao.FieldByName("NRTAREFA").AsString() : "";
+    // Without a candidate no meeting is selected, and there is nothing to import from.
+    if (!cdsReuniao.Active() || cdsReuniao.IsEmpty()) ShowErrorMessage(Msg("OPEBLOCK"), true);
+    const std::string branch = cdsReuniao.FieldByName("CDFILIAL").AsString();
+    const std::string number = cdsReuniao.FieldByName("NRTAREFA").AsString();
     cdsImpAssunto.SetData(CheckServerResult(
         w.netReuniao.AppServer().Call("GetImpAssunto", {Arg(branch), Arg(number)}), true, 0));
     w.stFilialOrigem = branch;

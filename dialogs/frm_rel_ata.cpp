@@ -53,6 +53,9 @@ void TfrmRelAta::vd_dados() {
     if (!Cli_zel00402::frmRelAta) return;
     if (SelectedReport() != 0) return;
     TfrmReuniao& w = MeetingWindow();
+    // The walk below moves through the agenda and reloads the minutes: what is typed there
+    // is saved first, so it is what the report finds.
+    w.KeepPendingWork(TfrmReuniao::TReload::Agenda, TPendingEdit::Post);
     TClientDataSet& itens = w.cdsItemTarefa;
     if (itens.Active()) {
         for (itens.First(); !itens.Eof(); itens.Next()) {

@@ -7,8 +7,12 @@
 ModuleLoader::ModuleLoader(QStringList searchPath) : m_searchPath(std::move(searchPath)) {}
 
 ModuleLoader::~ModuleLoader() {
-    // Modules own windows and static state that live until the process ends, so they are
-    // never unloaded; deleting a QLibrary without unload() leaves its library in memory.
+    // Each module finalises its units now, while the application is alive (FinProc, when it
+    // exports one). Modules are then left loaded: deleting a QLibrary without unload() keeps
+    // its library in memory until the process ends.
+    using FinFn = void (*)();
+    for (QLibrary* lib : std::as_const(m_loaded))
+        if (auto fin = reinterpret_cast<FinFn>(lib->resolve("FinProc"))) fin();
     qDeleteAll(m_loaded);
     m_loaded.clear();
 }

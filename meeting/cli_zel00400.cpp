@@ -146,12 +146,11 @@ const DialogOpeners& DialogHooks() {
 }  // namespace Cli_zel00400
 
 namespace {
-// Unit initialisation and finalisation, run when the library holding the unit is loaded and
-// unloaded. Defined after the variables of this file, so they exist when it runs and are
-// still there when it ends.
-struct UnitLifetime {
-    UnitLifetime() { Cli_zel00400::Initialization(); }
-    ~UnitLifetime() { Cli_zel00400::Finalization(); }
+// Unit initialisation, run when the library holding the unit is loaded; defined after the
+// variables of this file, so they exist when it runs. Finalisation is run by the package's
+// shut-down (FinProc) while everything is alive, never by a static destructor.
+struct UnitInitialization {
+    UnitInitialization() { Cli_zel00400::Initialization(); }
 };
-const UnitLifetime g_unit;
+const UnitInitialization g_unit;
 }  // namespace

@@ -2,8 +2,9 @@
 //
 // The variables keep their values across meeting windows: closing the window and opening a new
 // one through IniProc reloads the list with the parameter set as it was left. Initialization()
-// sets every variable to its initial value (the module runs it when the library is loaded);
-// Finalization() releases the strings when it is unloaded. GUI thread only; nothing here is
+// sets every variable to its initial value (run when the library is loaded); Finalization()
+// releases the strings: the package's shut-down runs it before the library is unloaded or the
+// application quits, never a static destructor. GUI thread only; nothing here is
 // guarded, and there is one meeting window at a time.
 //
 // This header has no Qt: the pure rules below (status filter text, status message keys,

@@ -14,6 +14,7 @@
 //   frm_reuniao_navigation.cpp  "Ir Para", "Hoje", "Filtrar", refresh, page switching
 //   frm_reuniao_details.cpp     what is loaded when the current meeting changes
 //   frm_reuniao_state.cpp       enabling of the header, buttons, menu items and pages
+//   frm_reuniao_pending_edits.cpp  what is typed is kept before anything reloads it
 // GUI thread only. Every entry from Qt into a handler passes the base library's guard.
 #pragma once
 
@@ -85,13 +86,32 @@ class TfrmReuniao : public TSimpleFormBase {
     // Shows the window as an MDI child, brings it to the front and runs its activation
     // (exceptions go to the caller: CriaReuniao).
     void BringToFront();
-    // Closing while the meeting is being inserted or edited asks "Canc" first; No keeps the
-    // window open with what was typed.
+    // Closing while a record (the meeting, an activity, an agenda item, minutes) is being
+    // inserted or edited asks "Canc" first; No keeps the window open with what was typed.
     bool FormCloseQuery() override;
     void FormClose() override;
     void netReuniaoBeforeConnect(TServerConnection& connection);
     // The application server's current date and time, asked anew at every call.
     TDateTime HoraServidor();
+
+    // --- what the operator is typing (frm_reuniao_pending_edits.cpp) ---
+    // What an action reloads, replaces or closes.
+    enum class TReload {
+        Everything,  // the list: the meeting (with its booking) and every detail
+        Details,     // the current meeting's activities, agenda items and minutes
+        Activities,
+        Agenda,  // the agenda items, and with them the current item's minutes
+        Minutes,
+    };
+    // The one rule of the window: before an action reloads, replaces or closes `what`, a
+    // record of it being inserted or edited is kept by `rule` (refused with `refusalKey`
+    // shown, asked about with "Canc", or posted first; TSimpleFormBase::KeepPendingEdits).
+    // Returns when the action may go on, raises otherwise. Every reload path of the window
+    // runs it with Ask, so an action that chooses no rule of its own asks.
+    void KeepPendingWork(TReload what, TPendingEdit rule = TPendingEdit::Ask,
+                         const std::string& refusalKey = {});
+    // A record of `what` is being inserted or edited.
+    bool HasPendingWork(TReload what);
 
     // --- meeting list (frm_reuniao_list.cpp) ---
     // Reloads cdsControle with the parameter set (from the filter dialog first in filter mode).
@@ -211,6 +231,9 @@ class TfrmReuniao : public TSimpleFormBase {
     void depDataIniChange();
     void medHoraIniChange();
     void medQtdeHorasKeyPress(QChar& key);
+    // Keys that change the duration without typing a character (Backspace, Delete, a paste
+    // or a cut) start the edit as a typed digit does.
+    void medQtdeHorasKeyDown(int& key, Qt::KeyboardModifiers modifiers);
     void depDataIniExit();
     void medHoraIniEnter();
     void medHoraIniExit();
@@ -561,6 +584,15 @@ class TfrmReuniao : public TSimpleFormBase {
     void showDescription();
     // Points dtsPadrao at the data set of the active page, however the page became active.
     void followPageDataSet();
+    // A tab is being picked (the new page is shown already; raising brings the old one back).
+    void pgcReuniaoChanging();
+    // The datasets of `what` that may hold a record being typed, details before the meeting.
+    std::vector<TClientDataSet*> pendingIn(TReload what);
+    // The status buttons' positions the list's filter was last applied with (Pendente,
+    // Andamento, Cancelada, Concluída): a refused filter puts them back.
+    std::array<bool, 4> m_statusApplied{true, true, false, false};
+    // Set while IniProc brings the window to the front (its activation shows the list page).
+    bool m_bringingToFront = false;
     QMetaObject::Connection m_pageFollow;
 
     void applyCodeMasks();
@@ -589,8 +621,7 @@ class TfrmReuniao : public TSimpleFormBase {
     // loses its room.
     void meetingTimeChanged();
     // Booking writes of the post (steps that fill cdsAgeAtiviSala) and of the after-post.
-    void writeBooking(const std::string& reference, const std::string& oldRoom, TDateTime oldDay,
-                      const std::string& oldStart);
+    void writeBooking(const std::string& reference, TDateTime oldDay, const std::string& oldStart);
     void sendBooking();
     // The meeting's start as the edits give it ("dd/mm/yyyy hh:mm" -> date-time).
     TDateTime typedStart() const;
@@ -604,10 +635,33 @@ class TfrmReuniao : public TSimpleFormBase {
     [[noreturn]] void fail(QWidget* control, const std::string& key);
     // The group box's focus is watched for grbFormularioExit.
     void watchFormGroupFocus();
-    // Set when a post stored the meeting locally but the server did not take it: the next
-    // confirm sends it again as what it was (a new meeting keeps its number).
-    enum class UnsentMeeting { None, Insert, Edit };
-    UnsentMeeting m_unsent = UnsentMeeting::None;
+    // A save the server did not take whole: the meeting went back into edit as typed, and the
+    // next confirm sends what is missing (the meeting again unless the server has it, then
+    // its booking, activities and the list). A cancel gives up what is missing.
+    struct UnsentSave {
+        bool pending = false;
+        // Begun as a new meeting: it keeps its number, and its activities and series are
+        // still to be made.
+        bool inserted = false;
+        // The server has the meeting; its booking is what is missing.
+        bool meetingTaken = false;
+    };
+    UnsentSave m_unsent;
+    // A new meeting is being saved: inserted, or a new one whose save is to be resumed.
+    bool insertingMeeting() const;
+    // The meeting is moving away from its stored booking, which stays the current row of
+    // cdsAgeAtiviSala until the meeting itself is saved; only then is it deleted and the
+    // booking for the new time inserted.
+    bool m_oldBookingGoes = false;
+    // The booking row's values as typed (name, value), to type them again after a failed send.
+    std::vector<std::pair<std::string, Variant>> bookingValues() const;
+    void setBookingValues(const std::vector<std::pair<std::string, Variant>>& values);
+    // After a booking step the server did not take (the meeting is saved): the booking and the
+    // meeting go back into edit with what was typed.
+    void reopenBooking(const std::vector<std::pair<std::string, Variant>>& typed, bool wasInsert);
+    // How many of the bookings getFindSala found in the typed window for room `code` are the
+    // meeting's own stored booking (0 or 1).
+    int ownBookingsInWindow(const std::string& code);
     // The booking's room as loaded (the value to compare the typed room with).
     std::string m_loadedRoom;
 

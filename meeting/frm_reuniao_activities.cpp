@@ -299,12 +299,9 @@ void TfrmReuniao::ConcTarefa(bool refresh, std::string meeting) {
 
 void TfrmReuniao::btnCadAutoClick() {
     // The menu item stays enabled whatever the button says, so its rules are checked here as
-    // well. The registration reloads cdsAtividades at its end, which would drop an activity
-    // being typed: the operator is told to post or cancel it first, and it stays as typed.
-    if (Editing(cdsAtividades)) {
-        msgPadrao->ShowMsg("cad_part_ativ", TMsgDlgType::mtInformation, mbOK);
-        throw EAbort();
-    }
+    // well. The registration reloads cdsAtividades at its end: an activity being typed is
+    // to be posted or cancelled first, and stays as typed.
+    KeepPendingWork(TReload::Activities, TPendingEdit::Refuse, "cad_part_ativ");
     // A meeting not yet stored has no number to book against; closed meetings take no more
     // participants (the button is disabled for them).
     const std::string m = Letter(cdsControle, "IDSITTAREFA");

@@ -38,6 +38,8 @@ void TfrmReuniao::attachCancellationAndImport() {
 
 void TfrmReuniao::btnCanReuniaoClick() {
     if (!cdsControle.Active() || cdsControle.IsEmpty()) throw EAbort();
+    // The cancellation changes the meeting's activities and reloads the whole list.
+    KeepPendingWork(TReload::Everything, TPendingEdit::Refuse, "canc_reun_dig");
     bool following = false;
     if (!SerieAtual().empty()) {
         const int scope = CurrentDialogs().Choice("Esta reunião faz parte de uma série. Cancelar:",

@@ -1,10 +1,13 @@
 // The meeting's date, start time and duration: their checks (each comparison with "now" asks
 // the server's clock) and the handlers of the date/time row.
 #include <QFrame>
+#include <QKeyEvent>
+#include <QKeySequence>
 
 #include "base/date_picker_edit.h"
 #include "base/db_edit.h"
 #include "base/focus_events.h"
+#include "base/guard.h"
 #include "base/mask_edit.h"
 #include "base/page_control_ex.h"
 #include "base/routines.h"
@@ -22,12 +25,29 @@ bool HasBlank(const std::string& hhmm) {
     return hhmm.find(' ') != std::string::npos;
 }
 
+// A key that changes a line edit's text without typing a character into it.
+bool EditingKey(int key, Qt::KeyboardModifiers modifiers) {
+    if (key == Qt::Key_Backspace || key == Qt::Key_Delete) return true;
+    const QKeyEvent event(QEvent::KeyPress, key, modifiers);
+    for (QKeySequence::StandardKey k :
+         {QKeySequence::Paste, QKeySequence::Cut, QKeySequence::Undo, QKeySequence::Redo})
+        if (event.matches(k)) return true;
+    return false;
+}
+
 }  // namespace
 
 void TfrmReuniao::attachDateTimeHandlers() {
     depDataIni->OnChange = [this] { depDataIniChange(); };
     medHoraIni->OnChange = [this] { medHoraIniChange(); };
     medQtdeHoras->OnKeyPress = [this](QChar& key) { medQtdeHorasKeyPress(key); };
+    medQtdeHoras->OnKeyDown = [this](int& key, Qt::KeyboardModifiers m) {
+        medQtdeHorasKeyDown(key, m);
+    };
+    // Whatever else changes the duration (the edit's own menu, a drop) does the same.
+    connect(medQtdeHoras, &QLineEdit::textEdited, this, [this] {
+        if (cdsControle.State() == dsBrowse) Guard([this] { meetingTimeChanged(); });
+    });
     depDataIni->OnExit = [this] { depDataIniExit(); };
     medHoraIni->OnEnter = [this] { medHoraIniEnter(); };
     medHoraIni->OnExit = [this] { medHoraIniExit(); };
@@ -116,6 +136,13 @@ void TfrmReuniao::vd_Confirma() {
 
 void TfrmReuniao::meetingTimeChanged() {
     if (cdsControle.State() == dsBrowse) cdsControle.Edit();
+    // The date and time edits are not bound to the record, yet what they hold is part of it:
+    // the record counts as changed, so leaving it (a move to another meeting) posts it through
+    // its checks instead of dropping what was typed.
+    if (Editing(cdsControle)) {
+        TField& start = cdsControle.FieldByName("DTHRREUNIAO");
+        start.SetValue(start.Value());
+    }
     dropRoom();
 }
 
@@ -130,6 +157,10 @@ void TfrmReuniao::medHoraIniChange() {
 
 void TfrmReuniao::medQtdeHorasKeyPress(QChar&) {
     meetingTimeChanged();
+}
+
+void TfrmReuniao::medQtdeHorasKeyDown(int& key, Qt::KeyboardModifiers modifiers) {
+    if (EditingKey(key, modifiers)) meetingTimeChanged();
 }
 
 void TfrmReuniao::depDataIniExit() {

@@ -33,6 +33,9 @@ std::string CurrentText(const TClientDataSet& cds, const char* field) {
 }  // namespace
 
 void TfrmReuniao::cdsControleBeforeScroll() {
+    // Another meeting brings its own details: the current one's, being typed, are kept first
+    // (refused, the move does not happen).
+    KeepPendingWork(TReload::Details);
     stStateChange = CurrentText(cdsControle, "IDSITTAREFA");
 }
 
@@ -88,6 +91,7 @@ void TfrmReuniao::cdsControleAfterOpen() {
 }
 
 void TfrmReuniao::loadMinutes() {
+    KeepPendingWork(TReload::Minutes);
     // An item being inserted has no minutes yet.
     if (!cdsItemTarefa.Active() || cdsItemTarefa.IsEmpty() || cdsItemTarefa.State() == dsInsert) {
         LoadNothing(cdsDescItTare);
@@ -135,6 +139,7 @@ void TfrmReuniao::loadRoomBooking() {
             {Arg(CurrentBranch()), Arg(room), ArgDate(day), Arg(HourDigits(medHoraIni->Text())),
              Arg(HourDigits(medHoraFin->Text()))}),
         true, 0));
+    m_oldBookingGoes = false;
     m_loadedRoom = cdsAgeAtiviSala.IsEmpty() ? std::string()
                                              : cdsAgeAtiviSala.FieldByName("CDSALA").AsString();
 }

@@ -71,6 +71,8 @@ void TfrmReuniao::sbtIncluirClick() {
 }
 
 void TfrmReuniao::includeMeeting() {
+    // A new meeting has no details: what is typed in the current one's is kept first.
+    KeepPendingWork(TReload::Details);
     SetChildrenEnabled(grbFormulario, true);
     for (QWidget* w : std::initializer_list<QWidget*>{dbeNmProcesso, dbeNmResp, dbeNmAssunto,
                                                       dbeNMProjeto, depDataFin, medHoraFin})
@@ -97,6 +99,8 @@ void TfrmReuniao::sbtAlterarClick() {
 }
 
 void TfrmReuniao::changeMeeting() {
+    // Saving the meeting reloads its details.
+    KeepPendingWork(TReload::Details);
     pgcReuniao->SetActivePage(tshFormulario);
     SetFocus(dbeDsReferencia);
     // The booking and the meeting leave browse together or not at all: a refused edit of the
@@ -125,6 +129,7 @@ void TfrmReuniao::sbtExcluirClick() {
 
 void TfrmReuniao::deleteMeeting() {
     if (!cdsControle.Active() || cdsControle.IsEmpty()) return;
+    KeepPendingWork(TReload::Everything);
     if (msgMensagensPadroes.ShowMsg("Excl", TMsgDlgType::mtConfirmation, mbYes | mbNo) != mrYes)
         return;
     // Only a pending meeting may go; its activities are not removed for one that may not.
@@ -180,6 +185,9 @@ void TfrmReuniao::sbtCancelarClick() {
 }
 
 void TfrmReuniao::sbtImprimirClick() {
+    // The report walks the agenda and reloads the minutes: what is typed there is saved
+    // first, so the report prints it.
+    KeepPendingWork(TReload::Agenda, TPendingEdit::Post);
     if (const auto& open = DialogHooks().relAta) open();
 }
 
@@ -253,10 +261,11 @@ void TfrmReuniao::cdsControleBeforeDelete() {
 
 void TfrmReuniao::cdsControleAfterCancel() {
     if (Editing(cdsAgeAtiviSala)) cdsAgeAtiviSala.Cancel();
-    if (m_unsent != UnsentMeeting::None) {
-        // The operator gives up a meeting the server never took: nothing of it may be sent
-        // later with another meeting's changes.
-        m_unsent = UnsentMeeting::None;
+    m_oldBookingGoes = false;
+    if (m_unsent.pending) {
+        // The operator gives up what the server did not take: nothing of it may be sent later
+        // with another meeting's changes.
+        m_unsent = {};
         cdsControle.CancelUpdates();
         cdsAgeAtiviSala.CancelUpdates();
     }
@@ -276,6 +285,7 @@ void TfrmReuniao::cdsControleAfterDelete() {
 }
 
 void TfrmReuniao::CarregaAtividades() {
+    KeepPendingWork(TReload::Activities);
     const std::string meeting = cdsControle.Active() && !cdsControle.IsEmpty()
                                     ? cdsControle.FieldByName("NRTAREFA").AsString()
                                     : std::string();

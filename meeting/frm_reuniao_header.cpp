@@ -52,9 +52,10 @@ void TfrmReuniao::attachHeaderHandlers() {
 
 void TfrmReuniao::watchFormGroupFocus() {
     // The group box is no control of its own: its exit is the focus moving from a control
-    // inside it to one of this window outside it.
+    // inside it to one of this window outside it. The focus going to another window, or to
+    // another MDI child of the host (they share its main window), is no exit.
     connect(qApp, &QApplication::focusChanged, this, [this](QWidget* old, QWidget* now) {
-        if (!old || !now || now->window() != window() || !Inside(old, grbFormulario) ||
+        if (!old || !now || !Inside(now, this) || !Inside(old, grbFormulario) ||
             Inside(now, grbFormulario))
             return;
         Guard([this] { grbFormularioExit(); });

@@ -16,6 +16,8 @@ using namespace Cli_zel00400;
 
 void TfrmReuniao::sbtImpArqClick() {
     if (!cdsControle.Active() || cdsControle.IsEmpty()) throw EAbort();
+    // The import adds to the meeting's agenda and participants and reloads them all.
+    KeepPendingWork(TReload::Everything, TPendingEdit::Refuse, "imp_pauta_dig");
     stFilialDestino = cdsControle.FieldByName("CDFILIAL").AsString();
     stTarefaDestino = cdsControle.FieldByName("NRTAREFA").AsString();
     stDtHrReuniao = cdsControle.FieldByName("DTHRREUNIAO").AsString();

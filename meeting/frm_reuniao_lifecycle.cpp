@@ -1,6 +1,7 @@
 // The window's life: creation once per IniProc, activation, close, the connection to the
 // application server and the server clock.
 #include <QApplication>
+#include <QCloseEvent>
 #include <QMdiArea>
 #include <QMdiSubWindow>
 #include <QStackedWidget>
@@ -65,6 +66,11 @@ void TfrmReuniao::BringToFront() {
     SetActivationSilenced(true);
     ShowAsMdiChild(this);
     SetActivationSilenced(false);
+    m_bringingToFront = true;
+    struct Reset {
+        bool& flag;
+        ~Reset() { flag = false; }
+    } reset{m_bringingToFront};
     FormActivate();
 }
 
@@ -72,6 +78,8 @@ void TfrmReuniao::BringToFront() {
 // (queued, as the frame closes its window again on its way out).
 void TfrmReuniao::closeEvent(QCloseEvent* e) {
     TSimpleFormBase::closeEvent(e);
+    // A refused close (the operator kept what he was typing) keeps the frame as well.
+    if (!e->isAccepted()) return;
     if (auto* sub = qobject_cast<QMdiSubWindow*>(parentWidget()))
         QMetaObject::invokeMethod(sub, &QWidget::close, Qt::QueuedConnection);
 }
@@ -87,8 +95,14 @@ void TfrmReuniao::FormCreate() {
 void TfrmReuniao::FormActivate() {
     update();
     boDiaExato = false;
-    pgcReuniao->SetActivePage(tshReuniao);
-    {
+    const bool first = !boIdCriado;
+    // The list page when the window is new or IniProc brings it to the front, unless a record
+    // is being typed. Coming back from another window of the host finds the window as it was
+    // left.
+    if (first || (m_bringingToFront && !HasPendingWork(TReload::Everything)))
+        pgcReuniao->SetActivePage(tshReuniao);
+    applyCodeMasks();
+    if (first) {
         // The list and details are loaded with their controls suspended (resumed also when
         // the load fails).
         cdsItemTarefa.DisableControls();
@@ -102,11 +116,8 @@ void TfrmReuniao::FormActivate() {
                 f.cdsDescItTare.EnableControls();
             }
         } resume{*this};
-        applyCodeMasks();
-        if (!boIdCriado) {
-            Atualiza();
-            FILTRA_CONTROLE();
-        }
+        Atualiza();
+        FILTRA_CONTROLE();
     }
     if (pgcReuniao->ActivePage() == tshReuniao && dbgTarefas->isEnabled()) SetFocus(dbgTarefas);
 }
@@ -122,10 +133,7 @@ void TfrmReuniao::applyCodeMasks() {
 }
 
 bool TfrmReuniao::FormCloseQuery() {
-    if (!EditandoReuniao()) return true;
-    if (msgMensagensPadroes.ShowMsg("Canc", TMsgDlgType::mtConfirmation, mbYes | mbNo) != mrYes)
-        return false;
-    cdsControle.Cancel();
+    KeepPendingWork(TReload::Everything);
     return true;
 }
 

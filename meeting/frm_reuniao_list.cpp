@@ -39,6 +39,7 @@ void TfrmReuniao::Atualiza() {
 }
 
 void TfrmReuniao::CarregaControle() {
+    KeepPendingWork(TReload::Everything);
     const Variant result = netReuniao.AppServer().Call(
         "GetControle", {Arg(CurrentBranch()), ArgRef(stReuniao), ArgRef(stTReuniao),
                         ArgRef(stSituacao), ArgRef(stResp), ArgRef(stTResp), ArgRef(stPauta),
@@ -47,6 +48,18 @@ void TfrmReuniao::CarregaControle() {
 }
 
 void TfrmReuniao::FILTRA_CONTROLE() {
+    // Filtering again moves through the list and reloads the current meeting's details.
+    TToolButtonEx* const buttons[] = {tbtPendente, tbtAndamento, tbtCancelada, tbtConcluida};
+    try {
+        KeepPendingWork(TReload::Everything);
+    } catch (...) {
+        // Kept: the list stays filtered as it is, and so do the buttons.
+        for (size_t i = 0; i < std::size(buttons); ++i)
+            buttons[i]->SetDown(m_statusApplied[i]);
+        throw;
+    }
+    for (size_t i = 0; i < std::size(buttons); ++i)
+        m_statusApplied[i] = buttons[i]->Down();
     const std::string filter = StatusFilterText(tbtPendente->Down(), tbtAndamento->Down(),
                                                 tbtCancelada->Down(), tbtConcluida->Down());
     {

@@ -22,6 +22,7 @@ void TfrmReuniao::attachListHandlers() {
     cdsControle.BeforeScroll = [this](TClientDataSet&) { cdsControleBeforeScroll(); };
     cdsControle.AfterScroll = [this](TClientDataSet&) { cdsControleAfterScroll(); };
     cdsControle.AfterOpen = [this](TClientDataSet&) { cdsControleAfterOpen(); };
+    pgcReuniao->OnChanging = [this] { pgcReuniaoChanging(); };
     pgcReuniao->OnChange = [this] { pgcReuniaoChange(); };
     // Pages are also made active by code (activation, the status filter, "Ir Para", the page
     // menu items), which runs no OnChange: the standard buttons, the navigator and the
@@ -42,6 +43,7 @@ void TfrmReuniao::attachListHandlers() {
 }
 
 void TfrmReuniao::btnIrParaDiaClick() {
+    KeepPendingWork(TReload::Everything);
     const DateParts current = DecodeDate(dtInicial);
     uint16_t year = static_cast<uint16_t>(current.year);
     uint16_t month = static_cast<uint16_t>(current.month);
@@ -68,6 +70,7 @@ void TfrmReuniao::btnIrParaDiaClick() {
 }
 
 void TfrmReuniao::BtnHojeDiaClick() {
+    KeepPendingWork(TReload::Everything);
     dtInicial = HoraServidor();
     dtFinal = dtInicial;
     stTData.clear();
@@ -83,6 +86,8 @@ void TfrmReuniao::BtnHojeDiaClick() {
 }
 
 void TfrmReuniao::btnFiltroClick() {
+    // Asked before the dialog opens: confirmed, the dialog itself reloads the list.
+    KeepPendingWork(TReload::Everything);
     boDiaExato = false;
     boFiltro = true;
     const auto& open = DialogHooks().filtroReuniao;
@@ -107,6 +112,10 @@ void TfrmReuniao::sbtVerificarClick() {
     const std::string meeting = cdsControle.Active() && !cdsControle.IsEmpty()
                                     ? cdsControle.FieldByName("NRTAREFA").AsString()
                                     : std::string();
+    KeepPendingWork(page == tshParticipantes ? TReload::Activities
+                    : page == tshPauta       ? TReload::Agenda
+                    : page == tshAta         ? TReload::Minutes
+                                             : TReload::Everything);
     if (page == tshReuniao || page == tshFormulario) {
         stCodLocate = meeting;
         if (boDiaExato)

@@ -170,15 +170,28 @@ void TfrmReuniao::vd_sala() {
                 {Arg(CurrentBranch()), ArgDate(typedDay()), Arg(HourDigits(medHoraIni->Text())),
                  Arg(HourDigits(medHoraFin->Text())), Arg(code)}),
             true, 0));
-        const TDataSetState booking = cdsAgeAtiviSala.State();
-        const TField& room = cdsAgeAtiviSala.FieldByName("CDSALA");
-        // The meeting's own booking, kept, is no collision.
-        const bool newRoom =
-            booking == dsInsert ||
-            (booking == dsEdit && PadField(room.AsString(), 5) != room.OldValue().AsString());
-        if (!cdsSalas.IsEmpty() && newRoom) ShowErrorMessage(Msg("sala_ja_cad"), true);
+        // The meeting's own stored booking is no collision; any other booking found is.
+        if (cdsSalas.RecordCount() > ownBookingsInWindow(code))
+            ShowErrorMessage(Msg("sala_ja_cad"), true);
         dbeNmSala->SetText(RowText(cdsVdSala, "NMSALA"));
     });
+}
+
+int TfrmReuniao::ownBookingsInWindow(const std::string& code) {
+    // The stored booking is the row being edited (its loaded values); a booking row being
+    // inserted is not on the server yet.
+    if (cdsAgeAtiviSala.State() != dsEdit) return 0;
+    auto stored = [this](const char* field) {
+        return cdsAgeAtiviSala.FieldByName(field).OldValue();
+    };
+    if (stored("CDSALA").IsNull() || stored("CDSALA").AsString() != code) return 0;
+    if (stored("IDSITAGESALA").AsString() != "A" || stored("DTATIAGESALA").IsNull()) return 0;
+    if (DateOf(stored("DTATIAGESALA").AsDateTime()) != typedDay()) return 0;
+    // Windows are half-open, as the server compares them: 0900-1000 and 1000-1100 do not meet.
+    const std::string start = HourDigits(medHoraIni->Text());
+    const std::string end = HourDigits(medHoraFin->Text());
+    return stored("HRINIAGESALA").AsString() < end && stored("HRFINAGESALA").AsString() > start ? 1
+                                                                                                : 0;
 }
 
 void TfrmReuniao::dbeCdSalasChange() {
@@ -225,17 +238,15 @@ void TfrmReuniao::cdsAgeAtiviSalaAfterPost() {
     cdsAgeAtiviSala.MergeChangeLog();
 }
 
-void TfrmReuniao::writeBooking(const std::string& reference, const std::string& oldRoom,
-                               TDateTime oldDay, const std::string& oldStart) {
+void TfrmReuniao::writeBooking(const std::string& reference, TDateTime oldDay,
+                               const std::string& oldStart) {
     const TDateTime day = typedDay();
     const bool moved = day != oldDay || medHoraIni->Text() != oldStart;
-    if (moved && cdsAgeAtiviSala.State() == dsEdit) {
-        // A moved meeting gives up its booking row and books anew, with a new sequence.
-        cdsAgeAtiviSala.Cancel();
-        if (!cdsAgeAtiviSala.IsEmpty()) cdsAgeAtiviSala.Delete();
-        cdsAgeAtiviSala.Insert();
-        cdsAgeAtiviSala.FieldByName("CDSALA").SetAsString(oldRoom);
-    }
+    // A moved meeting gives up its stored booking and books anew, with a new sequence; the
+    // stored one goes only once the meeting itself is saved (sendBooking). Until then the row
+    // keeps its stored values, so a save the server refuses leaves the room booked as it was.
+    if (moved && cdsAgeAtiviSala.State() == dsEdit && !cdsAgeAtiviSala.IsEmpty())
+        m_oldBookingGoes = true;
     if (!Editing(cdsAgeAtiviSala)) return;
     auto set = [this](const char* field, const std::string& value) {
         cdsAgeAtiviSala.FieldByName(field).SetAsString(value);
@@ -251,8 +262,36 @@ void TfrmReuniao::writeBooking(const std::string& reference, const std::string& 
     set("CDOPERADOR", CurrentOperator());
 }
 
+std::vector<std::pair<std::string, Variant>> TfrmReuniao::bookingValues() const {
+    std::vector<std::pair<std::string, Variant>> values;
+    if (!Editing(cdsAgeAtiviSala)) return values;
+    for (int i = 0; i < cdsAgeAtiviSala.FieldCount(); ++i)
+        values.emplace_back(cdsAgeAtiviSala.Fields(i).FieldName(),
+                            cdsAgeAtiviSala.Fields(i).Value());
+    return values;
+}
+
+void TfrmReuniao::setBookingValues(const std::vector<std::pair<std::string, Variant>>& values) {
+    for (const auto& [name, value] : values)
+        cdsAgeAtiviSala.FieldByName(name).SetValue(value);
+}
+
 void TfrmReuniao::sendBooking() {
     const bool typed = !IsBlank(dbeCdSalas->Text());
+    if (m_oldBookingGoes && cdsAgeAtiviSala.State() == dsEdit) {
+        // The meeting is saved at its new time: its stored booking goes first (the server
+        // allows a meeting one booking), then the booking typed is inserted.
+        const auto values = bookingValues();
+        cdsAgeAtiviSala.Cancel();
+        cdsAgeAtiviSala.Delete();
+        m_oldBookingGoes = false;
+        if (!typed) return;
+        cdsAgeAtiviSala.Insert();
+        setBookingValues(values);
+        cdsAgeAtiviSala.FieldByName("NRSEQAGESALA").SetAsString(stSeq);
+        cdsAgeAtiviSala.Post();
+        return;
+    }
     if (cdsAgeAtiviSala.State() == dsInsert) {
         if (typed)
             cdsAgeAtiviSala.Post();
@@ -271,5 +310,28 @@ void TfrmReuniao::sendBooking() {
         cdsAgeAtiviSala.Post();
     } else {
         cdsAgeAtiviSala.Cancel();
+    }
+}
+
+void TfrmReuniao::reopenBooking(const std::vector<std::pair<std::string, Variant>>& typed,
+                                bool wasInsert) {
+    // What the server took stays taken (a merged change); the rest is undone and typed again.
+    if (Editing(cdsAgeAtiviSala)) cdsAgeAtiviSala.Cancel();
+    cdsAgeAtiviSala.CancelUpdates();
+    if (!typed.empty()) {
+        // The stored booking, still there, is edited again (it still has to go when the
+        // meeting moved); otherwise the booking typed is a new one.
+        DetachedHandler quiet(cdsAgeAtiviSala.AfterEdit);
+        if (!wasInsert && !cdsAgeAtiviSala.IsEmpty()) {
+            cdsAgeAtiviSala.Edit();
+            setBookingValues(typed);
+        } else {
+            cdsAgeAtiviSala.Insert();
+            setBookingValues(typed);
+        }
+    }
+    try {
+        cdsControle.Edit();
+    } catch (...) {
     }
 }

@@ -39,9 +39,6 @@ void TfrmReuniao::cdsControleBeforePost() {
                        dbeNMProjeto, dbeNmResp})
         e->UpdateRecord();
 
-    const std::string oldRoom = cdsAgeAtiviSala.IsEmpty()
-                                    ? std::string()
-                                    : cdsAgeAtiviSala.FieldByName("CDSALA").AsString();
     TField& start = cdsControle.FieldByName("DTHRREUNIAO");
     const TDateTime oldValue = start.IsNull() ? -1 : start.AsDateTime();
     const std::string oldStart = oldValue < 0 ? std::string() : TimeToStr(oldValue).substr(0, 5);
@@ -55,10 +52,10 @@ void TfrmReuniao::cdsControleBeforePost() {
              cdsAgeAtiviSala.IsEmpty() ? std::string()
                                        : cdsAgeAtiviSala.FieldByName("CDSALA").AsString());
 
-    // A meeting the server has not taken yet keeps the number it got the first time.
-    const bool inserting = cdsControle.State() == dsInsert || m_unsent == UnsentMeeting::Insert;
+    // A new meeting whose save is resumed keeps the number it got the first time.
+    const bool inserting = insertingMeeting();
     cdsControle.FieldByName("CDFILIAL").SetAsString(CurrentBranch());
-    if (inserting && m_unsent != UnsentMeeting::Insert) {
+    if (inserting && !m_unsent.pending) {
         stNovaTarefa =
             netReuniao.AppServer().Call("GetPrxTarefa", {Arg(CurrentBranch())}).AsString();
         cdsControle.FieldByName("NRTAREFA").SetAsString(stNovaTarefa);
@@ -76,11 +73,15 @@ void TfrmReuniao::cdsControleBeforePost() {
         netReuniao.AppServer().Call("GetSeqSalas", {ArgDate(typedDay())}), true, 0));
     stSeq = PadField(IntToStr(cdsSeqSalas.FieldByName("NRSEQAGESALA").AsInteger()), 5);
     stCodLocate = meeting;
-    writeBooking(reference, oldRoom, oldDay, oldStart);
+    writeBooking(reference, oldDay, oldStart);
 
     arr_StParamAtiv[0] = DateTimeToStr(newStart);
     arr_StParamAtiv[1] = DateToStr(depDataFin->GetDate()) + " " + TimeToStr(typedEnd());
     arr_StParamAtiv[2] = FloatToStr(cdsControle.FieldByName("QTHRREUNIAO").AsFloat());
+}
+
+bool TfrmReuniao::insertingMeeting() const {
+    return cdsControle.State() == dsInsert || (m_unsent.pending && m_unsent.inserted);
 }
 
 void TfrmReuniao::cdsControleAfterPost() {
@@ -91,8 +92,9 @@ void TfrmReuniao::cdsControleAfterPost() {
                 netReuniao.AppServer().Call("SetControle", {Arg(cdsControle.Delta())}), true, 0);
         } catch (...) {
             // Not taken: the meeting goes back into edit with what was typed, so the operator
-            // confirms again once the server answers; a new meeting stays new.
-            m_unsent = boStateIns ? UnsentMeeting::Insert : UnsentMeeting::Edit;
+            // confirms again once the server answers; a new meeting stays new. Nothing of its
+            // booking was sent: a moved meeting keeps its room at its old time meanwhile.
+            m_unsent = {true, boStateIns, false};
             try {
                 cdsControle.Edit();
             } catch (...) {
@@ -101,23 +103,25 @@ void TfrmReuniao::cdsControleAfterPost() {
         }
         cdsControle.MergeChangeLog();
     }
-    m_unsent = UnsentMeeting::None;
-    // The meeting is stored: its booking, activities and the list follow even when the booking
-    // is refused (a room taken meanwhile), which is reported at the end.
-    std::exception_ptr bookingFailure;
+    // The meeting is stored. Its booking follows; a booking step the server refuses (a room
+    // taken meanwhile, a lost connection) stops the save there and is what the operator is
+    // shown: the meeting goes back into edit with the room typed, and the next confirm sends
+    // the booking, then the activities and the list.
+    const bool bookingInserted = cdsAgeAtiviSala.State() == dsInsert;
+    const auto typedBooking = bookingValues();
     try {
         sendBooking();
     } catch (...) {
-        bookingFailure = std::current_exception();
-        if (Editing(cdsAgeAtiviSala)) cdsAgeAtiviSala.Cancel();
-        cdsAgeAtiviSala.CancelUpdates();
+        m_unsent = {true, boStateIns, true};
+        reopenBooking(typedBooking, bookingInserted);
+        throw;
     }
+    m_unsent = {};
     if (boStateIns)
         GravaAtividade();
     else if (boStateEd)
         AlteraAtividade();
-    // A series follows its first meeting whatever became of that one's booking; the list is
-    // reloaded before the series' result is shown.
+    // A series follows its first meeting; the list is reloaded before the series' result is
+    // shown.
     enviaSerie([this] { RecarregaReuniao(); });
-    if (bookingFailure) std::rethrow_exception(bookingFailure);
 }

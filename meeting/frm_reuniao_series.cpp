@@ -143,7 +143,7 @@ void TfrmReuniao::resetRepeatChoice(TDateTime day) {
 void TfrmReuniao::updateSeriesControls() {
     if (!panRepete) return;  // the enabling rules also run while the window is built
     // A new meeting the server did not take is back in edit and still new: it keeps its rule.
-    const bool inserting = cdsControle.State() == dsInsert || m_unsent == UnsentMeeting::Insert;
+    const bool inserting = insertingMeeting();
     if (!inserting && cbxRepete->currentIndex() != kNever) resetRepeatChoice(Date());
     panRepete->setEnabled(inserting);
     if (mnuSerie) mnuSerie->setEnabled(!EditandoReuniao() && !SerieAtual().empty());
@@ -184,7 +184,7 @@ std::string TfrmReuniao::SerieAtual() const {
 void TfrmReuniao::vd_Serie(TDateTime oldStart, TDateTime newStart, const std::string& newRoom) {
     m_novaSerie.reset();
     m_seguintes.reset();
-    const bool inserting = cdsControle.State() == dsInsert || m_unsent == UnsentMeeting::Insert;
+    const bool inserting = insertingMeeting();
     if (inserting) {
         const std::optional<SeriesRule> rule = typedSeriesRule();
         if (!rule) return;
@@ -409,6 +409,7 @@ void TfrmReuniao::mnuSerieClick() {
 void TfrmReuniao::ReincluiData(TDateTime date) {
     const std::string series = SerieAtual();
     if (series.empty()) throw EAbort();
+    KeepPendingWork(TReload::Everything);
     const std::string branch = cdsControle.FieldByName("CDFILIAL").AsString();
     Variant result;
     {

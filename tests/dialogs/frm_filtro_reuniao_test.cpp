@@ -1,15 +1,20 @@
 // The meeting filter dialog against the real application server: what its confirm sends and
 // loads into the meeting window, its checks and their messages, the pick lists, and what a
 // cancel leaves for the next opening.
+#include <QAction>
 #include <QApplication>
 #include <QCheckBox>
 #include <QDialog>
 #include <QLabel>
 #include <QRadioButton>
+#include <QTimer>
 #include <set>
 
+#include "base/buttons.h"
 #include "base/date_picker_edit.h"
+#include "base/db_edit.h"
 #include "base/lookup_button.h"
+#include "base/page_control_ex.h"
 #include "dialogs/frm_filtro_reuniao.h"
 #include "meeting/frm_reuniao.h"
 #include "platform/date_time.h"
@@ -199,7 +204,8 @@ TEST_F(FiltroChecksTest, InvalidDateIsRefusedBeforeAnyServerCall) {
             d.depDtAberturaDe->SetText("31/02/2026");
             d.depDtAberturaAte->SetText("07/12/2026");
         },
-        "'31/02/2026' is not a valid date", [](TfrmFiltroReuniao& d) { return d.depDtAberturaDe; });
+        "'31/02/2026' não é uma data válida",
+        [](TfrmFiltroReuniao& d) { return d.depDtAberturaDe; });
 }
 
 TEST_F(FiltroChecksTest, AFailedConfirmAfterAGoodOneKeepsTheWindowListAndLastChoices) {
@@ -350,6 +356,63 @@ TEST_F(FiltroReuniaoTest, SavedOptionsBringBackTheMeetingListAndControls) {
         d.btfLoadOpc->trigger();
         EXPECT_EQ("", d.stListaReuniao) << "\"T\" stands for all meetings";
     });
+}
+
+// "Filtrar" (button, menu item, Ctrl+L) while a new meeting or an agenda item is being typed:
+// the operator is asked before the dialog would reload the list, and No keeps what was typed.
+TEST_F(FiltroReuniaoTest, TheFilterAsksBeforeAMeetingOrAnAgendaItemBeingTypedIsDropped) {
+    Cli_zel00400::DialogOpeners openers;
+    openers.filtroReuniao = Cli_zel00404::AbreFiltroReuniao;
+    Cli_zel00400::SetDialogOpeners(openers);
+    TfrmReuniao& w = *Window();
+    // Any dialog opened by mistake is closed, and seen.
+    bool opened = false;
+    const auto closeAny = [&opened] {
+        QTimer::singleShot(0, [&opened] {
+            if (auto* d = qobject_cast<QDialog*>(QApplication::activeModalWidget())) {
+                opened = true;
+                d->reject();
+            }
+        });
+    };
+
+    ASSERT_TRUE(w.sbtIncluir->Click());
+    w.dbeDsReferencia->SetText("Reunião em digitação");
+    dialogs->AnswerQuestion(false);
+    closeAny();
+    w.mnuFiltro->trigger();
+    QCoreApplication::processEvents();
+    EXPECT_EQ("question: Deseja cancelar as alterações?", dialogs->ShownText());
+    EXPECT_FALSE(opened) << "No: the dialog does not open";
+    EXPECT_EQ(dsInsert, w.cdsControle.State());
+    EXPECT_EQ("Reunião em digitação", w.dbeDsReferencia->Text());
+    EXPECT_EQ(0, CallCount("GetControle"));
+
+    // Yes: the meeting typed goes, and the filter reloads the list.
+    dialogs->AnswerQuestion(true);
+    WhenModal([](QDialog& d) { static_cast<TfrmFiltroReuniao&>(d).sbtConfirma->Click(); });
+    ASSERT_TRUE(w.btnFiltro->Click());
+    EXPECT_EQ(dsBrowse, w.cdsControle.State());
+    EXPECT_EQ(1, CallCount("GetControle"));
+
+    // An agenda item typed in a pending meeting: asked the same way.
+    ASSERT_TRUE(w.cdsControle.Locate("IDSITTAREFA", {Variant("P")}));
+    w.pgcReuniao->SetActivePage(w.tshPauta);
+    w.pgcReuniaoChange();
+    ASSERT_TRUE(w.sbtIncluir->Click());
+    w.cdsItemTarefa.FieldByName("DSREFEITTARE").SetAsString("Assunto em digitação");
+    dialogs->ClearShown();
+    recorder->Clear();
+    dialogs->AnswerQuestion(false);
+    closeAny();
+    EXPECT_FALSE(w.btnFiltro->Click());
+    QCoreApplication::processEvents();
+    EXPECT_EQ("question: Deseja cancelar as alterações?", dialogs->ShownText());
+    EXPECT_FALSE(opened);
+    EXPECT_EQ(dsInsert, w.cdsItemTarefa.State());
+    EXPECT_EQ("Assunto em digitação", w.cdsItemTarefa.FieldByName("DSREFEITTARE").AsString());
+    EXPECT_EQ(0, CallCount("GetControle"));
+    Cli_zel00400::SetDialogOpeners({});
 }
 
 // Not a check: saves a picture of the dialog for the documentation (run with

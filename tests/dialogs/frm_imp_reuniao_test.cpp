@@ -232,6 +232,29 @@ TEST_F(ImpReuniaoTest, ASourceWithoutItemsIsRefusedAndNothingIsAsked) {
     EXPECT_EQ((std::vector<std::string>{"GetImpAssunto"}), ImportCalls());
 }
 
+TEST_F(ImpReuniaoTest, WithoutCandidatesTheConfirmIsRefusedAsForASourceWithoutItems) {
+    // No other meeting of the branch has an agenda: nothing is offered.
+    seed.Exec("DELETE FROM DESCITEMTARE WHERE NRTAREFA <> ?", {kDestination});
+    seed.Exec("DELETE FROM ITEMTAREFA WHERE NRTAREFA <> ?", {kDestination});
+    TfrmReuniao& w = *Window();
+    w.Atualiza();
+    ASSERT_TRUE(w.cdsControle.Locate("NRTAREFA", {Variant(kDestination)}));
+    WhenModal([&](QDialog& d) {
+        auto& dialog = static_cast<TfrmImpReuniao&>(d);
+        EXPECT_TRUE(dialog.cdsReuniao.IsEmpty());
+        recorder->Clear();
+        dialogs->ClearShown();
+        EXPECT_FALSE(dialog.sbtConfirma->Click());
+    });
+    ASSERT_TRUE(w.sbtImpArq->Click());
+    EXPECT_EQ(
+        "error: Operação bloqueada. Reunião selecionada não possui assuntos a serem "
+        "importados.\n"
+        "error: Arquivo já cadastrado no sistema.",
+        dialogs->ShownText());
+    EXPECT_EQ(std::vector<std::string>{}, ImportCalls()) << "no server call for no meeting";
+}
+
 TEST_F(ImpReuniaoTest, PlacedOverTheMainWindowNeverLeftOfTheScreenFreshEachOpening) {
     QMainWindow main;
     main.setGeometry(0, 0, 300, 400);

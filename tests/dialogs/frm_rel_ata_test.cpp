@@ -13,6 +13,9 @@
 
 #include <nlohmann/json.hpp>
 
+#include "base/buttons.h"
+#include "base/db_rich_edit.h"
+#include "base/page_control_ex.h"
 #include "dialogs/frm_rel_ata.h"
 #include "meeting/cli_zel00400.h"
 #include "meeting/frm_reuniao.h"
@@ -154,6 +157,40 @@ TEST_F(RelAtaTest, TheFirstItemWithMinutesLetsTheOutputGoOnAndStaysCurrent) {
     EXPECT_EQ(asked.end(), std::find(asked.begin(), asked.end(), fourth));
     EXPECT_EQ(third, itens.FieldByName("NRSEQUITTARE").AsString()) << "the agenda stays there";
     EXPECT_EQ("preview: Atas e Pautas", dialogs->ShownText());
+}
+
+// Minutes typed and not yet confirmed when the operator prints from the meeting window: they
+// are saved first (through their check), and the report prints them.
+TEST_F(RelAtaTest, MinutesBeingTypedAreSavedFirstSoTheReportPrintsThem) {
+    Cli_zel00400::DialogOpeners openers;
+    openers.relAta = Cli_zel00402::CriaRelAta;
+    Cli_zel00400::SetDialogOpeners(openers);
+    OpenMeetingWithoutAgenda();
+    AddItem("Orçamento do ano");
+    W().pgcReuniao->SetActivePage(W().tshAta);
+    W().pgcReuniaoChange();
+    ASSERT_TRUE(W().sbtIncluir->Click());
+    dialogs->ClearShown();
+
+    // Blank minutes are refused by their own check: no report, the minutes still open.
+    W().dbrDescricao->setPlainText(QStringLiteral("  "));
+    EXPECT_FALSE(W().sbtImprimir->Click());
+    EXPECT_EQ("error: Ata da Reunião deve ser informada", dialogs->ShownText());
+    EXPECT_EQ(dsInsert, W().cdsDescItTare.State());
+    EXPECT_EQ(0, CallCount("SetDescItTare"));
+
+    W().dbrDescricao->setPlainText(QStringLiteral("Aprovado sem ressalvas."));
+    const QString pdf = QDir(tmp.path()).filePath("digitada.pdf");
+    dialogs->ClearShown();
+    dialogs->AnswerSaveFile(pdf.toStdString());
+    WhenModal([](QDialog& d) { static_cast<TfrmRelAta&>(d).sbtSalvarComo->Click(); });
+    ASSERT_TRUE(W().sbtImprimir->Click()) << dialogs->ShownText();
+    EXPECT_EQ("save: Salvar como", dialogs->ShownText());
+    EXPECT_EQ(1, CallCount("SetDescItTare"));
+    EXPECT_EQ(dsBrowse, W().cdsDescItTare.State());
+    EXPECT_EQ(QStringLiteral("Aprovado sem ressalvas."), W().dbrDescricao->toPlainText());
+    EXPECT_NE(std::string::npos, PdfText(pdf).find("Aprovado sem ressalvas."));
+    Cli_zel00400::SetDialogOpeners({});
 }
 
 TEST_F(RelAtaTest, WithoutMinutesOnlyTheAgendaLayoutIsOutput) {

@@ -1,6 +1,6 @@
 // The meeting window as the host shows it: an MDI child of a main window, activated when it
-// becomes the active child (not when a modal box closes over it), and a save over HTTP while
-// the server is stopped.
+// becomes the active child (not when a modal box closes over it) and then found as it was
+// left, and a save over HTTP while the server is stopped.
 #include <QApplication>
 #include <QMainWindow>
 #include <QMdiArea>
@@ -68,13 +68,14 @@ TEST_F(MeetingActivationTest, ActivationRunsOnSwitchingMdiChildrenAndNotAfterAMo
     EXPECT_EQ(w.tshPauta, w.pgcReuniao->ActivePage()) << "the box sent the window to its list";
     EXPECT_TRUE(boDiaExato) << "the box ended the exact-day mode";
 
-    // Switching to the other child and back is an activation.
+    // Switching to the other child and back is an activation; the window is found on the
+    // page it was left on.
     area->setActiveSubWindow(other);
     QCoreApplication::processEvents();
     EXPECT_EQ(w.tshPauta, w.pgcReuniao->ActivePage());
     area->setActiveSubWindow(ours);
     QCoreApplication::processEvents();
-    EXPECT_EQ(w.tshReuniao, w.pgcReuniao->ActivePage());
+    EXPECT_EQ(w.tshPauta, w.pgcReuniao->ActivePage());
     EXPECT_FALSE(boDiaExato);
     EXPECT_EQ(1, CallCount("GetControle")) << "only the first activation loads the list";
 }

@@ -8,6 +8,7 @@
 
 #include "appserver/app_server_impl.h"
 #include "base/application_window.h"
+#include "base/guard.h"
 #include "base/login_context.h"
 #include "meeting/cli_zel00400.h"
 #include "meeting/frm_reuniao.h"
@@ -24,6 +25,7 @@ void MeetingWindowTest::SetUp() {
     server = std::make_unique<zel::appserver::AppServer>(options);
     transport =
         std::make_shared<InProcessTransport>([this](std::string_view body, std::string_view token) {
+            if (beforeCall) beforeCall(body);
             if (!dropNextCall.empty() &&
                 body.find("\"" + dropNextCall + "\"") != std::string_view::npos) {
                 dropNextCall.clear();
@@ -66,7 +68,14 @@ int MeetingWindowTest::CallCount(const std::string& method) const {
 }
 
 void MeetingWindowTest::CloseWindow() {
-    if (TfrmReuniao* w = Window()) w->close();
+    if (TfrmReuniao* w = Window()) {
+        // What a test left typed goes with it: the close would ask, and a No would keep the
+        // window alive past the fixture whose server it calls.
+        for (TClientDataSet* ds : {&w->cdsDescItTare, &w->cdsItemTarefa, &w->cdsAtividades,
+                                   &w->cdsControle, &w->cdsAgeAtiviSala})
+            if (ds->State() == dsEdit || ds->State() == dsInsert) Guard([ds] { ds->Cancel(); });
+        w->close();
+    }
     QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
 }
 

@@ -9,6 +9,7 @@
 #include <functional>
 #include <memory>
 #include <string>
+#include <string_view>
 
 #include "appserver/app_server.h"
 #include "base/scripted_dialogs.h"
@@ -64,6 +65,10 @@ class MeetingWindowTest : public ::testing::Test {
     // The next request for this method (case as the window sends it) never reaches the
     // server: the connection drops, as when the network fails mid-operation. Once only.
     std::string dropNextCall;
+    // Runs before every request reaches the server, with the request's body: lets a test
+    // change the server's data while the window is in the middle of an operation (another
+    // operator booking a room meanwhile).
+    std::function<void(std::string_view body)> beforeCall;
 
     std::unique_ptr<zel::appserver::AppServer> server;
     std::shared_ptr<InProcessTransport> transport;

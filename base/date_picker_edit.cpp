@@ -92,9 +92,8 @@ bool TDatePickerEdit::IsBlankDate() const {
 
 namespace {
 
-// The platform's date conversion error, as the suite shows it in Portuguese.
 EConvertError InvalidDate(const std::string& text) {
-    return EConvertError("'" + text + "' não é uma data válida");
+    return EConvertError(InvalidDateMessage(text));
 }
 
 }  // namespace

@@ -34,7 +34,7 @@ std::string HourDigits(const std::string& text) {
 TDateTime MeetingStart(TDateTime day, const std::string& start) {
     const HourMinute t = SplitTime(start);
     if (t.hours < 0 || t.hours > 23 || t.minutes < 0 || t.minutes > 59)
-        throw EConvertError("'" + start + "' is not a valid time");
+        throw EConvertError("'" + start + "' não é uma hora válida");
     return DateOf(day) + EncodeTime(t.hours, t.minutes, 0, 0);
 }
 

@@ -131,21 +131,25 @@ bool TryStrToDateTime(const std::string& text, TDateTime& out) {
     return true;
 }
 
+std::string InvalidDateMessage(const std::string& text) {
+    return "'" + text + "' não é uma data válida";
+}
+
 TDateTime StrToDate(const std::string& text) {
     TDateTime value = 0;
-    if (!TryStrToDate(text, value)) throw EConvertError("'" + text + "' is not a valid date");
+    if (!TryStrToDate(text, value)) throw EConvertError(InvalidDateMessage(text));
     return value;
 }
 
 TDateTime StrToTime(const std::string& text) {
     TDateTime value = 0;
-    if (!TryStrToTime(text, value)) throw EConvertError("'" + text + "' is not a valid time");
+    if (!TryStrToTime(text, value)) throw EConvertError("'" + text + "' não é uma hora válida");
     return value;
 }
 
 TDateTime StrToDateTime(const std::string& text) {
     TDateTime value = 0;
     if (!TryStrToDateTime(text, value))
-        throw EConvertError("'" + text + "' is not a valid date and time");
+        throw EConvertError("'" + text + "' não é uma data e hora válida");
     return value;
 }

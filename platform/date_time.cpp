@@ -40,7 +40,7 @@ DateParts CivilFromDays(int64_t z) {
 // Splits a TDateTime into whole days and milliseconds of the day. Negative values count the
 // days backwards but the time forwards, as on the platform (-1.25 is 29/12/1899 06:00).
 void Split(TDateTime value, int64_t& days, int64_t& msOfDay) {
-    if (!IsValidDateTime(value)) throw EConvertError("Invalid date/time value");
+    if (!IsValidDateTime(value)) throw EConvertError("Valor de data e hora inválido");
     const double whole = std::trunc(value);
     int64_t ms = std::llround(std::fabs(value - whole) * 86400000.0);
     days = static_cast<int64_t>(whole);
@@ -80,13 +80,14 @@ bool IsValidDateTime(TDateTime value) {
 }
 
 TDateTime EncodeDate(int year, int month, int day) {
-    if (!IsValidDate(year, month, day)) throw EConvertError("Invalid argument to date encode");
+    if (!IsValidDate(year, month, day))
+        throw EConvertError("Argumento inválido para compor uma data");
     return static_cast<double>(DaysFromCivil(year, month, day) + kUnixEpochOffset);
 }
 
 TDateTime EncodeTime(int hour, int minute, int second, int msec) {
     if (!IsValidTime(hour, minute, second, msec))
-        throw EConvertError("Invalid argument to time encode");
+        throw EConvertError("Argumento inválido para compor uma hora");
     return (hour * 3600000.0 + minute * 60000.0 + second * 1000.0 + msec) / 86400000.0;
 }
 
@@ -179,7 +180,7 @@ int IsoNumber(const std::string& text, size_t pos, size_t count) {
 
 // Exactly "yyyy-mm-dd" or "yyyy-mm-ddThh:nn:ss" with an optional ".f", ".ff" or ".fff".
 TDateTime IsoToDateTime(const std::string& text) {
-    const auto bad = [&] { return EConvertError("'" + text + "' is not a valid date and time"); };
+    const auto bad = [&] { return EConvertError("'" + text + "' não é uma data e hora válida"); };
     const size_t n = text.size();
     if (n != 10 && n != 19 && !(n >= 21 && n <= 23 && text[19] == '.')) throw bad();
     if (text[4] != '-' || text[7] != '-') throw bad();

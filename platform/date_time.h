@@ -50,6 +50,9 @@ TDateTime IsoToDateTime(const std::string& text);
 std::string DateToStr(TDateTime value);      // "07/12/2026"
 std::string TimeToStr(TDateTime value);      // "14:30:00"
 std::string DateTimeToStr(TDateTime value);  // "07/12/2026 14:30:00"; no time part when 0
+// The conversion errors are in Portuguese, as the suite shows them: "'31/02/2027' não é uma
+// data válida". InvalidDateMessage gives that text for edits that check a date themselves.
+std::string InvalidDateMessage(const std::string& text);
 TDateTime StrToDate(const std::string& text);
 TDateTime StrToTime(const std::string& text);  // "hh:nn" or "hh:nn:ss"
 TDateTime StrToDateTime(const std::string& text);

@@ -215,8 +215,7 @@ bool TryStrToFloat(const std::string& text, double& out) {
 
 double StrToFloat(const std::string& text) {
     double value = 0;
-    if (!TryStrToFloat(text, value))
-        throw EConvertError("'" + text + "' is not a valid floating point value");
+    if (!TryStrToFloat(text, value)) throw EConvertError("'" + text + "' não é um número válido");
     return value;
 }
 
@@ -236,7 +235,7 @@ bool TryStrToInt(const std::string& text, int64_t& out) {
 int64_t StrToInt(const std::string& text) {
     int64_t value = 0;
     if (!TryStrToInt(text, value))
-        throw EConvertError("'" + text + "' is not a valid integer value");
+        throw EConvertError("'" + text + "' não é um número inteiro válido");
     return value;
 }
 
@@ -254,7 +253,7 @@ namespace {
 // The range where a double converts to int64 without overflow.
 void CheckIntegerRange(double value) {
     if (!(value >= -9223372036854775808.0 && value < 9223372036854775808.0))
-        throw EConvertError("Invalid floating point operation");
+        throw EConvertError("Operação de ponto flutuante inválida");
 }
 
 }  // namespace

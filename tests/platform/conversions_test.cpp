@@ -47,7 +47,7 @@ TEST(DateText, ReadsFullShortAndTwoDigitYearDates) {
 }
 
 TEST(DateText, RejectsImpossibleOrMalformedDates) {
-    EXPECT_EQ(ConvertErrorOf([] { StrToDate("31/04/2030"); }), "'31/04/2030' is not a valid date");
+    EXPECT_EQ(ConvertErrorOf([] { StrToDate("31/04/2030"); }), "'31/04/2030' não é uma data válida");
     for (const char* bad :
          {"29/02/2027", "00/01/2026", "01/13/2026", "", "  /  /    ", "07/12", "07-12-2026",
           "07/12/2026x", "07/12/202", "07/12/2026 10:00", "007/12/2026", "07/12/00000"}) {
@@ -75,7 +75,7 @@ TEST(TimeText, ReadsHoursMinutesAndOptionalSeconds) {
     EXPECT_EQ(StrToTime("14:30"), EncodeTime(14, 30, 0, 0));
     EXPECT_EQ(StrToTime(" 08:05:09 "), EncodeTime(8, 5, 9, 0));
     EXPECT_EQ(StrToTime("8:5"), EncodeTime(8, 5, 0, 0));
-    EXPECT_EQ(ConvertErrorOf([] { StrToTime("  :  "); }), "'  :  ' is not a valid time");
+    EXPECT_EQ(ConvertErrorOf([] { StrToTime("  :  "); }), "'  :  ' não é uma hora válida");
     for (const char* bad :
          {"24:00", "12:60", "12:00:60", "12", "12:", "12:00:", "1230", "a:b", "12:00 pm", ""})
         EXPECT_THROW(StrToTime(bad), EConvertError) << bad;
@@ -87,7 +87,7 @@ TEST(DateTimeText, ReadsDateWithTimeDateAloneOrTimeAlone) {
     EXPECT_EQ(StrToDateTime("07/12/2026"), EncodeDate(2026, 12, 7));
     EXPECT_EQ(StrToDateTime("10:00"), EncodeTime(10, 0, 0, 0));
     EXPECT_EQ(ConvertErrorOf([] { StrToDateTime("29/02/2027 10:00:00"); }),
-              "'29/02/2027 10:00:00' is not a valid date and time");
+              "'29/02/2027 10:00:00' não é uma data e hora válida");
     EXPECT_THROW(StrToDateTime("07/12/202610:00"), EConvertError);
     EXPECT_THROW(StrToDateTime("07/12/2026 25:00"), EConvertError);
 }
@@ -159,7 +159,7 @@ TEST(FloatText, ReadsCommaOrPointAndRejectsTheRest) {
     EXPECT_EQ(StrToFloat("+3"), 3);
     EXPECT_EQ(StrToFloat("1,5E3"), 1500);
     EXPECT_EQ(ConvertErrorOf([] { StrToFloat("abc"); }),
-              "'abc' is not a valid floating point value");
+              "'abc' não é um número válido");
     for (const char* bad :
          {"1,5,5", "", " ", "abc", "1.000,50", "1e", "1,5x", "inf", "nan", "--1", ",", "1 5"}) {
         double out = -7;
@@ -180,7 +180,7 @@ TEST(IntegerText, ReadsDecimalIntegersOnly) {
     EXPECT_EQ(StrToInt("+7"), 7);
     EXPECT_EQ(StrToInt("0000000012"), 12);
     EXPECT_EQ(StrToInt("9223372036854775807"), INT64_MAX);
-    EXPECT_EQ(ConvertErrorOf([] { StrToInt("12a"); }), "'12a' is not a valid integer value");
+    EXPECT_EQ(ConvertErrorOf([] { StrToInt("12a"); }), "'12a' não é um número inteiro válido");
     for (const char* bad : {"", " ", "12a", "1,5", "+-1", "-", "+", "9223372036854775808", "1 2"})
         EXPECT_THROW(StrToInt(bad), EConvertError) << bad;
     EXPECT_EQ(StrToIntDef("x", 5), 5);

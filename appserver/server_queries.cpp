@@ -36,8 +36,8 @@ std::string Upper(std::string s) {
 // operator may not use it.
 std::string Branch(CallContext& ctx, const QueryParams& p) {
     auto it = p.find("P_CDFILIAL");
-    const std::string b =
-        it == p.end() || ::IsBlank(it->second) ? ctx.session().branch : TrimAll(it->second);
+    if (it == p.end() || ::IsBlank(it->second)) return LoginBranch(ctx);
+    const std::string b = TrimAll(it->second);
     RequireBranch(ctx, b);
     return b;
 }

@@ -4,6 +4,7 @@
 // from the database.
 #include <gtest/gtest.h>
 
+#include "appserver/counters.h"
 #include "meeting_fixture.h"
 
 namespace zel::appserver::test {
@@ -286,11 +287,12 @@ TEST_P(BranchAttackTest, ForgedStampsOnUpdatesGiveWayToTheServers) {
     EXPECT_EQ(a[0].AsString(), kBranchOnlyOperator);
     EXPECT_EQ(a[1].AsString().substr(0, 19), "2026-12-07 15:00:00");
 
+    const json seq = srv->Call("GetSeqSalas", {Day(40)}, attacker)["result"];
     const Values booking = {{"CDFILIAL", "0001"},
                             {"NRTAREFA", nr},
                             {"CDSALA", "00002"},
                             {"DTATIAGESALA", Day(40)},
-                            {"NRSEQAGESALA", "00904"},
+                            {"NRSEQAGESALA", ZeroFill(Cell(seq, 0, "NRSEQAGESALA").get<int>(), 5)},
                             {"IDSITAGESALA", "A"},
                             {"HRINIAGESALA", "0900"},
                             {"HRFINAGESALA", "1000"},
@@ -370,10 +372,17 @@ TEST_P(BranchAttackTest, ClosedMeetingsStayClosedWhateverThePacketClaims) {
         EXPECT_EQ(Refused("SetAtividades", ChangesOf(ActivityLayout(),
                                                      {Insert(ActivityLayout(), activity)}))["code"],
                   "conflict");
-        const Values booking = {{"CDFILIAL", "0001"},      {"NRTAREFA", nr},
-                                {"CDSALA", "00004"},       {"DTATIAGESALA", Day(41)},
-                                {"NRSEQAGESALA", "00906"}, {"IDSITAGESALA", "A"},
-                                {"HRINIAGESALA", "0900"},  {"HRFINAGESALA", "1000"}};
+        // With a sequence handed out for it: only the meeting's status refuses it.
+        const json seq = srv->Call("GetSeqSalas", {Day(41)}, attacker)["result"];
+        const Values booking = {
+            {"CDFILIAL", "0001"},
+            {"NRTAREFA", nr},
+            {"CDSALA", "00004"},
+            {"DTATIAGESALA", Day(41)},
+            {"NRSEQAGESALA", ZeroFill(Cell(seq, 0, "NRSEQAGESALA").get<int>(), 5)},
+            {"IDSITAGESALA", "A"},
+            {"HRINIAGESALA", "0900"},
+            {"HRFINAGESALA", "1000"}};
         EXPECT_EQ(Refused("SetSalas",
                           ChangesOf(BookingLayout(), {Insert(BookingLayout(), booking)}))["code"],
                   "conflict");
@@ -415,7 +424,7 @@ TEST_P(BranchAttackTest, BookingUpdateWithoutItsStatusIsCheckedAsTheStoredRow) {
     const json e =
         Refused("SetSalas", ChangesOf(noStatus, {Update(noStatus, before, sameMeeting)}));
     EXPECT_EQ(e["code"], "conflict");
-    EXPECT_EQ(e["message"], "A reunião " + held + " já tem uma sala reservada.");
+    EXPECT_EQ(e["message"], "A reserva não pode passar para outra reunião nem ficar sem reunião.");
     EXPECT_EQ(srv->Value("SELECT CDSALA || NRTAREFA || HRINIAGESALA FROM AGEATIVISALA WHERE "
                          "NRSEQAGESALA = '00908'"),
               "00004" + other + "1400");

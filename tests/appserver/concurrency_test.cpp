@@ -395,18 +395,20 @@ TEST_P(ConcurrencyTest, ASeriesRacingSingleBookingsOfItsRoomNeverDoubleBooksIt) 
         for (int i = 0; i < 4; ++i)
             other[i] = StoreMeeting("P", days + 7 * (i + 1));
         const std::string weekday = std::to_string(IsoWeekday(day0));
-        const auto responses = Race(5, [&](RpcClient&, const std::string&, int i) {
+        const auto responses = Race(5, [&](RpcClient& rpc, const std::string& token, int i) {
             if (i == 0) {
                 const json args = {"0001", first, "S", weekday, "", 5, "S"};
                 return Call([args](RpcClient& c, const std::string& t) {
                     return c.Call("SetSerieReuniao", args, t);
                 });
             }
+            const json day = {{"$dt", DateTimeToIso(day0 + 7 * i)}};
+            const json seq = rpc.Result("GetSeqSalas", {day}, token);
             const json booking = {"0001",
                                   other[i - 1],
                                   "00001",
-                                  json{{"$dt", DateTimeToIso(day0 + 7 * i)}},
-                                  ZeroFill(800 + i, 5),
+                                  day,
+                                  ZeroFill(Cell(seq, 0, "NRSEQAGESALA").get<int64_t>(), 5),
                                   "A",
                                   "0930",
                                   "1030"};

@@ -117,8 +117,9 @@ class MeetingFixture : public BackendTest {
         const std::string nr = srv->Result("GetPrxTarefa", {"0001"}).get<std::string>();
         srv->Exec(
             "INSERT INTO TAREFA (CDFILIAL, NRTAREFA, DSREFETAREFA, CDPROCESSO, CDOPERRESP, "
-            "CDOPERABER, DTABERTAREFA, IDSITTAREFA, IDORIGTARE, DTHRREUNIAO, QTHRREUNIAO) "
-            "VALUES ('0001', ?, ?, '0000000002', '000000000001', '000000000001', ?, ?, '4', ?, ?)",
+            "CDASSUNTO, CDOPERABER, DTABERTAREFA, IDSITTAREFA, IDORIGTARE, DTHRREUNIAO, "
+            "QTHRREUNIAO) VALUES ('0001', ?, ?, '0000000002', '000000000001', '00001', "
+            "'000000000001', ?, ?, '4', ?, ?)",
             {nr, ref, Variant::FromDateTime(Now()), status,
              Variant::FromDateTime(DateOf(Now()) + offset + hh / 24.0), hours});
         return nr;

@@ -4,7 +4,6 @@
 // from the database.
 #include <gtest/gtest.h>
 
-#include "appserver/counters.h"
 #include "meeting_fixture.h"
 
 namespace zel::appserver::test {
@@ -287,12 +286,11 @@ TEST_P(BranchAttackTest, ForgedStampsOnUpdatesGiveWayToTheServers) {
     EXPECT_EQ(a[0].AsString(), kBranchOnlyOperator);
     EXPECT_EQ(a[1].AsString().substr(0, 19), "2026-12-07 15:00:00");
 
-    const json seq = srv->Call("GetSeqSalas", {Day(40)}, attacker)["result"];
     const Values booking = {{"CDFILIAL", "0001"},
                             {"NRTAREFA", nr},
                             {"CDSALA", "00002"},
                             {"DTATIAGESALA", Day(40)},
-                            {"NRSEQAGESALA", ZeroFill(Cell(seq, 0, "NRSEQAGESALA").get<int>(), 5)},
+                            {"NRSEQAGESALA", HandedOutSequence(40, attacker)},
                             {"IDSITAGESALA", "A"},
                             {"HRINIAGESALA", "0900"},
                             {"HRFINAGESALA", "1000"},
@@ -373,16 +371,14 @@ TEST_P(BranchAttackTest, ClosedMeetingsStayClosedWhateverThePacketClaims) {
                                                      {Insert(ActivityLayout(), activity)}))["code"],
                   "conflict");
         // With a sequence handed out for it: only the meeting's status refuses it.
-        const json seq = srv->Call("GetSeqSalas", {Day(41)}, attacker)["result"];
-        const Values booking = {
-            {"CDFILIAL", "0001"},
-            {"NRTAREFA", nr},
-            {"CDSALA", "00004"},
-            {"DTATIAGESALA", Day(41)},
-            {"NRSEQAGESALA", ZeroFill(Cell(seq, 0, "NRSEQAGESALA").get<int>(), 5)},
-            {"IDSITAGESALA", "A"},
-            {"HRINIAGESALA", "0900"},
-            {"HRFINAGESALA", "1000"}};
+        const Values booking = {{"CDFILIAL", "0001"},
+                                {"NRTAREFA", nr},
+                                {"CDSALA", "00004"},
+                                {"DTATIAGESALA", Day(41)},
+                                {"NRSEQAGESALA", HandedOutSequence(41, attacker)},
+                                {"IDSITAGESALA", "A"},
+                                {"HRINIAGESALA", "0900"},
+                                {"HRFINAGESALA", "1000"}};
         EXPECT_EQ(Refused("SetSalas",
                           ChangesOf(BookingLayout(), {Insert(BookingLayout(), booking)}))["code"],
                   "conflict");

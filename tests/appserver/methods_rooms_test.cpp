@@ -20,12 +20,15 @@ class RoomsTest : public MeetingFixture {
     static constexpr int kDay = 40;
     Values Booking(const std::string& nr, const std::string& room, const std::string& from,
                    const std::string& to, int day = kDay) {
-        const json seq = srv->Result("GetSeqSalas", {Day(day)});
-        char buf[8];
-        std::snprintf(buf, sizeof buf, "%05d", Cell(seq, 0, "NRSEQAGESALA").get<int>());
-        return {{"CDFILIAL", "0001"},          {"NRTAREFA", nr},       {"CDSALA", room},
-                {"DTATIAGESALA", Day(day)},    {"NRSEQAGESALA", buf},  {"IDSITAGESALA", "A"},
-                {"DSAGENDASALA", "Teste"},     {"HRINIAGESALA", from}, {"HRFINAGESALA", to},
+        return {{"CDFILIAL", "0001"},
+                {"NRTAREFA", nr},
+                {"CDSALA", room},
+                {"DTATIAGESALA", Day(day)},
+                {"NRSEQAGESALA", HandedOutSequence(day)},
+                {"IDSITAGESALA", "A"},
+                {"DSAGENDASALA", "Teste"},
+                {"HRINIAGESALA", from},
+                {"HRFINAGESALA", to},
                 {"CDOPERADOR", "000000000004"}};
     }
     json Book(const Values& b) {

@@ -71,10 +71,12 @@ int64_t HandOutNumber(SqlConnection& db, const std::string& name, const std::str
 
 bool ClaimNumber(SqlConnection& db, const std::string& name, const std::string& key, int64_t value,
                  const Writer& by) {
+    // A number older than a day counts as forgotten, also before a hand-out removed it.
     return db.Exec(
                  "DELETE FROM NUMRESERVA WHERE NMCONTADOR = ? AND CHAVE = ? AND VALOR = ? AND "
-                 "CDOPERADOR = ?",
-                 {name, key, static_cast<long long>(value), by.op})
+                 "CDOPERADOR = ? AND DTRESERVA >= ?",
+                 {name, key, static_cast<long long>(value), by.op,
+                  Variant::FromDateTime(by.now - 1)})
                .affected == 1;
 }
 

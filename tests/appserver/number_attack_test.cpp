@@ -186,6 +186,26 @@ TEST_P(NumberAttackTest, ANoticeNumberOutOfRangeNeitherStoresNorBlocksLaterNotic
     EXPECT_EQ(Refused("GetInsAtivPessoal", notice(mine))["code"], "bad_arguments");
 }
 
+TEST_P(NumberAttackTest, AnOperatorHoldsOnlyHisNewestNumbersOfAKeyAndForADay) {
+    const std::string nr = NewMeeting("P");
+    const auto item = [&](const std::string& number, const std::string& token) {
+        return srv->Call("SetItemTarefa", {ItemInsert(nr, number)}, token);
+    };
+    const std::string first = srv->Result("GetPrxItemTarefa", {"0001"});
+    std::string last;
+    for (int i = 0; i < 200; ++i)
+        last = srv->Result("GetPrxItemTarefa", {"0001"}).get<std::string>();
+    EXPECT_EQ(item(first, srv->Token())["error"]["code"], "bad_arguments");
+    EXPECT_FALSE(item(last, srv->Token()).contains("error"));
+
+    // A day later the numbers not used are forgotten.
+    const std::string old = srv->Result("GetPrxItemTarefa", {"0001"});
+    const TDateTime later = Now() + 1.5;
+    srv->Server().Impl().setClock([later] { return later; });
+    const std::string token = srv->Login(kDemoOperator, "0001");
+    EXPECT_EQ(item(old, token)["error"]["code"], "bad_arguments");
+}
+
 INSTANTIATE_TEST_SUITE_P(Backends, NumberAttackTest, ::testing::Values(false, true), EngineName);
 
 }  // namespace

@@ -171,7 +171,7 @@ TEST_P(RuleAttackTest, StartsInThePastAndTimesBeyondTheDayAreNeverStored) {
         return json::array({MeetingDelta(
             {{{"op", "insert"}, {"new", MeetingRow("0001", nr, "Fora do dia", start, hours)}}})});
     };
-    EXPECT_EQ(Refused("SetControle", insert(Now() - 1, 1))["message"],
+    EXPECT_EQ(Refused("SetControle", insert(DateOf(Now()) - 1 + 9 / 24.0, 1))["message"],
               "Data da Reunião deve ser maior que data atual.");
     EXPECT_EQ(Refused("SetControle", insert(DateOf(Now()) + 40 + 23 / 24.0, 2))["code"],
               "bad_arguments");

@@ -148,7 +148,8 @@ Variant GetUpdCancelAtiv(CallContext& ctx) {
 // marked cancelled. Cancelling a cancelled meeting again changes nothing.
 Variant GetUpdCancelTarefa(CallContext& ctx) {
     const std::string branch = ctx.str(0), meeting = ctx.str(1);
-    RequireCancellable(ctx.db(), branch, meeting);
+    // Already cancelled: its bookings, if any are left, are its record and stay.
+    if (RequireCancellable(ctx.db(), branch, meeting) == "X") return Variant(1);
     ctx.db().Exec("UPDATE TAREFA SET IDSITTAREFA = 'X' WHERE CDFILIAL = ? AND NRTAREFA = ?",
                   {branch, meeting});
     CancelActivities(ctx, branch, meeting);

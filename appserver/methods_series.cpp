@@ -5,6 +5,7 @@
 #include <cmath>
 #include <map>
 
+#include "appserver/meeting_rules.h"
 #include "appserver/method_support.h"
 #include "appserver/methods.h"
 #include "appserver/methods_rooms.h"
@@ -275,8 +276,13 @@ Variant SetSerieSeguintes(CallContext& ctx) {
         const std::string nr = row[1].AsString();
         const SeriesModel m = ReadSeriesModel(db, branch, nr);
         // Read again under its lock: an occurrence cancelled or changed since the list above
-        // was read stays as it is.
+        // was read stays as it is, and so does one whose activities started or ended (its
+        // date, time and room are closed then, as in the meeting window).
         if (m.status != "P") continue;
+        if (ActivityStarted(db, branch, nr)) {
+            out.add({m.start, nr, "P", m.room});
+            continue;
+        }
         const TDateTime start = m.start + days;
         if (DateOf(start) != DateOf(m.start))
             throw RpcError(code::kBadArguments, "Reunião deve ser cadastrada para o mesmo dia (" +

@@ -167,6 +167,10 @@ QueryParams ReadParams(const std::string& name, const ServerQuery& query, const 
         if (!v.IsNull() && v.kind() != Variant::Kind::String)
             throw RpcError(code::kBadArguments,
                            "O parâmetro " + field + " da consulta " + name + " deve ser um texto.");
+        if (!v.IsNull() && v.AsString().size() > static_cast<size_t>(kMaxKeyListText))
+            throw RpcError(code::kTooLong, "O parâmetro " + field + " da consulta " + name +
+                                               " aceita no máximo " +
+                                               std::to_string(kMaxKeyListText) + " caracteres.");
         out[field] = v.IsNull() ? std::string() : v.AsString();
     }
     return out;

@@ -115,6 +115,10 @@ TEST_P(RuleAttackTest, BookingsOfConcludedOrCancelledMeetingsStayWhereTheyWere) 
         EXPECT_EQ(e["code"], "conflict");
         EXPECT_EQ(e["message"],
                   "A reserva de uma reunião cancelada ou concluída não pode ser excluída.");
+        // Cancelling it (again) does not take the booking away either.
+        if (status[0] == 'X') {
+            EXPECT_EQ(srv->Error("GetUpdCancelTarefa", {"0001", nr}), "");
+        }
         EXPECT_EQ(State(nr), before) << status;
     }
 }
@@ -232,6 +236,11 @@ TEST_P(RuleAttackTest, OversizedCallsAreRefusedBeforeAnythingIsWritten) {
     list[1] = std::string(100001, '1');
     list[2] = "";
     EXPECT_EQ(Refused("GetControle", list)["code"], "too_long");
+    const json query = {"qryPauta",
+                        {{"fields", {{{"name", "P_NRTAREFA"}, {"type", "string"}, {"size", 4000}}}},
+                         {"rows", {{std::string(100001, '1')}}}}};
+    EXPECT_EQ(Refused("OpenServerQuery", query)["message"],
+              "O parâmetro P_NRTAREFA da consulta qryPauta aceita no máximo 100000 caracteres.");
 
     // Minutes beyond a megabyte.
     const std::string nr = NewMeeting("P");

@@ -26,29 +26,10 @@ class ConcurrencyTest : public ::testing::TestWithParam<Backend> {
     TestDatabase database{GetParam()};
     std::unique_ptr<AppServer> server;
 
-    // One client's part in a race: prepare (outside the race) returns the call to make.
-    using Call = std::function<json(RpcClient&, const std::string& token)>;
-    using Prepare = std::function<Call(RpcClient&, const std::string& token, int client)>;
-
-    // Runs `clients` clients, each with its own session and its own connection, that start
-    // their calls at the same moment; returns each client's response envelope.
-    std::vector<json> Race(int clients, const Prepare& prepare) {
-        std::vector<json> out(static_cast<size_t>(clients));
-        std::atomic<int> ready{0};
-        std::vector<std::thread> threads;
-        for (int i = 0; i < clients; ++i)
-            threads.emplace_back([&, i] {
-                RpcClient rpc(*server);
-                const std::string token = rpc.Login();
-                const Call call = prepare(rpc, token, i);
-                ++ready;
-                while (ready.load() < clients)
-                    std::this_thread::yield();
-                out[static_cast<size_t>(i)] = call(rpc, token);
-            });
-        for (std::thread& t : threads)
-            t.join();
-        return out;
+    using Call = RaceCall;
+    // RaceClients on this test's one server.
+    std::vector<json> Race(int clients, const RacePrepare& prepare) {
+        return RaceClients({server.get()}, clients, prepare);
     }
 
     // A meeting of branch 0001 in `status`, `days` from today at 09:00 for an hour.

@@ -2,9 +2,7 @@
 // the throw-away PostgreSQL): a skipped series date added back from both at once, "this and
 // the following" while one of the following is cancelled, and the first calendar export of a
 // meeting from both at once. Each race leaves the data as one client after the other would.
-#include <atomic>
 #include <functional>
-#include <thread>
 
 #include "appserver/counters.h"
 #include "appserver/series_rule.h"
@@ -31,21 +29,12 @@ class LockRaceTest : public ::testing::TestWithParam<Backend> {
     // its own session; returns each response envelope.
     using Call = std::function<json(RpcClient&, const std::string& token, int client)>;
     std::vector<json> Race(int clients, const Call& call) {
-        std::vector<json> out(static_cast<size_t>(clients));
-        std::atomic<int> ready{0};
-        std::vector<std::thread> threads;
-        for (int i = 0; i < clients; ++i)
-            threads.emplace_back([&, i] {
-                RpcClient rpc(*servers[i % 2]);
-                const std::string token = rpc.Login();
-                ++ready;
-                while (ready.load() < clients)
-                    std::this_thread::yield();
-                out[static_cast<size_t>(i)] = call(rpc, token, i);
-            });
-        for (std::thread& t : threads)
-            t.join();
-        return out;
+        return RaceClients({servers[0].get(), servers[1].get()}, clients,
+                           [&call](RpcClient&, const std::string&, int i) -> RaceCall {
+                               return [&call, i](RpcClient& rpc, const std::string& token) {
+                                   return call(rpc, token, i);
+                               };
+                           });
     }
     json Ok(const std::string& method, const json& params) {
         RpcClient rpc(*servers[0]);

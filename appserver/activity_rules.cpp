@@ -134,12 +134,40 @@ std::string NumberText(int64_t value, int width, const std::string& what) {
 }
 
 std::string NextPlanActivityNumber(SqlConnection& db, const std::string& branch,
-                                   const std::string& meeting) {
+                                   const std::string& meeting, const std::optional<Writer>& to) {
     const int64_t floor = NextAfterMax(
         db, "SELECT MAX(NRPLATIVTARE) FROM PLANATIVTARE WHERE CDFILIAL = ? AND NRTAREFA = ?",
         {branch, meeting});
-    const int64_t n = NextCounterValue(db, counter::kPlanActivity, branch + "/" + meeting, floor);
+    const std::string key = branch + "/" + meeting;
+    const int64_t n = to ? HandOutNumber(db, counter::kPlanActivity, key, floor, *to)
+                         : NextCounterValue(db, counter::kPlanActivity, key, floor);
     return NumberText(n, 5, "as atividades da reunião " + meeting);
+}
+
+void RequirePlanActivityNumber(SqlConnection& db, const std::string& branch,
+                               const std::string& meeting, int64_t number, const Writer& by) {
+    RequireHandedOut(db, counter::kPlanActivity, branch + "/" + meeting, number, by,
+                     "as atividades da reunião " + meeting);
+}
+
+void RequireMayMarkParticipation(SqlConnection& db, const std::string& branch,
+                                 const std::string& meeting, const Variant& start,
+                                 const std::string& status, const Writer& by) {
+    const SqlResult r = db.Exec("SELECT CDOPERRESP FROM TAREFA WHERE CDFILIAL = ? AND NRTAREFA = ?",
+                                {branch, meeting});
+    if (r.rows.empty() || r.rows[0][0].IsNull() || r.rows[0][0].AsString() != by.op)
+        throw RpcError(code::kForbidden, "Operador não tem permissão para alterar o campo.");
+    const TDateTime day = start.IsNull() ? 0
+                                         : DateOf(start.kind() == Variant::Kind::String
+                                                      ? ParseSqlDateTime(start.AsString())
+                                                      : start.AsDateTime());
+    if (day > DateOf(by.now))
+        throw RpcError(code::kConflict,
+                       "Campo não pode ser alterado, pois a Data/Hora Início da reunião é "
+                       "superior a data atual.");
+    if (status == "C")
+        throw RpcError(code::kConflict,
+                       "Campo não pode ser alterado pois a atividade já foi concluida.");
 }
 
 std::string ParticipationProcess(SqlConnection& db) {

@@ -10,6 +10,7 @@
 #include <vector>
 
 #include "appserver/storage.h"
+#include "appserver/writer.h"
 #include "platform/packet.h"
 
 namespace zel::appserver {
@@ -36,9 +37,21 @@ void RequireActivitiesOpen(SqlConnection& db, const std::string& branch,
                            const std::string& meeting);
 
 // A fresh plan-activity number of the meeting, five digits zero-filled; never handed out
-// twice, also under concurrent callers.
+// twice, also under concurrent callers. With `to` the number is handed out to that operator,
+// to send back with his new activity.
 std::string NextPlanActivityNumber(SqlConnection& db, const std::string& branch,
-                                   const std::string& meeting);
+                                   const std::string& meeting,
+                                   const std::optional<Writer>& to = std::nullopt);
+// Claims a plan-activity number the client sends with a new activity (RequireHandedOut).
+void RequirePlanActivityNumber(SqlConnection& db, const std::string& branch,
+                               const std::string& meeting, int64_t number, const Writer& by);
+
+// Whether `by` may mark or unmark that a participant took part (IDOPERPAREUNIAO): only the
+// meeting's responsible operator, only for an activity that is not concluded and does not
+// start after today. Throws RpcError forbidden / conflict with the window's texts otherwise.
+void RequireMayMarkParticipation(SqlConnection& db, const std::string& branch,
+                                 const std::string& meeting, const Variant& start,
+                                 const std::string& status, const Writer& by);
 
 // A number handed out as a zero-filled text of `width` digits; throws RpcError conflict with
 // `what` in the message when the counter outgrew the field.

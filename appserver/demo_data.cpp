@@ -138,7 +138,6 @@ void SeedMeetings(SqlConnection& db, TDateTime now) {
               hours});
         if (i % 2 == 0 && status != "X") {
             // Meetings fall on different days, so these bookings never overlap.
-            const std::string day = SqlDateTimeText(today + offset).substr(0, 10);
             char hrIni[8], hrFin[8];
             std::snprintf(hrIni, sizeof hrIni, "%02d00", hour);
             std::snprintf(hrFin, sizeof hrFin, "%02d%02d", hour + 1, hours > 1 ? 30 : 0);
@@ -147,7 +146,9 @@ void SeedMeetings(SqlConnection& db, TDateTime now) {
                  "NRTAREFA, IDSITAGESALA, DSAGENDASALA, DTINCAGESALA, HRINIAGESALA, "
                  "HRFINAGESALA, CDOPERADOR) VALUES (?, ?, ?, ?, ?, 'A', ?, ?, ?, ?, ?)",
                  {"0001", Variant::FromDateTime(today + offset),
-                  ZeroFill(NextCounterValue(db, counter::kRoomBooking, day), 5),
+                  ZeroFill(NextCounterValue(db, counter::kRoomBooking,
+                                            BookingCounterKey("0001", today + offset)),
+                           5),
                   ZeroFill(1 + i % 5, 5), nr, std::string(kTitles[i % 10]),
                   Variant::FromDateTime(start - 7), std::string(hrIni), std::string(hrFin),
                   kDemoOperator});

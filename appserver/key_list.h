@@ -9,6 +9,9 @@
 
 namespace zel::appserver {
 
+// The longest key-list text a call accepts (the list of 5000 keys the parser takes at most).
+inline constexpr int kMaxKeyListText = 100000;
+
 // Throws RpcError(bad_arguments) naming `what` for an unterminated quote, text after a
 // closing quote, or more than `maxKeys` keys.
 std::vector<std::string> ParseKeyList(const std::string& text, const std::string& what,

@@ -3,10 +3,12 @@
 // DATA, HORA, CDARVPROCESS and CDSALA are not columns of TAREFA and only travel.
 #pragma once
 
+#include <optional>
 #include <string>
 #include <vector>
 
 #include "appserver/storage.h"
+#include "appserver/writer.h"
 #include "platform/packet.h"
 
 namespace zel::appserver {
@@ -19,7 +21,9 @@ const std::vector<FieldDef>& ControleFields();
 extern const char* const kControleSelectSql;
 
 // A fresh meeting number of the branch (ten digits zero-filled), reserved inside the caller's
-// transaction; GetPrxTarefa and the series hand out numbers from the same counter.
-std::string NextMeetingNumber(SqlConnection& db, const std::string& branch);
+// transaction; GetPrxTarefa and the series hand out numbers from the same counter. With `to`
+// the number is handed out to that operator, to send back with his new meeting.
+std::string NextMeetingNumber(SqlConnection& db, const std::string& branch,
+                              const std::optional<Writer>& to = std::nullopt);
 
 }  // namespace zel::appserver

@@ -9,6 +9,31 @@
 
 namespace zel::appserver {
 
+Writer WriterOf(const CallContext& ctx) {
+    return {ctx.session().operatorCode, ctx.now(), std::string(ctx.address())};
+}
+
+std::string LoginBranch(CallContext& ctx) {
+    const std::string& branch = ctx.session().branch;
+    if (ctx.db()
+            .Exec("SELECT 1 FROM OPERFILIAL P JOIN FILIAL F ON F.CDFILIAL = P.CDFILIAL "
+                  "WHERE P.CDOPERADOR = ? AND P.CDFILIAL = ? AND F.IDATIVO = 'S'",
+                  {ctx.session().operatorCode, branch})
+            .rows.empty())
+        throw RpcError(code::kForbidden, "O operador não tem acesso à filial " + branch + ".");
+    return branch;
+}
+
+const ChangePacket& DeltaArg(const CallContext& ctx, size_t i) {
+    const ChangePacket& packet = ctx.delta(i);
+    if (packet.changes.size() > kMaxChangesPerPacket)
+        throw RpcError(code::kTooLong, "O pacote de alterações traz " +
+                                           std::to_string(packet.changes.size()) +
+                                           " alterações; o máximo por chamada é " +
+                                           std::to_string(kMaxChangesPerPacket) + ".");
+    return packet;
+}
+
 Variant CodeOrNull(const std::string& text) {
     return ::IsBlank(text) ? Variant() : Variant(text);
 }
@@ -28,7 +53,8 @@ Variant OptionalDate(const Variant& v, const char* what) {
     if (v.IsNull()) return Variant();
     if ((v.kind() == Variant::Kind::DateTime || v.IsNumber()) && IsValidDateTime(v.AsFloat()))
         return Variant::FromDateTime(v.AsFloat());
-    if (v.kind() == Variant::Kind::String) {
+    // A date text is short; a long one is refused before it is parsed.
+    if (v.kind() == Variant::Kind::String && v.AsString().size() <= 40) {
         const std::string s = v.AsString();
         if (IsBlank(s)) return Variant();
         TDateTime d = 0;
@@ -58,13 +84,17 @@ Variant QueryPacket(SqlConnection& db, const std::vector<FieldDef>& fields, cons
     return PacketResult(BuildDataPacket(fields, r.rows));
 }
 
+const char* LockForWrite(const SqlConnection& db) {
+    return db.dialect() == Dialect::PostgreSQL && db.Writing() ? " FOR UPDATE" : "";
+}
+
 std::optional<std::string> MeetingStatus(SqlConnection& db, const std::string& branch,
                                          const std::string& nr) {
-    static const std::string kSelect =
-        "SELECT IDSITTAREFA FROM TAREFA WHERE CDFILIAL = ? AND NRTAREFA = ? AND IDORIGTARE = '4'";
-    static const std::string kLock = kSelect + " FOR UPDATE";
-    const bool lock = db.dialect() == Dialect::PostgreSQL && db.Writing();
-    const SqlResult r = db.Exec(lock ? kLock : kSelect, {branch, nr});
+    const SqlResult r = db.Exec(
+        std::string("SELECT IDSITTAREFA FROM TAREFA WHERE CDFILIAL = ? AND NRTAREFA = ? AND "
+                    "IDORIGTARE = '4'") +
+            LockForWrite(db),
+        {branch, nr});
     if (r.rows.empty()) return std::nullopt;
     return r.rows[0][0].IsNull() ? std::string() : r.rows[0][0].AsString();
 }

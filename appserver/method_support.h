@@ -11,10 +11,26 @@
 #include "appserver/method_registry.h"
 #include "appserver/packet_builder.h"
 #include "appserver/storage.h"
+#include "appserver/writer.h"
 #include "platform/packet.h"
 #include "platform/routines.h"
 
 namespace zel::appserver {
+
+// Who writes: the session's operator, the call's server clock and the request's address.
+// Every write path stamps its rows from here.
+Writer WriterOf(const CallContext& ctx);
+
+// The session's login branch, for calls that read by it rather than by a branch argument.
+// Checked again against the database on every call: refused (forbidden) once the operator's
+// access to the branch was revoked, or the branch closed, since he logged in.
+std::string LoginBranch(CallContext& ctx);
+
+// Changes one change packet may carry; the window sends one row per post.
+inline constexpr size_t kMaxChangesPerPacket = 1000;
+// The change packet of argument `i`; refused (too_long) when it carries more changes than
+// kMaxChangesPerPacket, before any of them is looked at.
+const ChangePacket& DeltaArg(const CallContext& ctx, size_t i);
 
 // A nullable code column's value: null for a blank text, else the text as given.
 Variant CodeOrNull(const std::string& text);
@@ -43,6 +59,11 @@ inline Variant RowsPacket(const std::vector<FieldDef>& fields, const std::vector
 // the call's result.
 Variant QueryPacket(SqlConnection& db, const std::vector<FieldDef>& fields, const std::string& sql,
                     const SqlParams& params = {});
+
+// " FOR UPDATE" inside a write transaction on PostgreSQL, "" otherwise (SQLite's writers take
+// turns anyway): appended to a SELECT whose rows the caller checks and then writes, so a
+// concurrent writer waits until this transaction ends and then sees what it wrote.
+const char* LockForWrite(const SqlConnection& db);
 
 // The stored status letter of the meeting (a TAREFA of origin "4"); nullopt when there is none.
 // Every rule about a meeting reads it here. Inside a write transaction on PostgreSQL the

@@ -2,12 +2,15 @@
 #include "appserver/methods_activities.h"
 
 #include "appserver/activity_rules.h"
+#include "appserver/counters.h"
+#include "appserver/meeting_rules.h"
 #include "appserver/method_support.h"
 #include "appserver/methods.h"
 #include "appserver/packet_builder.h"
 #include "appserver/resolver.h"
 #include "appserver/rpc_error.h"
 #include "appserver/schema.h"
+#include "appserver/sql_value.h"
 
 namespace zel::appserver {
 
@@ -31,7 +34,8 @@ std::string Text(const PacketRow& row, int index) {
 
 // Refusals made before the packet is applied, against the rows as stored: a foreign branch,
 // a meeting closed to changes (cancelled or concluded), an activity that is already
-// cancelled or concluded.
+// cancelled or concluded, and a delete in a meeting that is not pending (the window deletes
+// activities of pending meetings only).
 void CheckActivityChanges(CallContext& ctx, const ChangePacket& packet) {
     const int branchAt = packet.FieldIndex("CDFILIAL"), meetingAt = packet.FieldIndex("NRTAREFA");
     const int numberAt = packet.FieldIndex("NRPLATIVTARE");
@@ -41,6 +45,12 @@ void CheckActivityChanges(CallContext& ctx, const ChangePacket& packet) {
         const std::string branch = Text(row, branchAt), meeting = Text(row, meetingAt);
         RequireBranch(ctx, branch);
         if (c.op != ChangeOp::Delete) RequireActivitiesOpen(ctx.db(), branch, meeting);
+        if (c.op == ChangeOp::Delete) {
+            const std::optional<std::string> status = MeetingStatus(ctx.db(), branch, meeting);
+            if (status && *status != "P")
+                throw RpcError(code::kConflict,
+                               "Somente atividades de reunião pendente podem ser excluídas.");
+        }
         if (c.op == ChangeOp::Insert || numberAt < 0) continue;
         const SqlResult r = ctx.db().Exec(
             "SELECT IDSITATIVTAR FROM PLANATIVTARE WHERE CDFILIAL = ? AND NRTAREFA = ? "
@@ -53,6 +63,50 @@ void CheckActivityChanges(CallContext& ctx, const ChangePacket& packet) {
                                                 (status == "X" ? "cancelada" : "concluída") +
                                                 " não pode ser alterada nem excluída.");
     }
+}
+
+std::string ColumnText(const RowValues& row, const char* column) {
+    auto it = row.find(column);
+    return it == row.end() || it->second.IsNull() ? std::string() : it->second.AsString();
+}
+
+// A new activity as the window inserts it: its number one GetPrxPlanAtivTare handed out to
+// the operator (the server picks one when the packet has none), its start not in the past,
+// and taken part "N" unless the meeting's responsible operator marks it.
+void StampNewActivity(CallContext& ctx, RowValues& row, const Writer& w) {
+    SqlConnection& db = ctx.db();
+    row["IDSITATIVTAR"] = "P";
+    row["DTINCATIVTAR"] = Variant::FromDateTime(w.now);
+    row["CDOPERINCL"] = w.op;
+    if (row["IDOPERPAREUNIAO"].IsNull()) row["IDOPERPAREUNIAO"] = "N";
+    const std::string branch = ColumnText(row, "CDFILIAL"), meeting = ColumnText(row, "NRTAREFA");
+    if (branch.empty() || meeting.empty()) return;  // refused as a missing key
+    RequireBranch(ctx, branch);
+    const std::string number = ColumnText(row, "NRPLATIVTARE");
+    if (number.empty())
+        row["NRPLATIVTARE"] = NextPlanActivityNumber(db, branch, meeting);
+    else
+        RequireHandedOut(db, counter::kPlanActivity, branch + "/" + meeting, number, 5, w,
+                         "as atividades da reunião " + meeting);
+    const Variant& start = row["DTINPATIVTAR"];
+    if (!start.IsNull() && w.now > ParseSqlDateTime(start.AsString()))
+        throw RpcError(code::kBadArguments, "Data/Hora menor que data/hora atual.");
+    if (ColumnText(row, "IDOPERPAREUNIAO") != "N")
+        RequireMayMarkParticipation(db, branch, meeting, start, "P", w);
+}
+
+// An update that marks or unmarks the participation is the responsible operator's, as in
+// the window's check column.
+void CheckStoredActivity(SqlConnection& db, const RowValues& stored, const RowValues& changed,
+                         const Writer& w) {
+    auto mark = changed.find("IDOPERPAREUNIAO");
+    if (mark == changed.end() ||
+        ColumnText(changed, "IDOPERPAREUNIAO") == ColumnText(stored, "IDOPERPAREUNIAO"))
+        return;
+    auto start = changed.find("DTINPATIVTAR");
+    RequireMayMarkParticipation(db, ColumnText(stored, "CDFILIAL"), ColumnText(stored, "NRTAREFA"),
+                                start != changed.end() ? start->second : stored.at("DTINPATIVTAR"),
+                                ColumnText(stored, "IDSITATIVTAR"), w);
 }
 
 // Codes and values of an activity about to be written (column values).
@@ -81,10 +135,11 @@ void ValidateActivity(SqlConnection& db, const RowValues& row) {
     if (hours != row.end() && !hours->second.IsNull() &&
         !(hours->second.AsFloat() >= 0 && hours->second.AsFloat() < 24))
         throw RpcError(code::kBadArguments, "A data final não pode ultrapassar o dia.");
-    const std::string from = get("DTINPATIVTAR"), to = get("DTFIPATIVTAR");
-    if (!from.empty() && !to.empty() && to < from)
-        throw RpcError(code::kBadArguments,
-                       "A data/hora final da atividade não pode ser anterior à inicial.");
+    auto at = [&](const char* c) {
+        auto it = row.find(c);
+        return it == row.end() ? Variant() : it->second;
+    };
+    RequireActivityWithinDay(at("DTINPATIVTAR"), at("DTFIPATIVTAR"));
 }
 
 // Activity change packets. A new activity is always pending ("P"), gets a plan-activity
@@ -93,36 +148,32 @@ void ValidateActivity(SqlConnection& db, const RowValues& row) {
 // only travel.
 Variant SetAtividades(CallContext& ctx) {
     SqlConnection& db = ctx.db();
-    CheckActivityChanges(ctx, ctx.delta(0));
-    const std::string op = ctx.session().operatorCode;
-    const TDateTime now = ctx.now();
+    const ChangePacket& packet = DeltaArg(ctx, 0);
+    CheckActivityChanges(ctx, packet);
+    const Writer w = WriterOf(ctx);
     ResolvePolicy policy;
     policy.checkBranch = [&ctx](const std::string& b) { RequireBranch(ctx, b); };
     policy.guarded = {"IDSITATIVTAR"};
     policy.serverOwned = {"DTINCATIVTAR", "CDOPERINCL"};
-    policy.stampInsert = [&db, op, now](RowValues& row) {
-        row["IDSITATIVTAR"] = "P";
-        row["DTINCATIVTAR"] = Variant::FromDateTime(now);
-        row["CDOPERINCL"] = op;
-        if (row["IDOPERPAREUNIAO"].IsNull()) row["IDOPERPAREUNIAO"] = "N";
-        if (row["NRPLATIVTARE"].IsNull() && !row["CDFILIAL"].IsNull() && !row["NRTAREFA"].IsNull())
-            row["NRPLATIVTARE"] =
-                NextPlanActivityNumber(db, row["CDFILIAL"].AsString(), row["NRTAREFA"].AsString());
+    policy.stampInsert = [&ctx, w](RowValues& row) { StampNewActivity(ctx, row, w); };
+    policy.stampUpdate = [w](RowValues& row) {
+        row["DTINCATIVTAR"] = Variant::FromDateTime(w.now);
+        row["CDOPERINCL"] = w.op;
     };
-    policy.stampUpdate = [op, now](RowValues& row) {
-        row["DTINCATIVTAR"] = Variant::FromDateTime(now);
-        row["CDOPERINCL"] = op;
+    policy.checkStored = [&db, w](const RowValues& stored, const RowValues& changed) {
+        CheckStoredActivity(db, stored, changed, w);
     };
     policy.validate = [&db](const RowValues& row) { ValidateActivity(db, row); };
-    const ResolveCounts n = ApplyChangePacket(db, Table("PLANATIVTARE"), ctx.delta(0), policy);
+    const ResolveCounts n = ApplyChangePacket(db, Table("PLANATIVTARE"), packet, policy);
     return Variant(n.inserted + n.updated + n.deleted);
 }
 
-// A fresh plan-activity number of an existing meeting ("00001"), reserved by this call.
+// A fresh plan-activity number of an existing meeting ("00001"), handed out to the session's
+// operator for his next new activity of that meeting.
 Variant GetPrxPlanAtivTare(CallContext& ctx) {
     if (!MeetingStatus(ctx.db(), ctx.str(0), ctx.str(1)))
         throw RpcError(code::kNotFound, "Reunião " + ctx.str(1) + " não cadastrada.");
-    return Variant(NextPlanActivityNumber(ctx.db(), ctx.str(0), ctx.str(1)));
+    return Variant(NextPlanActivityNumber(ctx.db(), ctx.str(0), ctx.str(1), WriterOf(ctx)));
 }
 
 // Process check of the activity grid: the active process of that tree code (typed with or

@@ -7,6 +7,7 @@
 #include <set>
 
 #include "appserver/activity_rules.h"
+#include "appserver/meeting_rules.h"
 #include "appserver/method_support.h"
 #include "appserver/methods.h"
 #include "appserver/rpc_error.h"
@@ -43,7 +44,7 @@ Variant OptionalHours(const Variant& v) {
     if (v.IsNull()) return Variant();
     if (v.IsNumber()) {
         h = v.AsFloat();
-    } else if (v.kind() == Variant::Kind::String) {
+    } else if (v.kind() == Variant::Kind::String && v.AsString().size() <= 40) {
         if (IsBlank(v.AsString())) return Variant();
         if (!ParsePtBrNumber(v.AsString(), h))
             throw RpcError(code::kBadArguments,
@@ -54,12 +55,6 @@ Variant OptionalHours(const Variant& v) {
     if (!(h >= 0 && h < 24))
         throw RpcError(code::kBadArguments, "Quantidade de horas informada incorretamente.");
     return Variant(h);
-}
-
-void RequireStartBeforeEnd(const Variant& start, const Variant& end) {
-    if (!start.IsNull() && !end.IsNull() && end.AsDateTime() < start.AsDateTime())
-        throw RpcError(code::kBadArguments,
-                       "A data/hora final da atividade não pode ser anterior à inicial.");
 }
 
 void RequireProcess(SqlConnection& db, const std::string& process) {
@@ -80,18 +75,20 @@ struct NewActivity {
 };
 
 void InsertActivity(CallContext& ctx, const NewActivity& a) {
+    const Writer w = WriterOf(ctx);
     ctx.db().Exec(
         "INSERT INTO PLANATIVTARE (CDFILIAL, NRTAREFA, NRPLATIVTARE, CDPROCESSO, CDOPERRESP, "
         "DTINPATIVTAR, DTFIPATIVTAR, QTHRPATIVTAR, DTINCATIVTAR, CDOPERINCL, IDSITATIVTAR, "
         "IDOPERPAREUNIAO) VALUES (?, ?, ?, ?, ?, ?, ?, ?, ?, ?, 'P', 'N')",
         {a.branch, a.meeting, a.number, a.process, a.responsible, a.start, a.end, a.hours,
-         Variant::FromDateTime(ctx.now()), ctx.session().operatorCode});
+         Variant::FromDateTime(w.now), w.op});
 }
 
 // Creates the activity its ten arguments describe (branch, meeting, number, process, moment,
-// responsible, writer, start, end, duration), pending. The number is the one the client
-// obtained from GetPrxPlanAtivTare; one already used is refused as a duplicate key. Start,
-// end and duration may be empty (activities of processes other than participation).
+// responsible, writer, start, end, duration), pending. The number must be one GetPrxPlanAtivTare
+// handed out to the session's operator for that meeting and not used yet. Start, end and
+// duration may be empty (activities of processes other than participation); start and end
+// lie on one day. Moment and writer are the server's.
 Variant GetInsereAtiv(CallContext& ctx) {
     NewActivity a;
     a.branch = ctx.str(0);
@@ -105,10 +102,12 @@ Variant GetInsereAtiv(CallContext& ctx) {
     a.start = OptionalDate(ctx.arg(7), "início da atividade");
     a.end = OptionalDate(ctx.arg(8), "fim da atividade");
     a.hours = OptionalHours(ctx.arg(9));
-    RequireStartBeforeEnd(a.start, a.end);
+    RequireActivityWithinDay(a.start, a.end);
     RequireActivitiesOpen(ctx.db(), a.branch, a.meeting);
     RequireProcess(ctx.db(), a.process);
     RequireOperator(ctx.db(), a.responsible, "Participante não cadastrado.");
+    RequirePlanActivityNumber(ctx.db(), a.branch, a.meeting, static_cast<int64_t>(n),
+                              WriterOf(ctx));
     InsertActivity(ctx, a);
     return Variant(1);
 }
@@ -143,19 +142,20 @@ Variant GetUpdAtiv(CallContext& ctx) {
     const Variant end = Variant::FromDateTime(ctx.date(2));
     const Variant start = Variant::FromDateTime(ctx.date(3));
     const Variant hours = OptionalHours(ctx.arg(4));
-    RequireStartBeforeEnd(start, end);
+    RequireActivityWithinDay(start, end);
     RequireActivitiesOpen(ctx.db(), branch, meeting);
     RequireProcess(ctx.db(), process);
     if (!IsBlank(responsible))
         RequireOperator(ctx.db(), responsible, "Participante não cadastrado.");
     RequireWorkItem(ctx.db(), item);
+    const Writer w = WriterOf(ctx);
     const SqlResult r = ctx.db().Exec(
         "UPDATE PLANATIVTARE SET CDPROCESSO = ?, CDOPERRESP = ?, DTFIPATIVTAR = ?, "
         "DTINPATIVTAR = ?, QTHRPATIVTAR = ?, DTINCATIVTAR = ?, CDOPERINCL = ?, CDITEMTRAB = ? "
         "WHERE CDFILIAL = ? AND NRTAREFA = ? AND NRPLATIVTARE = ? AND IDSITATIVTAR = 'P'",
         {process, IsBlank(responsible) ? Variant() : Variant(responsible), end, start, hours,
-         Variant::FromDateTime(ctx.now()), ctx.session().operatorCode,
-         IsBlank(item) ? Variant() : Variant(item), branch, meeting, number});
+         Variant::FromDateTime(w.now), w.op, IsBlank(item) ? Variant() : Variant(item), branch,
+         meeting, number});
     if (r.affected == 1) return Variant(1);
     if (ctx.db()
             .Exec("SELECT 1 FROM PLANATIVTARE WHERE CDFILIAL = ? AND NRTAREFA = ? AND "
@@ -177,9 +177,16 @@ Variant GetAtividadesAux(CallContext& ctx) {
     return RowsPacket(AtividadesAuxFields(), r.rows);
 }
 
+// Rows a participant import may carry per packet: the activities of one meeting.
+constexpr size_t kMaxImportRows = 5000;
+
 // The responsible operators of a packet's activities that are not cancelled.
 std::set<std::string> Participants(const Variant& packetArg, const char* what) {
     const DataPacket p = DataPacketFromJson(packetArg.AsPacket());
+    if (p.rows.size() > kMaxImportRows)
+        throw RpcError(code::kTooLong, std::string("O pacote de atividades ") + what + " traz " +
+                                           std::to_string(p.rows.size()) + " linhas; o máximo é " +
+                                           std::to_string(kMaxImportRows) + ".");
     const int resp = p.FieldIndex("CDOPERRESP"), status = p.FieldIndex("IDSITATIVTAR");
     if (resp < 0)
         throw RpcError(code::kBadArguments,
@@ -208,7 +215,7 @@ Variant SetParticipantesAuto(CallContext& ctx) {
     a.end = Variant::FromDateTime(ctx.date(4));
     a.start = Variant::FromDateTime(ctx.date(5));
     a.hours = OptionalHours(ctx.arg(6));
-    RequireStartBeforeEnd(a.start, a.end);
+    RequireActivityWithinDay(a.start, a.end);
     RequireActivitiesOpen(ctx.db(), a.branch, a.meeting);
     a.process = ParticipationProcess(ctx.db());
     if (a.process.empty())

@@ -88,16 +88,23 @@ Variant GetDescItTare(CallContext& ctx) {
                        {ctx.str(0), ctx.str(1), ctx.str(2)});
 }
 
-std::string NextItemNumber(SqlConnection& db, const std::string& branch) {
-    const int64_t floor =
-        NextAfterMax(db, "SELECT MAX(NRSEQUITTARE) FROM ITEMTAREFA WHERE CDFILIAL = ?", {branch});
-    return NumberText(NextCounterValue(db, counter::kAgendaItem, branch, floor), 10,
-                      "os assuntos de pauta da filial " + branch);
+std::string ItemsOf(const std::string& branch) {
+    return "os assuntos de pauta da filial " + branch;
 }
 
-// Item numbers are reserved per branch; the client asks for one when it inserts an item.
+std::string NextItemNumber(SqlConnection& db, const std::string& branch,
+                           const std::optional<Writer>& to = std::nullopt) {
+    const int64_t floor =
+        NextAfterMax(db, "SELECT MAX(NRSEQUITTARE) FROM ITEMTAREFA WHERE CDFILIAL = ?", {branch});
+    return NumberText(to ? HandOutNumber(db, counter::kAgendaItem, branch, floor, *to)
+                         : NextCounterValue(db, counter::kAgendaItem, branch, floor),
+                      10, ItemsOf(branch));
+}
+
+// Item numbers are reserved per branch; the client asks for one when it inserts an item, and
+// it is handed out to the session's operator for that item.
 Variant GetPrxItemTarefa(CallContext& ctx) {
-    return Variant(NextItemNumber(ctx.db(), ctx.str(0)));
+    return Variant(NextItemNumber(ctx.db(), ctx.str(0), WriterOf(ctx)));
 }
 
 // Checks every change of an agenda packet against the status of its meeting before anything
@@ -135,21 +142,29 @@ void ValidateItem(SqlConnection& db, const RowValues& row) {
         throw RpcError(code::kBadArguments, "Operador responsável não cadastrado.");
 }
 
+// Agenda item packets. A new item's number is one GetPrxItemTarefa handed out to the
+// session's operator (the server picks one when the packet has none); who saved an item and
+// when are the session's operator and the server clock.
 Variant SetItemTarefa(CallContext& ctx) {
-    const ChangePacket& packet = ctx.delta(0);
+    const ChangePacket& packet = DeltaArg(ctx, 0);
     CheckAgendaChanges(ctx, packet, false);
     SqlConnection& db = ctx.db();
-    const std::string op = ctx.session().operatorCode;
-    const Variant now = Variant::FromDateTime(ctx.now());
+    const Writer w = WriterOf(ctx);
+    const std::string op = w.op;
+    const Variant now = Variant::FromDateTime(w.now);
     ResolvePolicy policy;
     policy.checkBranch = [&ctx](const std::string& b) { RequireBranch(ctx, b); };
     policy.serverOwned = {"CDOPERADOR", "DTINCLITTARE"};
-    policy.stampInsert = [&db, op, now](RowValues& row) {
-        auto nr = row.find("NRSEQUITTARE");
-        if (nr == row.end() || nr->second.IsNull() || ::IsBlank(nr->second.AsString())) {
-            auto branch = row.find("CDFILIAL");
-            if (branch != row.end() && !branch->second.IsNull())
-                row["NRSEQUITTARE"] = NextItemNumber(db, branch->second.AsString());
+    policy.stampInsert = [&db, w, op, now](RowValues& row) {
+        auto branch = row.find("CDFILIAL");
+        if (branch != row.end() && !branch->second.IsNull()) {
+            const std::string b = branch->second.AsString();
+            auto nr = row.find("NRSEQUITTARE");
+            if (nr == row.end() || nr->second.IsNull() || ::IsBlank(nr->second.AsString()))
+                row["NRSEQUITTARE"] = NextItemNumber(db, b);
+            else
+                RequireHandedOut(db, counter::kAgendaItem, b, nr->second.AsString(), 10, w,
+                                 ItemsOf(b));
         }
         row["CDOPERADOR"] = op;
         row["DTINCLITTARE"] = now;
@@ -170,7 +185,7 @@ Variant SetItemTarefa(CallContext& ctx) {
 // Minutes belong to an existing agenda item; blank minutes are refused (the window refuses
 // them too, but a blank text stored would print an empty page).
 Variant SetDescItTare(CallContext& ctx) {
-    const ChangePacket& packet = ctx.delta(0);
+    const ChangePacket& packet = DeltaArg(ctx, 0);
     CheckAgendaChanges(ctx, packet, true);
     SqlConnection& db = ctx.db();
     ResolvePolicy policy;
@@ -198,7 +213,7 @@ Variant SetDescItTare(CallContext& ctx) {
 void RegisterAgendaMethods(MethodRegistry& registry) {
     registry.add(Method("GetItemTarefa",
                         {StrParam("CDFILIAL", 4), StrParam("NRTAREFA", 10),
-                         StrParam("stPauta", 0, true), StrParam("stTPauta", 1, true)},
+                         StrParam("stPauta", kMaxKeyListText, true), StrParam("stTPauta", 1, true)},
                         GetItemTarefa, Access::Read, 0));
     registry.add(
         Method("GetDescItTare",

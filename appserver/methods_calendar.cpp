@@ -136,6 +136,9 @@ long long Revision(SqlConnection& db, const std::string& branch, const std::stri
 
 Variant GetCalendReuniao(CallContext& ctx) {
     const std::string branch = ctx.str(0), nr = ctx.str(1);
+    // The meeting stays locked until the call ends, so exports of one meeting on several
+    // servers take turns reading and raising its revision: none is lost, none is repeated.
+    MeetingStatus(ctx.db(), branch, nr);
     MeetingHead h = ReadHead(ctx.db(), branch, nr);
     const std::vector<SqlRow> people = ReadParticipants(ctx.db(), branch, nr, h.status == "X");
     std::vector<SqlRow> organiser =

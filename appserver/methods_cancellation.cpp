@@ -54,32 +54,36 @@ void RequireKnownOperator(SqlConnection& db, const std::string& code) {
         throw RpcError(code::kNotFound, "Operador " + code + " não cadastrado.");
 }
 
-// A fresh number for the operator's next personal activity, reserved by this call. Any
-// registered operator may receive notices, also one no longer active.
+// A fresh number for the operator's next personal activity, handed out to the session's
+// operator to leave that notice with. Any registered operator may receive notices, also one
+// no longer active.
 Variant GetPrxAtivPessoal(CallContext& ctx) {
     const std::string op = ctx.str(0);
     RequireKnownOperator(ctx.db(), op);
     const int64_t floor = NextAfterMax(
         ctx.db(), "SELECT MAX(NRATIVPESSOAL) FROM ATIVPESSOAL WHERE CDOPERADOR = ?", {op});
-    return Variant(
-        static_cast<long long>(NextCounterValue(ctx.db(), counter::kPersonalNotice, op, floor)));
+    return Variant(static_cast<long long>(
+        HandOutNumber(ctx.db(), counter::kPersonalNotice, op, floor, WriterOf(ctx))));
 }
 
 // Stores a personal notice for an operator: number, text and the three flags as sent
-// (situation, notice, read: "P", "S", "0" from the cancellation). The moment is the server
-// clock, whatever the client sent: it stamps when the notice was left; the session's operator
-// is stamped as who left it. A number already
-// used by that operator is refused as a duplicate key.
+// (situation, notice, read: "P", "S", "0" from the cancellation). The number must be one
+// GetPrxAtivPessoal handed out to the session's operator for that receiver. The moment is the
+// server clock, whatever the client sent: it stamps when the notice was left; the session's
+// operator is stamped as who left it.
 Variant GetInsAtivPessoal(CallContext& ctx) {
     const std::string op = ctx.str(0);
     const long long number =
         PositiveWholeNumber(ctx.num(1), "Número de atividade pessoal inválido.");
     RequireKnownOperator(ctx.db(), op);
+    const Writer w = WriterOf(ctx);
+    RequireHandedOut(ctx.db(), counter::kPersonalNotice, op, number, w,
+                     "os avisos do operador " + op);
     ctx.db().Exec(
         "INSERT INTO ATIVPESSOAL (CDOPERADOR, NRATIVPESSOAL, DSATIVPESSOAL, DTHRATIVPESSOAL, "
         "IDSITATIVPESS, IDAVISO, IDLIDO, CDOPERINCL) VALUES (?, ?, ?, ?, ?, ?, ?, ?)",
-        {op, number, ctx.str(2), Variant::FromDateTime(ctx.now()), ctx.str(4), ctx.str(5),
-         ctx.str(6), ctx.session().operatorCode});
+        {op, number, ctx.str(2), Variant::FromDateTime(w.now), ctx.str(4), ctx.str(5), ctx.str(6),
+         w.op});
     return Variant(1);
 }
 
@@ -106,26 +110,30 @@ Variant GetAtivPessoal(CallContext& ctx) {
                                   .rows);
 }
 
-// The meeting's status, refusing an unknown meeting and a concluded one (a concluded
-// meeting and its activities are history and are never cancelled).
+// The meeting's status, refusing an unknown meeting and one that is neither pending nor
+// already cancelled: as in the window, only a pending meeting is cancelled (one in progress
+// is under way with its activities, a concluded one is history).
 std::string RequireCancellable(SqlConnection& db, const std::string& branch,
                                const std::string& meeting) {
     const std::optional<std::string> status = MeetingStatus(db, branch, meeting);
     if (!status) throw RpcError(code::kNotFound, "Reunião " + meeting + " não cadastrada.");
     if (*status == "C")
         throw RpcError(code::kConflict, "Reunião concluída não pode ser cancelada.");
+    if (*status != "P" && *status != "X")
+        throw RpcError(code::kConflict, "Somente reunião pendente pode ser cancelada.");
     return *status;
 }
 
 // Every activity of the meeting that is neither concluded nor cancelled becomes cancelled,
 // stamped with the session's operator and the server clock. Returns how many.
 int64_t CancelActivities(CallContext& ctx, const std::string& branch, const std::string& meeting) {
+    const Writer w = WriterOf(ctx);
     return ctx.db()
         .Exec(
             "UPDATE PLANATIVTARE SET IDSITATIVTAR = 'X', DTINCATIVTAR = ?, CDOPERINCL = ? "
             "WHERE CDFILIAL = ? AND NRTAREFA = ? "
             "AND (IDSITATIVTAR IS NULL OR IDSITATIVTAR NOT IN ('C', 'X'))",
-            {Variant::FromDateTime(ctx.now()), ctx.session().operatorCode, branch, meeting})
+            {Variant::FromDateTime(w.now), w.op, branch, meeting})
         .affected;
 }
 
@@ -140,7 +148,8 @@ Variant GetUpdCancelAtiv(CallContext& ctx) {
 // marked cancelled. Cancelling a cancelled meeting again changes nothing.
 Variant GetUpdCancelTarefa(CallContext& ctx) {
     const std::string branch = ctx.str(0), meeting = ctx.str(1);
-    RequireCancellable(ctx.db(), branch, meeting);
+    // Already cancelled: its bookings, if any are left, are its record and stay.
+    if (RequireCancellable(ctx.db(), branch, meeting) == "X") return Variant(1);
     ctx.db().Exec("UPDATE TAREFA SET IDSITTAREFA = 'X' WHERE CDFILIAL = ? AND NRTAREFA = ?",
                   {branch, meeting});
     CancelActivities(ctx, branch, meeting);

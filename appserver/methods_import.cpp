@@ -52,9 +52,11 @@ void RequireOperator(SqlConnection& db, const std::string& code, const char* wha
         throw RpcError(code::kBadArguments, std::string(what) + " " + code + " não cadastrado.");
 }
 
-// The copy keeps the source item's number, inclusion moment and including operator, so the
-// destination shows where each item came from. Items are numbered per branch, so a number
-// never means two different items of one branch.
+// The copy keeps the source item's number (items are numbered per branch, so the number
+// tells where the item came from), subject, note, responsible operator and priority. The
+// number must be one an item of the branch already holds: the copy never brings a number the
+// server did not hand out. Who included the copy and when are the session's operator and the
+// server clock, whatever the source item says.
 Variant GetInsAssunto(CallContext& ctx) {
     SqlConnection& db = ctx.db();
     const std::string branch = ctx.str(kBranch), nr = ctx.str(kMeeting);
@@ -65,21 +67,25 @@ Variant GetInsAssunto(CallContext& ctx) {
         throw RpcError(code::kBadArguments, "O número do assunto deve ser informado.");
     if (::IsBlank(ctx.str(kSubject)))
         throw RpcError(code::kBadArguments, "Assunto deve ser informado.");
-    RequireOperator(db, ctx.str(kOperator), "Operador");
     RequireOperator(db, ctx.str(kResp), "Operador responsável");
+    if (db.Exec("SELECT 1 FROM ITEMTAREFA WHERE CDFILIAL = ? AND NRSEQUITTARE = ?", {branch, item})
+            .rows.empty())
+        throw RpcError(code::kBadArguments, "O assunto " + item +
+                                                " não está na pauta de nenhuma reunião da filial " +
+                                                branch + " e não pode ser importado.");
     if (!db.Exec("SELECT 1 FROM ITEMTAREFA WHERE CDFILIAL = ? AND NRTAREFA = ? AND "
                  "NRSEQUITTARE = ?",
                  {branch, nr, item})
              .rows.empty())
         throw RpcError(code::kDuplicateKey,
                        "O assunto " + item + " já está cadastrado na pauta da reunião " + nr + ".");
-    const TDateTime included = ctx.date(kIncluded);
+    const Writer w = WriterOf(ctx);
     db.Exec(
         "INSERT INTO ITEMTAREFA (CDFILIAL, NRTAREFA, NRSEQUITTARE, DSREFEITTARE, NRPRIOITTARE, "
         "CDOPERRESP, DTINCLITTARE, TXPLANITTARE, CDOPERADOR) VALUES (?, ?, ?, ?, ?, ?, ?, ?, ?)",
         {branch, nr, item, ctx.str(kSubject), CodeOrNull(ctx.str(kPrio)),
-         CodeOrNull(ctx.str(kResp)), included > 0 ? Variant::FromDateTime(included) : Variant(),
-         CodeOrNull(ctx.str(kNote)), CodeOrNull(ctx.str(kOperator))});
+         CodeOrNull(ctx.str(kResp)), Variant::FromDateTime(w.now), CodeOrNull(ctx.str(kNote)),
+         w.op});
     return Variant(1);
 }
 

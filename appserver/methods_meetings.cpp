@@ -10,6 +10,7 @@
 #include "appserver/counters.h"
 #include "appserver/key_list.h"
 #include "appserver/meeting_record.h"
+#include "appserver/meeting_rules.h"
 #include "appserver/method_support.h"
 #include "appserver/methods.h"
 #include "appserver/methods_series.h"
@@ -71,11 +72,13 @@ const std::vector<FieldDef>& ControleFields() {
     return fields;
 }
 
-std::string NextMeetingNumber(SqlConnection& db, const std::string& branch) {
+std::string NextMeetingNumber(SqlConnection& db, const std::string& branch,
+                              const std::optional<Writer>& to) {
     const int64_t floor =
         NextAfterMax(db, "SELECT MAX(NRTAREFA) FROM TAREFA WHERE CDFILIAL = ?", {branch});
-    return NumberText(NextCounterValue(db, "TAREFA", branch, floor), 10,
-                      "as reuniões da filial " + branch);
+    return NumberText(to ? HandOutNumber(db, counter::kMeeting, branch, floor, *to)
+                         : NextCounterValue(db, counter::kMeeting, branch, floor),
+                      10, "as reuniões da filial " + branch);
 }
 
 namespace {
@@ -242,23 +245,57 @@ void DeleteMeetingDependants(SqlConnection& db, const RowValues& key) {
     MarkOccurrenceCancelled(db, key.at("CDFILIAL").AsString(), key.at("NRTAREFA").AsString());
 }
 
+// True when the change writes another value into `field` than the row had when read.
+bool Changes(const ChangePacket& packet, const Change& change, const char* field) {
+    return ChangeText(packet, change, field, true) != ChangeText(packet, change, field, false);
+}
+
+// A new meeting's number must be one GetPrxTarefa handed out to this operator.
+void CheckMeetingInsert(CallContext& ctx, const ChangePacket& packet, const Change& change) {
+    const std::string branch = ChangeText(packet, change, "CDFILIAL", false);
+    const std::string nr = ChangeText(packet, change, "NRTAREFA", false);
+    if (branch.empty() || nr.empty()) return;  // the resolver refuses a missing key
+    RequireBranch(ctx, branch);
+    RequireHandedOut(ctx.db(), counter::kMeeting, branch, nr, 10, WriterOf(ctx),
+                     "as reuniões da filial " + branch);
+}
+
+// What the window lets an operator change of a stored meeting: nothing of a cancelled or
+// concluded one, nor of one whose activities started or ended; never its process (chosen
+// only for a new meeting); of one in progress only its date, time, duration and room.
+void CheckMeetingUpdate(SqlConnection& db, const ChangePacket& packet, const Change& change,
+                        const std::string& branch, const std::string& nr) {
+    const std::string status = RequireMeetingChangeable(db, branch, nr);
+    if (Changes(packet, change, "CDPROCESSO"))
+        throw RpcError(code::kConflict,
+                       "O processo de uma reunião já cadastrada não pode ser alterado.");
+    if (status != "A") return;
+    for (const char* field : {"DSREFETAREFA", "CDASSUNTO", "CDPROJETO", "CDOPERRESP"})
+        if (Changes(packet, change, field))
+            throw RpcError(code::kConflict,
+                           "Reunião em andamento: somente data, hora, duração e sala podem ser "
+                           "alteradas.");
+}
+
 // Refusals made before the packet is applied, against the meetings as stored: a foreign
-// branch, an edit of a cancelled or concluded meeting and a delete of one that is not
-// pending. The meetings read stay locked until
-// the call ends; one that is gone is reported by the resolver (stale_row).
+// branch, a number the server did not hand out, a change the window would not allow and a
+// delete of a meeting that is not pending. The meetings read stay locked until the call
+// ends; one that is gone is reported by the resolver (stale_row).
 void CheckMeetingChanges(CallContext& ctx, const ChangePacket& packet) {
     for (const Change& change : packet.changes) {
-        if (change.op == ChangeOp::Insert) continue;
+        if (change.op == ChangeOp::Insert) {
+            CheckMeetingInsert(ctx, packet, change);
+            continue;
+        }
         const std::string branch = ChangeText(packet, change, "CDFILIAL", true);
         const std::string nr = ChangeText(packet, change, "NRTAREFA", true);
         if (branch.empty() || nr.empty()) continue;  // the resolver refuses a missing key
         RequireBranch(ctx, branch);
         const std::optional<std::string> status = MeetingStatus(ctx.db(), branch, nr);
-        if (status && change.op == ChangeOp::Update && (*status == "X" || *status == "C"))
-            throw RpcError(code::kConflict,
-                           "Reunião cancelada ou concluída não pode ser alterada.");
+        if (!status) continue;
+        if (change.op == ChangeOp::Update) CheckMeetingUpdate(ctx.db(), packet, change, branch, nr);
         // The window deletes only pending meetings; the stored status decides here too.
-        if (status && change.op == ChangeOp::Delete && *status != "P")
+        if (change.op == ChangeOp::Delete && *status != "P")
             throw RpcError(code::kConflict, "Somente reunião pendente pode ser excluída.");
     }
 }
@@ -267,34 +304,31 @@ void CheckMeetingChanges(CallContext& ctx, const ChangePacket& packet) {
 // opened the meeting and when are the server's, and so is the series a meeting belongs to
 // (only the series methods set it).
 Variant SetControle(CallContext& ctx) {
-    CheckMeetingChanges(ctx, ctx.delta(0));
+    const ChangePacket& packet = DeltaArg(ctx, 0);
+    CheckMeetingChanges(ctx, packet);
+    SqlConnection& db = ctx.db();
+    const Writer w = WriterOf(ctx);
     ResolvePolicy policy;
-    const std::string op = ctx.session().operatorCode;
-    const TDateTime now = ctx.now();
     policy.checkBranch = [&ctx](const std::string& b) { RequireBranch(ctx, b); };
     policy.guarded = {"IDSITTAREFA", "IDORIGTARE"};
     policy.serverOwned = {"CDOPERABER", "DTABERTAREFA", "NRSERIETARE"};
-    policy.stampInsert = [op, now](RowValues& row) {
+    policy.stampInsert = [w](RowValues& row) {
         // What the window never sends for a new meeting.
         row["IDSITTAREFA"] = "P";
         row["IDORIGTARE"] = kMeetingOrigin;
-        row["DTABERTAREFA"] = Variant::FromDateTime(now);
-        row["CDOPERABER"] = op;
+        row["DTABERTAREFA"] = Variant::FromDateTime(w.now);
+        row["CDOPERABER"] = w.op;
     };
-    policy.stampUpdate = [op](RowValues& row) { row["CDOPERABER"] = op; };
+    policy.stampUpdate = [w](RowValues& row) { row["CDOPERABER"] = w.op; };
     policy.beforeDelete = DeleteMeetingDependants;
-    policy.validate = [](const RowValues& row) {
-        auto q = row.find("QTHRREUNIAO");
-        if (q != row.end() && !q->second.IsNull() &&
-            (q->second.AsFloat() < 0 || q->second.AsFloat() >= 24))
-            throw RpcError(code::kBadArguments, "Quantidade de horas informada incorretamente.");
-    };
-    const ResolveCounts n = ApplyChangePacket(ctx.db(), Table("TAREFA"), ctx.delta(0), policy);
+    policy.validate = [&db, w](const RowValues& row) { ValidateMeetingRow(db, row, w.now); };
+    const ResolveCounts n = ApplyChangePacket(db, Table("TAREFA"), packet, policy);
     return Variant(n.inserted + n.updated + n.deleted);
 }
 
+// A number for the client's next new meeting, handed out to the session's operator.
 Variant GetPrxTarefa(CallContext& ctx) {
-    return Variant(NextMeetingNumber(ctx.db(), ctx.str(0)));
+    return Variant(NextMeetingNumber(ctx.db(), ctx.str(0), WriterOf(ctx)));
 }
 
 }  // namespace
@@ -302,11 +336,16 @@ Variant GetPrxTarefa(CallContext& ctx) {
 void RegisterMeetingMethods(MethodRegistry& registry) {
     MethodDef list;
     list.name = "GetControle";
-    list.params = {StrParam("CDFILIAL", 4),         StrParam("stReuniao", 0, true),
-                   StrParam("stTReuniao", 1, true), StrParam("stSituacao", 100, true),
-                   StrParam("stResp", 0, true),     StrParam("stTResp", 1, true),
-                   StrParam("stPauta", 0, true),    StrParam("stTPauta", 1, true),
-                   DateParam("dtInicial", true),    DateParam("dtFinal", true),
+    list.params = {StrParam("CDFILIAL", 4),
+                   StrParam("stReuniao", kMaxKeyListText, true),
+                   StrParam("stTReuniao", 1, true),
+                   StrParam("stSituacao", 100, true),
+                   StrParam("stResp", kMaxKeyListText, true),
+                   StrParam("stTResp", 1, true),
+                   StrParam("stPauta", kMaxKeyListText, true),
+                   StrParam("stTPauta", 1, true),
+                   DateParam("dtInicial", true),
+                   DateParam("dtFinal", true),
                    StrParam("stTData", 1, true)};
     list.handler = GetControle;
     list.branchParam = kBranch;

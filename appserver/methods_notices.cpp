@@ -28,7 +28,7 @@ Variant SetAvisoLido(CallContext& ctx) {
     ctx.db().Exec(
         "UPDATE ATIVPESSOAL SET DTHRLEITURA = ? WHERE CDOPERADOR = ? AND NRATIVPESSOAL = ? "
         "AND DTHRLEITURA IS NULL",
-        {Variant::FromDateTime(ctx.now()), op, nr});
+        {Variant::FromDateTime(WriterOf(ctx).now), op, nr});
     return Variant(1);
 }
 
@@ -43,7 +43,7 @@ Variant GetDelAtivPessoal(CallContext& ctx) {
         ctx.db()
             .Exec("DELETE FROM ATIVPESSOAL WHERE CDOPERADOR = ? AND NRATIVPESSOAL = ? AND "
                   "DSATIVPESSOAL = ? AND DTHRLEITURA IS NULL AND CDOPERINCL = ?",
-                  {ctx.str(0), nr, ctx.str(2), ctx.session().operatorCode})
+                  {ctx.str(0), nr, ctx.str(2), WriterOf(ctx).op})
             .affected));
 }
 

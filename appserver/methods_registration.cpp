@@ -6,6 +6,7 @@
 #include "appserver/activity_rules.h"
 #include "appserver/counters.h"
 #include "appserver/key_list.h"
+#include "appserver/meeting_rules.h"
 #include "appserver/method_support.h"
 #include "appserver/methods.h"
 #include "appserver/packet_builder.h"
@@ -25,7 +26,7 @@ Variant GetCadOperPart(CallContext& ctx) {
         "SELECT ' ', O.CDOPERADOR, O.NMOPERADOR FROM OPERADOR O "
         "JOIN OPERFILIAL F ON F.CDOPERADOR = O.CDOPERADOR AND F.CDFILIAL = ? "
         "WHERE O.IDATIVO = 'S'";
-    SqlParams params = {ctx.session().branch};
+    SqlParams params = {LoginBranch(ctx)};
     const std::string code = ctx.str(0);
     if (!AllFlag(ctx.str(1)) && !::IsBlank(code)) {
         sql += " AND O.CDOPERADOR = ?";
@@ -105,10 +106,10 @@ std::string ParticipationProcess(SqlConnection& db, const std::string& given) {
     return given;
 }
 
-// The plan-activity number to use: the one the client reserved (zero-filled to five
-// digits), or a fresh one when it sent none.
+// The plan-activity number to use: the one GetPrxPlanAtivTare handed out to the session's
+// operator (zero-filled to five digits), or a fresh one when the client sent none.
 std::string PlanActivityNumber(SqlConnection& db, const std::string& branch, const std::string& nr,
-                               const std::string& given) {
+                               const std::string& given, const Writer& w) {
     const std::string t = TrimAll(given);
     if (t.empty()) {
         return NextPlanActivityNumber(db, branch, nr);
@@ -116,14 +117,18 @@ std::string PlanActivityNumber(SqlConnection& db, const std::string& branch, con
     if (t.size() > 5 ||
         !std::all_of(t.begin(), t.end(), [](unsigned char c) { return std::isdigit(c) != 0; }))
         throw RpcError(code::kBadArguments, "Número da atividade inválido: " + given + ".");
+    RequirePlanActivityNumber(db, branch, nr, std::stoll(t), w);
     return ZeroFill(std::stoll(t), 5);
 }
 
-// The duration as the window sends it ("1,5"); blank means the span from start to end.
+// The duration as the window sends it ("1,5"); blank means the span from start to end. The
+// meeting lies within one day, so the duration is at most 23:59.
 double Hours(const std::string& text, TDateTime start, TDateTime end) {
-    if (::IsBlank(text)) return (end - start) * 24.0;
-    double h = 0;
-    if (!ParsePtBrNumber(TrimAll(text), h) || h <= 0 || h >= 24)
+    RequireActivityWithinDay(Variant::FromDateTime(start), Variant::FromDateTime(end));
+    double h = (end - start) * 24.0;
+    if (!::IsBlank(text) && !ParsePtBrNumber(TrimAll(text), h))
+        throw RpcError(code::kBadArguments, "Quantidade de horas informada incorretamente.");
+    if (!(h > 0 && h < 24))
         throw RpcError(code::kBadArguments, "Quantidade de horas informada incorretamente.");
     return h;
 }
@@ -158,7 +163,8 @@ Variant GetInsCadAtiv(CallContext& ctx) {
         ctx.setRef(kNumber, existing.rows[0][0]);
         return Variant(0);
     }
-    const std::string number = PlanActivityNumber(db, branch, nr, ctx.str(kNumber));
+    const Writer w = WriterOf(ctx);
+    const std::string number = PlanActivityNumber(db, branch, nr, ctx.str(kNumber), w);
     if (!db.Exec("SELECT 1 FROM PLANATIVTARE WHERE CDFILIAL = ? AND NRTAREFA = ? AND "
                  "NRPLATIVTARE = ?",
                  {branch, nr, number})
@@ -173,8 +179,7 @@ Variant GetInsCadAtiv(CallContext& ctx) {
         "DTINPATIVTAR, DTFIPATIVTAR, QTHRPATIVTAR, DTINCATIVTAR, CDOPERINCL, IDSITATIVTAR, "
         "IDOPERPAREUNIAO, CDITEMTRAB) VALUES (?, ?, ?, ?, ?, ?, ?, ?, ?, ?, 'P', 'N', ?)",
         {branch, nr, number, process, part, Variant::FromDateTime(start),
-         Variant::FromDateTime(end), hours, Variant::FromDateTime(ctx.now()),
-         ctx.session().operatorCode, CodeOrNull(item)});
+         Variant::FromDateTime(end), hours, Variant::FromDateTime(w.now), w.op, CodeOrNull(item)});
     ctx.setRef(kNumber, Variant(number));
     return Variant(1);
 }
@@ -188,7 +193,8 @@ void RegisterRegistrationMethods(MethodRegistry& registry) {
         Method("GetCarAtividades",
                {StrParam("CDFILIAL", 4), StrParam("NRTAREFA", 10), StrParam("CDARVPROCESS", 30)},
                GetCarAtividades, Access::Read, 0));
-    registry.add(Method("GetAuxPart", {StrParam("stListaPart", 0, true)}, GetAuxPart));
+    registry.add(
+        Method("GetAuxPart", {StrParam("stListaPart", kMaxKeyListText, true)}, GetAuxPart));
     registry.add(Method(
         "GetInsCadAtiv",
         {StrParam("CDFILIAL", 4), StrParam("NRTAREFA", 10), StrParam("NRPLATIVTARE", 10, true),

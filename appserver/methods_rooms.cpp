@@ -5,6 +5,7 @@
 
 #include "appserver/activity_rules.h"
 #include "appserver/counters.h"
+#include "appserver/meeting_rules.h"
 #include "appserver/method_support.h"
 #include "appserver/methods.h"
 #include "appserver/packet_builder.h"
@@ -57,6 +58,16 @@ const std::vector<FieldDef>& DadosSalasFields() {
         StringField("HRINIAGESALA", 4),       StringField("HRFINAGESALA", 4),
     };
     return fields;
+}
+
+// What a booking sequence numbers, for the refusals.
+std::string BookingsOf(const std::string& branch, TDateTime day) {
+    return "as reservas do dia " + DateToStr(day) + " da filial " + branch;
+}
+
+RpcError RoomClosed() {
+    return RpcError(code::kConflict,
+                    "Reunião com atividade iniciada ou concluída não pode alterar sua sala.");
 }
 
 // A four-digit HHMM time of day, 0000 to 2359.
@@ -198,17 +209,20 @@ Variant GetFindSala(CallContext& ctx) {
 
 }  // namespace
 
-// A fresh booking sequence of the day, reserved by this call: two calls never get the same
-// number, also when the first number is never used.
-std::string NextBookingSequence(SqlConnection& db, TDateTime day) {
+// A fresh booking sequence of the branch's day, reserved by this call: two calls never get
+// the same number, also when the first number is never used. Other branches count their own.
+std::string NextBookingSequence(SqlConnection& db, const std::string& branch, TDateTime day,
+                                const std::optional<Writer>& to) {
     const SqlParams d = DayRange(day);
     const int64_t floor = NextAfterMax(db,
                                        "SELECT MAX(NRSEQAGESALA) FROM AGEATIVISALA "
-                                       "WHERE DTATIAGESALA >= ? AND DTATIAGESALA < ?",
-                                       d);
-    const std::string key = SqlDateTimeText(DateOf(day)).substr(0, 10);
-    return NumberText(NextCounterValue(db, counter::kRoomBooking, key, floor), 5,
-                      "as reservas do dia " + DateToStr(day));
+                                       "WHERE CDFILIAL = ? AND DTATIAGESALA >= ? AND "
+                                       "DTATIAGESALA < ?",
+                                       {branch, d[0], d[1]});
+    const std::string key = BookingCounterKey(branch, day);
+    return NumberText(to ? HandOutNumber(db, counter::kRoomBooking, key, floor, *to)
+                         : NextCounterValue(db, counter::kRoomBooking, key, floor),
+                      5, BookingsOf(branch, day));
 }
 
 bool RoomTaken(SqlConnection& db, const std::string& branch, const std::string& room, TDateTime day,
@@ -223,8 +237,11 @@ bool RoomTaken(SqlConnection& db, const std::string& branch, const std::string& 
 
 namespace {
 
+// The next booking sequence of the day for the session's branch (the window books in it),
+// handed out to the session's operator for his new booking.
 Variant GetSeqSalas(CallContext& ctx) {
-    const std::string seq = NextBookingSequence(ctx.db(), ctx.date(0));
+    const std::string seq =
+        NextBookingSequence(ctx.db(), LoginBranch(ctx), ctx.date(0), WriterOf(ctx));
     static const std::vector<FieldDef> fields = {Field("NRSEQAGESALA", T::ftFloat)};
     return RowsPacket(fields, {{Variant(std::stod(seq))}});
 }
@@ -254,6 +271,7 @@ void ValidateBooking(SqlConnection& db, const RowValues& row) {
         if (*status == "X" || *status == "C")
             throw RpcError(code::kConflict,
                            "Reunião cancelada ou concluída não pode reservar sala.");
+        if (ActivityStarted(db, branch, meeting)) throw RoomClosed();
         if (!db.Exec("SELECT 1 FROM AGEATIVISALA WHERE CDFILIAL = ? AND NRTAREFA = ? "
                      "AND IDSITAGESALA = 'A' AND NOT (DTATIAGESALA = ? AND NRSEQAGESALA = ?)",
                      {branch, meeting, dayText, seq})
@@ -270,44 +288,87 @@ void ValidateBooking(SqlConnection& db, const RowValues& row) {
         throw RpcError(code::kConflict, text::kRoomTaken);
 }
 
+// A stored booking may change or go only with its meeting's consent: never once the meeting
+// is cancelled or concluded (its booking is the record of where it was), nor once one of its
+// activities started or ended (the window keeps date, time and room closed then). A booking
+// never passes to another meeting, nor loses its meeting.
+void CheckStoredBooking(SqlConnection& db, const RowValues& stored, const RowValues& changed) {
+    auto text = [](const RowValues& row, const char* c) {
+        auto it = row.find(c);
+        return it == row.end() || it->second.IsNull() ? std::string() : it->second.AsString();
+    };
+    const std::string branch = text(stored, "CDFILIAL"), meeting = text(stored, "NRTAREFA");
+    if (changed.count("NRTAREFA") && text(changed, "NRTAREFA") != meeting)
+        throw RpcError(code::kConflict,
+                       "A reserva não pode passar para outra reunião nem ficar sem reunião.");
+    if (meeting.empty()) return;
+    const std::optional<std::string> status = MeetingStatus(db, branch, meeting);
+    if (status && (*status == "X" || *status == "C"))
+        throw RpcError(code::kConflict,
+                       "A reserva de uma reunião cancelada ou concluída não "
+                       "pode ser alterada nem excluída.");
+    if (ActivityStarted(db, branch, meeting)) throw RoomClosed();
+}
+
 // Booking change packets. The overlap rule is checked here, inside the write transaction,
 // before each row is written (so the refusal names the reason); the SQLite triggers and the
 // PostgreSQL exclusion constraint back it for writers that race past the check. Any refused
 // row refuses the whole packet. Who booked and when are the session's operator and the
-// server clock; a new booking holds its day without a time of day.
+// server clock; a new booking holds its day without a time of day, and its sequence is one
+// GetSeqSalas handed out to the operator (the server picks one when the packet has none).
 Variant SetSalas(CallContext& ctx) {
+    const ChangePacket& packet = DeltaArg(ctx, 0);
     SqlConnection& db = ctx.db();
-    const std::string op = ctx.session().operatorCode;
-    const TDateTime now = ctx.now();
+    const Writer w = WriterOf(ctx);
     ResolvePolicy policy;
     policy.checkBranch = [&ctx](const std::string& b) { RequireBranch(ctx, b); };
     policy.guarded = {"IDSITAGESALA"};
     policy.serverOwned = {"CDOPERADOR", "DTINCAGESALA"};
-    policy.stampInsert = [&db, op, now](RowValues& row) {
-        row["CDOPERADOR"] = op;
-        row["DTINCAGESALA"] = Variant::FromDateTime(now);
+    policy.stampInsert = [&ctx, &db, w](RowValues& row) {
+        row["CDOPERADOR"] = w.op;
+        row["DTINCAGESALA"] = Variant::FromDateTime(w.now);
         row["IDSITAGESALA"] = "A";
         Variant& day = row["DTATIAGESALA"];
-        if (day.IsNull()) return;  // refused as a missing key
+        const Variant branch = row["CDFILIAL"];
+        if (day.IsNull() || branch.IsNull()) return;  // refused as a missing key
         const TDateTime d = DateOf(ParseSqlDateTime(day.AsString()));
         day = SqlDateTimeText(d);
-        if (row["NRSEQAGESALA"].IsNull()) row["NRSEQAGESALA"] = NextBookingSequence(db, d);
+        RequireBranch(ctx, branch.AsString());
+        const Variant seq = row["NRSEQAGESALA"];
+        if (seq.IsNull())
+            row["NRSEQAGESALA"] = NextBookingSequence(db, branch.AsString(), d);
+        else
+            RequireHandedOut(db, counter::kRoomBooking, BookingCounterKey(branch.AsString(), d),
+                             seq.AsString(), 5, w, BookingsOf(branch.AsString(), d));
     };
-    policy.stampUpdate = [op](RowValues& row) { row["CDOPERADOR"] = op; };
+    policy.stampUpdate = [w](RowValues& row) { row["CDOPERADOR"] = w.op; };
+    policy.checkStored = [&db](const RowValues& stored, const RowValues& changed) {
+        CheckStoredBooking(db, stored, changed);
+    };
     policy.validate = [&db](const RowValues& row) { ValidateBooking(db, row); };
-    const ResolveCounts n = ApplyChangePacket(db, Table("AGEATIVISALA"), ctx.delta(0), policy);
+    const ResolveCounts n = ApplyChangePacket(db, Table("AGEATIVISALA"), packet, policy);
     return Variant(n.inserted + n.updated + n.deleted);
 }
 
 // Frees a booking (after its meeting was cancelled). A booking already gone is not an error:
-// the room is free either way. Returns the number of bookings removed (0 or 1).
+// the room is free either way. A booking of a cancelled or concluded meeting still stored is
+// its record and stays. Returns the number of bookings removed (0 or 1).
 Variant GetDelSala(CallContext& ctx) {
     const SqlParams d = DayRange(ctx.date(2));
-    const SqlResult r = ctx.db().Exec(
-        "DELETE FROM AGEATIVISALA WHERE CDFILIAL = ? AND CDSALA = ? AND DTATIAGESALA >= ? "
-        "AND DTATIAGESALA < ? AND NRSEQAGESALA = ?",
-        {ctx.str(0), ctx.str(1), d[0], d[1], ctx.str(3)});
-    return Variant(static_cast<long long>(r.affected));
+    const SqlParams key = {ctx.str(0), ctx.str(1), d[0], d[1], ctx.str(3)};
+    const std::string where =
+        " FROM AGEATIVISALA WHERE CDFILIAL = ? AND CDSALA = ? AND DTATIAGESALA >= ? "
+        "AND DTATIAGESALA < ? AND NRSEQAGESALA = ?";
+    for (const SqlRow& row : ctx.db().Exec("SELECT NRTAREFA" + where, key).rows) {
+        if (row[0].IsNull()) continue;
+        const std::optional<std::string> status =
+            MeetingStatus(ctx.db(), ctx.str(0), row[0].AsString());
+        if (status && (*status == "X" || *status == "C"))
+            throw RpcError(code::kConflict,
+                           "A reserva de uma reunião cancelada ou concluída "
+                           "não pode ser excluída.");
+    }
+    return Variant(static_cast<long long>(ctx.db().Exec("DELETE" + where, key).affected));
 }
 
 // The booking a meeting holds, read before it is cancelled: same match as GetAgeAtiviSala.
@@ -346,7 +407,7 @@ Variant GetAgendaSalasDia(CallContext& ctx) {
         "LEFT JOIN TAREFA T ON T.CDFILIAL = A.CDFILIAL AND T.NRTAREFA = A.NRTAREFA "
         "WHERE S.CDFILIAL = ? AND (S.IDATIVO = 'S' OR A.CDSALA IS NOT NULL) "
         "ORDER BY S.CDSALA, A.HRINIAGESALA",
-        {d[0], d[1], ctx.session().branch});
+        {d[0], d[1], LoginBranch(ctx)});
 }
 
 }  // namespace

@@ -3,10 +3,12 @@
 // room), booking sequences, and freeing a booking.
 #pragma once
 
+#include <optional>
 #include <string>
 
 #include "appserver/method_registry.h"
 #include "appserver/storage.h"
+#include "appserver/writer.h"
 
 namespace zel::appserver {
 
@@ -15,9 +17,11 @@ namespace zel::appserver {
 // branch).
 void RegisterRoomMethods(MethodRegistry& registry);
 
-// A fresh booking sequence of the day (five digits), reserved inside the caller's transaction:
-// never handed out twice, also under concurrent callers.
-std::string NextBookingSequence(SqlConnection& db, TDateTime day);
+// A fresh booking sequence of the branch's day (five digits), reserved inside the caller's
+// transaction: never handed out twice, also under concurrent callers. With `to` the number is
+// handed out to that operator, to send back with his new booking.
+std::string NextBookingSequence(SqlConnection& db, const std::string& branch, TDateTime day,
+                                const std::optional<Writer>& to = std::nullopt);
 
 // True when an active booking of the room collides with [start, end) (HHMM texts) on that
 // day; the bookings of `exceptMeeting` (a meeting being moved) do not count.

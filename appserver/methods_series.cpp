@@ -5,6 +5,7 @@
 #include <cmath>
 #include <map>
 
+#include "appserver/meeting_rules.h"
 #include "appserver/method_support.h"
 #include "appserver/methods.h"
 #include "appserver/methods_rooms.h"
@@ -69,8 +70,18 @@ class OutcomeRows {
     std::vector<SqlRow> m_rows;
 };
 
-Writer WriterOf(const CallContext& ctx) {
-    return {ctx.session().operatorCode, ctx.now()};
+// Activities a new series may copy in one call (occurrences times the first meeting's
+// activities).
+constexpr size_t kMaxSeriesActivities = 10000;
+
+void RequireSeriesSize(size_t occurrences, size_t activities) {
+    if (occurrences * activities > kMaxSeriesActivities)
+        throw RpcError(code::kTooLong,
+                       "A série criaria " + std::to_string(occurrences) + " reuniões com " +
+                           std::to_string(activities) + " atividades cada; o máximo é " +
+                           std::to_string(kMaxSeriesActivities) +
+                           " atividades. Reduza as datas da série ou as atividades da primeira "
+                           "reunião.");
 }
 
 // "S" (without room) or "P" (skip the date).
@@ -138,6 +149,7 @@ Variant SetSerieReuniao(CallContext& ctx) {
                        "A primeira reunião da série já passou: a série não pode começar no "
                        "passado.");
     const std::vector<TDateTime> dates = SeriesDates(model.start, rule);
+    RequireSeriesSize(dates.size() - 1, model.activities.size());
     const Writer w = WriterOf(ctx);
     db.Exec(
         "INSERT INTO SERIETAREFA (CDFILIAL, NRSERIETARE, IDFREQSERIE, DSDIASSEMANA, DTFIMSERIE, "
@@ -263,6 +275,14 @@ Variant SetSerieSeguintes(CallContext& ctx) {
     for (const SqlRow& row : later.rows) {
         const std::string nr = row[1].AsString();
         const SeriesModel m = ReadSeriesModel(db, branch, nr);
+        // Read again under its lock: an occurrence cancelled or changed since the list above
+        // was read stays as it is, and so does one whose activities started or ended (its
+        // date, time and room are closed then, as in the meeting window).
+        if (m.status != "P") continue;
+        if (ActivityStarted(db, branch, nr)) {
+            out.add({m.start, nr, "P", m.room});
+            continue;
+        }
         const TDateTime start = m.start + days;
         if (DateOf(start) != DateOf(m.start))
             throw RpcError(code::kBadArguments, "Reunião deve ser cadastrada para o mesmo dia (" +
@@ -302,10 +322,13 @@ Variant SetSerieReinclui(CallContext& ctx) {
     SqlConnection& db = ctx.db();
     const std::string branch = ctx.str(0), series = ctx.str(1);
     const TDateTime date = ctx.date(2);
-    const SqlResult r = db.Exec(
-        "SELECT IDSITOCOR, CDSALA FROM OCORSERIE WHERE CDFILIAL = ? AND NRSERIETARE = ? AND "
-        "DTOCORSERIE = ?",
-        {branch, series, Variant::FromDateTime(date)});
+    // The date stays locked until the call ends: a second call for it waits, then finds it
+    // taken, and never makes a second meeting for the date.
+    const SqlResult r =
+        db.Exec(std::string("SELECT IDSITOCOR, CDSALA FROM OCORSERIE WHERE CDFILIAL = ? AND "
+                            "NRSERIETARE = ? AND DTOCORSERIE = ?") +
+                    LockForWrite(db),
+                {branch, series, Variant::FromDateTime(date)});
     if (r.rows.empty() || r.rows[0][0].AsString() != "P")
         throw RpcError(code::kNotFound, "A data " + DateTimeToStr(date) +
                                             " não é uma data pulada da série " + series + ".");

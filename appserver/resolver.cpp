@@ -215,6 +215,7 @@ class PacketResolver {
         // over them, never values the packet claims for columns it does not change (or
         // leaves out).
         RowValues full = storedRow(key);
+        if (m_policy.checkStored) m_policy.checkStored(full, changed);
         for (const auto& [k, v] : changed)
             full[k] = v;
         checkRow(full);
@@ -239,6 +240,7 @@ class PacketResolver {
         for (const Bound& b : m_bound)
             if ((b.flags & pfInWhere) && !isKey(b))
                 addCondition(b.column->name, value(b, change.oldValues), where, params);
+        if (m_policy.checkStored) m_policy.checkStored(storedRow(key), {});
         // A stale row refuses the packet after its dependants went: the caller's transaction
         // rolls both back.
         if (m_policy.beforeDelete) m_policy.beforeDelete(m_db, key);
@@ -271,9 +273,12 @@ Variant ToColumnValue(const ColumnDef& column, const Variant& v) {
             }
             if (s.empty() && !column.notNull) return Variant();
             const size_t n = Utf8Length(s);
-            if (column.type == ColumnType::String && n > static_cast<size_t>(column.size))
+            const size_t limit = column.type == ColumnType::String
+                                     ? static_cast<size_t>(column.size)
+                                     : kMaxTextCharacters;
+            if (n > limit)
                 throw RpcError(code::kTooLong, "O campo " + column.name + " aceita no máximo " +
-                                                   std::to_string(column.size) +
+                                                   std::to_string(limit) +
                                                    " caracteres (recebidos " + std::to_string(n) +
                                                    ").");
             return Variant(std::move(s));

@@ -13,7 +13,8 @@
 //   value on insert) goes through checkBranch before anything is written.
 // - Guarded columns (statuses, origin) change only through their own methods; server-owned
 //   columns (who wrote the row, when) take the stamps' values, never the client's.
-// - Texts longer than their column are refused (too_long), never cut.
+// - Texts longer than their column are refused (too_long), never cut; a column of unlimited
+//   text (minutes) holds at most kMaxTextCharacters.
 // - Empty texts in nullable text columns are stored as NULL, so "" and null locate alike.
 #pragma once
 
@@ -27,6 +28,9 @@
 #include "platform/packet.h"
 
 namespace zel::appserver {
+
+// Characters a column of unlimited text accepts (rich-text minutes of one agenda item).
+inline constexpr size_t kMaxTextCharacters = 1024 * 1024;
 
 // Column values of one row, by upper-case column name.
 using RowValues = std::map<std::string, Variant>;
@@ -43,6 +47,10 @@ struct ResolvePolicy {
     // Checks run on the values of an inserted row, or of an updated row as it will be stored
     // (the stored row with the packet's changes over it), after stamping.
     std::function<void(const RowValues& row)> validate;
+    // Checks run on the row as stored before an update or a delete touches it (locked on
+    // PostgreSQL until the transaction ends); `changed` holds the columns an update writes
+    // (empty for a delete). Throws to refuse.
+    std::function<void(const RowValues& stored, const RowValues& changed)> checkStored;
     // Columns a packet may not change: an update that changes one is refused (forbidden); on
     // insert stampInsert sets them, whatever the packet says.
     std::vector<std::string> guarded;

@@ -18,21 +18,6 @@ TDateTime DateValue(const Variant& v) {
     return ParseSqlDateTime(v.AsString());
 }
 
-// Minutes since midnight of a start, rounded to the minute.
-int MinuteOfDay(TDateTime start) {
-    return static_cast<int>(std::lround((start - DateOf(start)) * 1440.0)) % 1440;
-}
-
-std::string Hhmm(int minutes) {
-    char buf[24];
-    std::snprintf(buf, sizeof buf, "%02d%02d", minutes / 60, minutes % 60);
-    return buf;
-}
-
-int DurationMinutes(double hours) {
-    return static_cast<int>(std::lround(hours * 60.0));
-}
-
 }  // namespace
 
 SeriesModel ReadSeriesModel(SqlConnection& db, const std::string& branch,
@@ -75,17 +60,6 @@ SeriesModel ReadSeriesModel(SqlConnection& db, const std::string& branch,
                            {branch, meeting})
                        .rows;
     return m;
-}
-
-BookingHours HoursOf(TDateTime start, double hours) {
-    const int from = MinuteOfDay(start);
-    return {Hhmm(from), Hhmm(from + DurationMinutes(hours))};
-}
-
-void RequireSameDay(TDateTime start, double hours, const std::string& meeting) {
-    if (MinuteOfDay(start) + DurationMinutes(hours) > 23 * 60 + 59)
-        throw RpcError(code::kBadArguments, "Reunião deve ser cadastrada para o mesmo dia (" +
-                                                meeting + " em " + DateToStr(start) + ").");
 }
 
 std::string RoomName(SqlConnection& db, const std::string& branch, const std::string& room) {
@@ -131,8 +105,8 @@ bool TryBookRoom(SqlConnection& db, const std::string& branch, const std::string
             "INSERT INTO AGEATIVISALA (CDFILIAL, DTATIAGESALA, NRSEQAGESALA, CDSALA, NRTAREFA, "
             "IDSITAGESALA, DSAGENDASALA, DTINCAGESALA, HRINIAGESALA, HRFINAGESALA, CDOPERADOR) "
             "VALUES (?, ?, ?, ?, ?, 'A', ?, ?, ?, ?, ?)",
-            {branch, Variant::FromDateTime(day), NextBookingSequence(db, day), room, meeting, text,
-             Variant::FromDateTime(w.now), bh.from, bh.to, w.op});
+            {branch, Variant::FromDateTime(day), NextBookingSequence(db, branch, day), room,
+             meeting, text, Variant::FromDateTime(w.now), bh.from, bh.to, w.op});
     } catch (const DbError& e) {
         if (e.kind() != DbError::Kind::ConstraintViolation) throw;
         // SQLite's overlap trigger undoes only its statement; PostgreSQL needs the savepoint.

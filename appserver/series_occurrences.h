@@ -7,7 +7,9 @@
 #include <string>
 #include <vector>
 
+#include "appserver/meeting_rules.h"
 #include "appserver/storage.h"
+#include "appserver/writer.h"
 #include "platform/date_time.h"
 
 namespace zel::appserver {
@@ -30,24 +32,8 @@ struct SeriesModel {
 SeriesModel ReadSeriesModel(SqlConnection& db, const std::string& branch,
                             const std::string& meeting);
 
-// The booking window of a meeting starting at `start` for `hours`: HHMM texts.
-struct BookingHours {
-    std::string from, to;
-};
-BookingHours HoursOf(TDateTime start, double hours);
-
-// Throws RpcError bad_arguments when a meeting starting at `start` for `hours` would end
-// after 23:59 of its day.
-void RequireSameDay(TDateTime start, double hours, const std::string& meeting);
-
 // The name of the branch's room ("" when there is none).
 std::string RoomName(SqlConnection& db, const std::string& branch, const std::string& room);
-
-// Who writes and when: the session's operator and the server clock of the call.
-struct Writer {
-    std::string op;
-    TDateTime now = 0;
-};
 
 // A new pending meeting of the series copied from `model` at `start` with the model's
 // activities (times moved along), without booking. Returns its number.

@@ -36,8 +36,8 @@ std::string Upper(std::string s) {
 // operator may not use it.
 std::string Branch(CallContext& ctx, const QueryParams& p) {
     auto it = p.find("P_CDFILIAL");
-    const std::string b =
-        it == p.end() || ::IsBlank(it->second) ? ctx.session().branch : TrimAll(it->second);
+    if (it == p.end() || ::IsBlank(it->second)) return LoginBranch(ctx);
+    const std::string b = TrimAll(it->second);
     RequireBranch(ctx, b);
     return b;
 }
@@ -167,6 +167,10 @@ QueryParams ReadParams(const std::string& name, const ServerQuery& query, const 
         if (!v.IsNull() && v.kind() != Variant::Kind::String)
             throw RpcError(code::kBadArguments,
                            "O parâmetro " + field + " da consulta " + name + " deve ser um texto.");
+        if (!v.IsNull() && v.AsString().size() > static_cast<size_t>(kMaxKeyListText))
+            throw RpcError(code::kTooLong, "O parâmetro " + field + " da consulta " + name +
+                                               " aceita no máximo " +
+                                               std::to_string(kMaxKeyListText) + " caracteres.");
         out[field] = v.IsNull() ? std::string() : v.AsString();
     }
     return out;

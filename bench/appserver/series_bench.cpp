@@ -43,12 +43,14 @@ json MeetingInsert(const std::string& nr, TDateTime start) {
               {{"name", "DSREFETAREFA"}, {"type", "string"}, {"size", 100}},
               {{"name", "CDPROCESSO"}, {"type", "string"}, {"size", 10}},
               {{"name", "CDOPERRESP"}, {"type", "string"}, {"size", 12}},
+              {{"name", "CDASSUNTO"}, {"type", "string"}, {"size", 5}},
               {{"name", "DTHRREUNIAO"}, {"type", "datetime"}},
               {{"name", "QTHRREUNIAO"}, {"type", "float"}}}},
             {"changes",
              {{{"op", "insert"},
                {"new",
-                {"0001", nr, "Comitê semanal", "0000000002", "000000000001", Dt(start), 1.0}}}}}};
+                {"0001", nr, "Comitê semanal", "0000000002", "000000000001", "00001", Dt(start),
+                 1.0}}}}}};
 }
 
 json BookingInsert(const std::string& nr, TDateTime start) {

@@ -290,7 +290,7 @@ TEST_P(BranchAttackTest, ForgedStampsOnUpdatesGiveWayToTheServers) {
                             {"NRTAREFA", nr},
                             {"CDSALA", "00002"},
                             {"DTATIAGESALA", Day(40)},
-                            {"NRSEQAGESALA", "00904"},
+                            {"NRSEQAGESALA", HandedOutSequence(40, attacker)},
                             {"IDSITAGESALA", "A"},
                             {"HRINIAGESALA", "0900"},
                             {"HRFINAGESALA", "1000"},
@@ -370,10 +370,15 @@ TEST_P(BranchAttackTest, ClosedMeetingsStayClosedWhateverThePacketClaims) {
         EXPECT_EQ(Refused("SetAtividades", ChangesOf(ActivityLayout(),
                                                      {Insert(ActivityLayout(), activity)}))["code"],
                   "conflict");
-        const Values booking = {{"CDFILIAL", "0001"},      {"NRTAREFA", nr},
-                                {"CDSALA", "00004"},       {"DTATIAGESALA", Day(41)},
-                                {"NRSEQAGESALA", "00906"}, {"IDSITAGESALA", "A"},
-                                {"HRINIAGESALA", "0900"},  {"HRFINAGESALA", "1000"}};
+        // With a sequence handed out for it: only the meeting's status refuses it.
+        const Values booking = {{"CDFILIAL", "0001"},
+                                {"NRTAREFA", nr},
+                                {"CDSALA", "00004"},
+                                {"DTATIAGESALA", Day(41)},
+                                {"NRSEQAGESALA", HandedOutSequence(41, attacker)},
+                                {"IDSITAGESALA", "A"},
+                                {"HRINIAGESALA", "0900"},
+                                {"HRFINAGESALA", "1000"}};
         EXPECT_EQ(Refused("SetSalas",
                           ChangesOf(BookingLayout(), {Insert(BookingLayout(), booking)}))["code"],
                   "conflict");
@@ -415,7 +420,7 @@ TEST_P(BranchAttackTest, BookingUpdateWithoutItsStatusIsCheckedAsTheStoredRow) {
     const json e =
         Refused("SetSalas", ChangesOf(noStatus, {Update(noStatus, before, sameMeeting)}));
     EXPECT_EQ(e["code"], "conflict");
-    EXPECT_EQ(e["message"], "A reunião " + held + " já tem uma sala reservada.");
+    EXPECT_EQ(e["message"], "A reserva não pode passar para outra reunião nem ficar sem reunião.");
     EXPECT_EQ(srv->Value("SELECT CDSALA || NRTAREFA || HRINIAGESALA FROM AGEATIVISALA WHERE "
                          "NRSEQAGESALA = '00908'"),
               "00004" + other + "1400");

@@ -26,29 +26,10 @@ class ConcurrencyTest : public ::testing::TestWithParam<Backend> {
     TestDatabase database{GetParam()};
     std::unique_ptr<AppServer> server;
 
-    // One client's part in a race: prepare (outside the race) returns the call to make.
-    using Call = std::function<json(RpcClient&, const std::string& token)>;
-    using Prepare = std::function<Call(RpcClient&, const std::string& token, int client)>;
-
-    // Runs `clients` clients, each with its own session and its own connection, that start
-    // their calls at the same moment; returns each client's response envelope.
-    std::vector<json> Race(int clients, const Prepare& prepare) {
-        std::vector<json> out(static_cast<size_t>(clients));
-        std::atomic<int> ready{0};
-        std::vector<std::thread> threads;
-        for (int i = 0; i < clients; ++i)
-            threads.emplace_back([&, i] {
-                RpcClient rpc(*server);
-                const std::string token = rpc.Login();
-                const Call call = prepare(rpc, token, i);
-                ++ready;
-                while (ready.load() < clients)
-                    std::this_thread::yield();
-                out[static_cast<size_t>(i)] = call(rpc, token);
-            });
-        for (std::thread& t : threads)
-            t.join();
-        return out;
+    using Call = RaceCall;
+    // RaceClients on this test's one server.
+    std::vector<json> Race(int clients, const RacePrepare& prepare) {
+        return RaceClients({server.get()}, clients, prepare);
     }
 
     // A meeting of branch 0001 in `status`, `days` from today at 09:00 for an hour.
@@ -395,18 +376,20 @@ TEST_P(ConcurrencyTest, ASeriesRacingSingleBookingsOfItsRoomNeverDoubleBooksIt) 
         for (int i = 0; i < 4; ++i)
             other[i] = StoreMeeting("P", days + 7 * (i + 1));
         const std::string weekday = std::to_string(IsoWeekday(day0));
-        const auto responses = Race(5, [&](RpcClient&, const std::string&, int i) {
+        const auto responses = Race(5, [&](RpcClient& rpc, const std::string& token, int i) {
             if (i == 0) {
                 const json args = {"0001", first, "S", weekday, "", 5, "S"};
                 return Call([args](RpcClient& c, const std::string& t) {
                     return c.Call("SetSerieReuniao", args, t);
                 });
             }
+            const json day = {{"$dt", DateTimeToIso(day0 + 7 * i)}};
+            const json seq = rpc.Result("GetSeqSalas", {day}, token);
             const json booking = {"0001",
                                   other[i - 1],
                                   "00001",
-                                  json{{"$dt", DateTimeToIso(day0 + 7 * i)}},
-                                  ZeroFill(800 + i, 5),
+                                  day,
+                                  ZeroFill(Cell(seq, 0, "NRSEQAGESALA").get<int64_t>(), 5),
                                   "A",
                                   "0930",
                                   "1030"};

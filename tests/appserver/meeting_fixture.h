@@ -8,6 +8,7 @@
 #include <vector>
 
 #include "appserver/app_server_impl.h"
+#include "appserver/counters.h"
 #include "appserver/sql_value.h"
 #include "platform/date_time.h"
 #include "rpc_test_server.h"
@@ -117,8 +118,9 @@ class MeetingFixture : public BackendTest {
         const std::string nr = srv->Result("GetPrxTarefa", {"0001"}).get<std::string>();
         srv->Exec(
             "INSERT INTO TAREFA (CDFILIAL, NRTAREFA, DSREFETAREFA, CDPROCESSO, CDOPERRESP, "
-            "CDOPERABER, DTABERTAREFA, IDSITTAREFA, IDORIGTARE, DTHRREUNIAO, QTHRREUNIAO) "
-            "VALUES ('0001', ?, ?, '0000000002', '000000000001', '000000000001', ?, ?, '4', ?, ?)",
+            "CDASSUNTO, CDOPERABER, DTABERTAREFA, IDSITTAREFA, IDORIGTARE, DTHRREUNIAO, "
+            "QTHRREUNIAO) VALUES ('0001', ?, ?, '0000000002', '000000000001', '00001', "
+            "'000000000001', ?, ?, '4', ?, ?)",
             {nr, ref, Variant::FromDateTime(Now()), status,
              Variant::FromDateTime(DateOf(Now()) + offset + hh / 24.0), hours});
         return nr;
@@ -130,6 +132,13 @@ class MeetingFixture : public BackendTest {
             "INSERT INTO PLANATIVTARE (CDFILIAL, NRTAREFA, NRPLATIVTARE, CDPROCESSO, CDOPERRESP, "
             "QTHRPATIVTAR, IDSITATIVTAR, IDOPERPAREUNIAO) VALUES ('0001', ?, ?, ?, ?, 1.5, ?, 'N')",
             {nr, number, process, resp, status});
+    }
+    // A booking sequence of day `offset` as GetSeqSalas hands it out to the operator of
+    // `token` (the fixture's session when empty), five digits.
+    std::string HandedOutSequence(int offset, const std::string& token = "") {
+        const json r =
+            srv->Call("GetSeqSalas", {Day(offset)}, token.empty() ? srv->Token() : token);
+        return ZeroFill(Cell(r["result"], 0, "NRSEQAGESALA").get<int64_t>(), 5);
     }
     std::string Status(const std::string& nr) {
         return srv->Value("SELECT IDSITTAREFA FROM TAREFA WHERE CDFILIAL = '0001' AND NRTAREFA = ?",

@@ -127,8 +127,10 @@ TEST_P(ActivitiesTest, ClosedMeetingsAndClosedActivitiesAreNotChanged) {
 
 TEST_P(ActivitiesTest, UnknownCodesAreRefusedWithTheirOwnMessages) {
     const std::string nr = NewMeeting("P");
+    // A number handed out for the meeting: each refused packet leaves it unused.
+    const std::string number = srv->Result("GetPrxPlanAtivTare", {"0001", nr});
     auto refusal = [&](const char* field, json value) {
-        Values row = NewRow(nr, "00001");
+        Values row = NewRow(nr, number);
         row[field] = std::move(value);
         return Send({Insert(ActivityLayout(), row)})["error"];
     };

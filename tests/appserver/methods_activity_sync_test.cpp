@@ -40,6 +40,8 @@ TEST_P(ActivitySyncTest, ProcessesOfANewMeetingAreItsOwnAndEveryParticipationOne
 TEST_P(ActivitySyncTest, InsereAtivStoresBothFormsStampedByTheServer) {
     FixClock("2026-12-07T10:00:00");
     const std::string nr = NewMeeting("P");
+    for (const char* expected : {"00001", "00002"})
+        ASSERT_EQ(srv->Result("GetPrxPlanAtivTare", {"0001", nr}), expected);
     ASSERT_FALSE(Insere(nr, 1, "0000000002", Day(40, 9), Day(40, 10, 30), "1,5").contains("error"));
     ASSERT_FALSE(Insere(nr, 2, "0000000003", "", "", "").contains("error"));
     const auto rows = Stored(nr);
@@ -55,7 +57,7 @@ TEST_P(ActivitySyncTest, InsereAtivStoresBothFormsStampedByTheServer) {
     EXPECT_TRUE(rows[1][4].IsNull());
     EXPECT_TRUE(rows[1][5].IsNull());
 
-    EXPECT_EQ(Insere(nr, 1, "0000000002", "", "", "")["error"]["code"], "duplicate_key");
+    EXPECT_EQ(Insere(nr, 1, "0000000002", "", "", "")["error"]["code"], "bad_arguments");
     EXPECT_EQ(Insere(nr, 3, "0000000002", Day(40, 9), Day(40, 8), "1")["error"]["code"],
               "bad_arguments");
     EXPECT_EQ(Insere(nr, 3, "0000000002", "amanhã", "", "")["error"]["code"], "bad_arguments");

@@ -64,10 +64,10 @@ TEST_P(CancellationTest, NoticesAreNumberedPerOperatorAndStampedByTheServer) {
                              {ana, second, "Reunião, agendada para 16/01/2027 foi cancelada por X.",
                               Dt("1999-01-01T00:00:00"), "P", "S", "0"});
     ASSERT_FALSE(r.contains("error")) << r.dump();
-    // The same number again is a duplicate; an unknown operator and a bad number are refused.
+    // A number serves one notice; an unknown operator and a bad number are refused.
     EXPECT_EQ(srv->Error("GetInsAtivPessoal",
                          {ana, second, "x", Dt("2026-12-07T00:00:00"), "P", "S", "0"}),
-              "duplicate_key");
+              "bad_arguments");
     EXPECT_EQ(srv->Error("GetPrxAtivPessoal", {"999999999999"}), "not_found");
     EXPECT_EQ(
         srv->Error("GetInsAtivPessoal", {ana, 0, "x", Dt("2026-12-07T00:00:00"), "P", "S", "0"}),

@@ -60,15 +60,17 @@ TEST_P(RegistrationTest, BookingStoresAPendingActivityStampedByTheServer) {
     const TDateTime clock = IsoToDateTime("2026-12-07T08:00:00");
     srv->Server().Impl().setClock([clock] { return clock; });
     const std::string nr = PendingMeeting();
-    const json r = Book(nr, "000000000004", "7");
+    // The number GetPrxPlanAtivTare handed out, sent without its zeros.
+    const std::string number = srv->Result("GetPrxPlanAtivTare", {"0001", nr});
+    const json r = Book(nr, "000000000004", std::to_string(std::stoi(number)));
     ASSERT_FALSE(r.contains("error")) << r.dump();
     EXPECT_EQ(r["result"], 1);
-    EXPECT_EQ(r["refs"]["2"], "00007");
+    EXPECT_EQ(r["refs"]["2"], number);
     const auto rows = srv->Rows(
         "SELECT CDPROCESSO, DTINCATIVTAR, CDOPERINCL, IDSITATIVTAR, IDOPERPAREUNIAO, "
         "QTHRPATIVTAR, CDITEMTRAB, DTFIPATIVTAR FROM PLANATIVTARE WHERE CDFILIAL = '0001' AND "
-        "NRTAREFA = ? AND NRPLATIVTARE = '00007'",
-        {nr});
+        "NRTAREFA = ? AND NRPLATIVTARE = ?",
+        {nr, number});
     ASSERT_EQ(rows.size(), 1u);
     EXPECT_EQ(rows[0][0].AsString(), "0000000002");
     EXPECT_EQ(rows[0][1].AsString().substr(0, 19), "2026-12-07 08:00:00");
@@ -103,8 +105,11 @@ TEST_P(RegistrationTest, BookingRefusals) {
         srv->Call("GetInsCadAtiv", {"0001", nr, "", "", Dt("2026-12-07T00:00:00"), "000000000004",
                                     Dt("2026-12-20T10:00:00"), Dt("2026-12-20T09:00:00"), "1", ""});
     EXPECT_EQ(backwards["error"]["code"], "bad_arguments");
-    ASSERT_EQ(Book(nr, "000000000004", "00900")["result"], 1);
-    EXPECT_EQ(Book(nr, "000000000003", "900")["error"]["code"], "duplicate_key");
+    // A number serves one activity only.
+    const std::string number = srv->Result("GetPrxPlanAtivTare", {"0001", nr});
+    ASSERT_EQ(Book(nr, "000000000004", number)["result"], 1);
+    EXPECT_EQ(Book(nr, "000000000003", std::to_string(std::stoi(number)))["error"]["code"],
+              "bad_arguments");
     EXPECT_EQ(srv->Value("SELECT COUNT(*) FROM PLANATIVTARE WHERE NRTAREFA = ? AND "
                          "CDOPERRESP = '000000000003'",
                          {nr}),
@@ -153,7 +158,9 @@ TEST_P(ImportTest, CandidatesAreOtherMeetingsWithAgendaNewestFirst) {
     EXPECT_TRUE(srv->Result("GetReuniao", {"0002", "", ""})["rows"].empty());
 }
 
-TEST_P(ImportTest, CopyKeepsNumberAndStampsAndRefusesTheSameItemTwice) {
+TEST_P(ImportTest, CopyKeepsNumberAndTextsIsStampedByTheServerAndRefusedTwice) {
+    const TDateTime clock = IsoToDateTime("2026-12-07T08:00:00");
+    srv->Server().Impl().setClock([clock] { return clock; });
     const std::string source = srv->Value(
         "SELECT MIN(NRTAREFA) FROM TAREFA WHERE IDSITTAREFA = 'C' AND NRTAREFA IN "
         "(SELECT NRTAREFA FROM ITEMTAREFA)");
@@ -169,9 +176,12 @@ TEST_P(ImportTest, CopyKeepsNumberAndStampsAndRefusesTheSameItemTwice) {
         ASSERT_EQ(Copy(dest, items, i)["result"], 1);
 
     const json copied = srv->Result("GetItemTarefa", {"0001", dest, "", "T"});
-    for (const char* f : {"NRSEQUITTARE", "DSREFEITTARE", "DTINCLITTARE", "CDOPERADOR",
-                          "TXPLANITTARE", "CDOPERRESP", "NRPRIOITTARE"})
+    for (const char* f :
+         {"NRSEQUITTARE", "DSREFEITTARE", "TXPLANITTARE", "CDOPERRESP", "NRPRIOITTARE"})
         EXPECT_EQ(Column(copied, f), Column(items, f)) << f;
+    // Who included the copy and when are the session's operator and the server clock.
+    EXPECT_EQ(Column(copied, "CDOPERADOR"), Strings(2, kDemoOperator));
+    EXPECT_EQ(Column(copied, "DTINCLITTARE"), Strings(2, Dt("2026-12-07T08:00:00").dump()));
 
     const json twice = Copy(dest, items, 0);
     EXPECT_EQ(twice["error"]["code"], "duplicate_key");

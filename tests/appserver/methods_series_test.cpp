@@ -174,6 +174,22 @@ TEST_P(SeriesTest, ThisAndTheFollowingMovesLaterOpenOccurrencesWithTheirBookings
     EXPECT_EQ(Column(series, "IDSITTAREFA"), (Strings{"P", "P", "P", "P", "X"}));
 }
 
+TEST_P(SeriesTest, ThisAndTheFollowingLeavesAnOccurrenceWhoseActivitiesStartedWhereItWas) {
+    const std::string first = FirstMeeting();
+    const Strings nrs = Column(Weekly(first, 3, "S")["result"], "NRTAREFA");
+    srv->Exec("UPDATE PLANATIVTARE SET IDSITATIVTAR = 'A' WHERE NRTAREFA = ?", {nrs[2]});
+    const std::string started =
+        Count("SELECT DTHRREUNIAO FROM TAREFA WHERE NRTAREFA = ?", {nrs[2]}) + "/" +
+        Count("SELECT HRINIAGESALA FROM AGEATIVISALA WHERE NRTAREFA = ?", {nrs[2]});
+    const json moved = srv->Result("SetSerieSeguintes", {"0001", first, 60, "", "S"});
+    EXPECT_EQ(Column(moved, "NRTAREFA"), (Strings{nrs[1], nrs[2]}));
+    EXPECT_EQ(Column(moved, "IDSITOCOR"), (Strings{"R", "P"}));
+    EXPECT_EQ(Count("SELECT HRINIAGESALA FROM AGEATIVISALA WHERE NRTAREFA = ?", {nrs[1]}), "1000");
+    EXPECT_EQ(Count("SELECT DTHRREUNIAO FROM TAREFA WHERE NRTAREFA = ?", {nrs[2]}) + "/" +
+                  Count("SELECT HRINIAGESALA FROM AGEATIVISALA WHERE NRTAREFA = ?", {nrs[2]}),
+              started);
+}
+
 TEST_P(SeriesTest, RefusedCallsChangeNothing) {
     const std::string first = FirstMeeting();
     const std::string past = NewMeeting("P", -1);

@@ -166,7 +166,7 @@ TEST_P(RpcMeetingsTest, ResponsibleAndAgendaListsFilter) {
 TEST_P(RpcMeetingsTest, DateRangeIsWholeDaysInclusiveWhateverTheTimes) {
     const TDateTime day = EncodeDate(2031, 3, 10);
     const std::string early = Insert("Cedo", day + 8 / 24.0);
-    const std::string late = Insert("Tarde", day + 23.5 / 24.0);
+    const std::string late = Insert("Tarde", day + 23.5 / 24.0, 0.25);
     const std::string next = Insert("Dia seguinte", day + 1);
     json p = AllMeetingsParams();
     p[10] = "";
@@ -300,11 +300,12 @@ TEST_P(RpcMeetingsTest, RowsOfAForeignBranchAreForbidden) {
     EXPECT_EQ(Count("SELECT COUNT(*) FROM TAREFA WHERE CDFILIAL = '0002'", {}), 0);
 }
 
-TEST_P(RpcMeetingsTest, DuplicateMeetingNumberIsAKeyError) {
+TEST_P(RpcMeetingsTest, AMeetingNumberServesOneMeetingOnly) {
     const std::string nr = Insert("Primeira", EncodeDate(2031, 5, 1));
     const json delta = MeetingDelta(
         {{{"op", "insert"}, {"new", MeetingRow("0001", nr, "Segunda", EncodeDate(2031, 5, 2))}}});
-    EXPECT_EQ(rpc().ErrorCode("SetControle", {delta}, token), "duplicate_key");
+    EXPECT_EQ(rpc().ErrorCode("SetControle", {delta}, token), "bad_arguments");
+    EXPECT_EQ(Row(nr)[2], "Primeira");
 }
 
 TEST_P(RpcMeetingsTest, DeleteTakesAgendaMinutesAndBookingWithTheMeeting) {

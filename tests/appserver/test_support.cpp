@@ -1,9 +1,11 @@
 #include "test_support.h"
 
+#include <atomic>
 #include <cstdlib>
 #include <filesystem>
 #include <pqxx/pqxx>
 #include <random>
+#include <thread>
 
 #include "appserver/meeting_record.h"
 
@@ -96,6 +98,26 @@ std::string RpcClient::ErrorCode(const std::string& method, json params, const s
 std::string RpcClient::Login(const std::string& op, const std::string& branch) {
     const json r = Result("Login", {op, "demo", branch});
     return Cell(r, 0, "TOKEN").get<std::string>();
+}
+
+std::vector<json> RaceClients(const std::vector<AppServer*>& servers, int clients,
+                              const RacePrepare& prepare) {
+    std::vector<json> out(static_cast<size_t>(clients));
+    std::atomic<int> ready{0};
+    std::vector<std::thread> threads;
+    for (int i = 0; i < clients; ++i)
+        threads.emplace_back([&, i] {
+            RpcClient rpc(*servers[static_cast<size_t>(i) % servers.size()]);
+            const std::string token = rpc.Login();
+            const RaceCall call = prepare(rpc, token, i);
+            ++ready;
+            while (ready.load() < clients)
+                std::this_thread::yield();
+            out[static_cast<size_t>(i)] = call(rpc, token);
+        });
+    for (std::thread& t : threads)
+        t.join();
+    return out;
 }
 
 AppServerOptions DemoOptions(const std::string& url) {

@@ -5,9 +5,11 @@
 
 #include <gtest/gtest.h>
 
+#include <functional>
 #include <memory>
 #include <nlohmann/json.hpp>
 #include <string>
+#include <vector>
 
 #include "appserver/app_server.h"
 #include "appserver/app_server_impl.h"
@@ -77,6 +79,16 @@ class RpcClient {
     AppServer& m_server;
     int m_id = 0;
 };
+
+// One client's part in a race: prepare (outside the race) returns the call to make.
+using RaceCall = std::function<json(RpcClient&, const std::string& token)>;
+using RacePrepare = std::function<RaceCall(RpcClient&, const std::string& token, int client)>;
+
+// Runs `clients` clients, client i on servers[i % servers.size()], each with its own session
+// and its own connection, that start their calls at the same moment; returns each client's
+// response envelope.
+std::vector<json> RaceClients(const std::vector<AppServer*>& servers, int clients,
+                              const RacePrepare& prepare);
 
 AppServerOptions DemoOptions(const std::string& url = "sqlite::memory:");
 

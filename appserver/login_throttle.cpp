@@ -74,8 +74,9 @@ double LoginThrottle::WaitFor(SqlConnection& db, const std::string& operatorCode
     double wait = 0;
     for (const SqlRow& row : r.rows)
         wait = std::max(wait, (ParseSqlDateTime(row[0].AsString()) - now) * kSecondsPerDay);
-    // The moments are kept to the second: what is left of one is no wait.
-    return wait < 0.5 ? 0 : wait;
+    // The moments are kept to the second: what is left of one is no wait, and the rest is
+    // told in whole seconds (not rounded up past the stored moment by the clock's fraction).
+    return wait < 0.5 ? 0 : std::ceil(wait - 0.001);
 }
 
 void LoginThrottle::Failed(SqlConnection& db, const std::string& operatorCode,

@@ -147,14 +147,6 @@ TEST_P(LoginThrottleTest, ASuccessClearsTheOperatorsFailuresFromThatAddress) {
     EXPECT_EQ(LoginFrom(kVictimsDesk, "demo"), "");
 }
 
-TEST_P(LoginThrottleTest, OneIpv6NetworkCountsAsOneAddress) {
-    EXPECT_EQ(LoginFrom("2001:db8:1:2::a", "guess"), "unauthenticated");
-    EXPECT_EQ(LoginFrom("2001:db8:1:2::b", "guess"), "unauthenticated");
-    EXPECT_EQ(LoginFrom("2001:db8:1:2:ffff::c", "guess"), "unauthenticated");
-    EXPECT_EQ(LoginFrom("2001:db8:1:2::d", "demo"), "too_many_attempts");
-    EXPECT_EQ(LoginFrom("2001:db8:1:3::a", "demo"), "");
-}
-
 TEST_P(LoginThrottleTest, APasswordChangedDuringTheCheckLeavesNoSessionOfTheOldPassword) {
     // The administrator changes the password on the other server while this login's password
     // check runs (outside any transaction).

@@ -11,6 +11,7 @@
 #include "appserver/password_hash.h"
 #include "appserver/rpc_error.h"
 #include "appserver/schema.h"
+#include "appserver/storage.h"
 
 namespace zel::appserver {
 
@@ -30,7 +31,8 @@ int WithDatabase(const CliSettings& s, const std::function<void(SqlConnection&)>
         o.poolSize = 1;
         server = std::make_unique<AppServer>(o);
     } catch (const std::exception& e) {
-        std::cerr << "zel-appserver: database " << s.db << ": " << e.what() << "\n";
+        std::cerr << "zel-appserver: database " << RedactDatabaseUrl(s.db) << ": " << e.what()
+                  << "\n";
         return kExitDatabase;
     }
     try {

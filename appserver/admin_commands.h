@@ -13,6 +13,7 @@ struct CliSettings {
     bool demo = false;
     std::string logLevel = "info";
     int threads = 64;  // one per connected client (keep-alive)
+    int queue = 256;   // connections that may wait for a thread
     int pool = 8;
     std::string tlsCert;  // both set: serve HTTPS
     std::string tlsKey;

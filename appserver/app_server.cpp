@@ -50,8 +50,8 @@ RpcError FromDbError(const DbError& e) {
                 return RpcError(code::kConflict, text::kRoomTaken);
             return RpcError(code::kConflict, "A alteração fere uma regra dos dados.");
         case K::Retryable:
-            return RpcError(code::kUnavailable,
-                            "O banco de dados está ocupado. Tente novamente em instantes.");
+        case K::Busy:
+            return RpcError(code::kUnavailable, text::kBusy);
         case K::Unavailable:
             return RpcError(code::kUnavailable, "O banco de dados não está disponível no momento.");
         case K::Other:
@@ -65,7 +65,8 @@ RpcError FromDbError(const DbError& e) {
 AppServerImpl::AppServerImpl(AppServerOptions opts)
     : m_opts(std::move(opts)), m_sessions(m_opts.tokenTtlSeconds, m_opts.fastPasswordHashing) {
     try {
-        m_db = Database::Open(m_opts.db, m_opts.poolSize);
+        m_db = Database::Open(m_opts.db, m_opts.poolSize,
+                              std::chrono::milliseconds(m_opts.busyWaitMs));
         Migrate(*m_db);
         if (m_opts.demo) SeedDemoData(*m_db, now(), m_opts.fastPasswordHashing);
     } catch (const DbError& e) {
@@ -91,14 +92,22 @@ TDateTime AppServerImpl::now() const {
     return m_clock ? m_clock() : Now();
 }
 
-std::string AppServerImpl::HandleRpc(std::string_view body, CallOrigin origin) {
+RpcAnswer AppServerImpl::HandleRpc(std::string_view body, CallOrigin origin) {
+    const auto fail = [](const json& id, const std::string& code, const std::string& message) {
+        return RpcAnswer{
+            ErrorEnvelope(id, code, message).dump(-1, ' ', false, json::error_handler_t::replace),
+            code};
+    };
+    // A caller without a session may only log in: a larger body is not even scanned.
+    if (body.size() > kMaxAnonymousBodyBytes && CheckToken(origin.bearerToken) != TokenCheck::Valid)
+        return fail(nullptr, code::kBadRequest, text::BodyTooLarge(kMaxAnonymousBodyBytes));
     if (const std::string why = JsonShapeProblem(body); !why.empty())
-        return ErrorEnvelope(nullptr, code::kBadRequest, why).dump();
+        return fail(nullptr, code::kBadRequest, why);
     json request;
     try {
         request = json::parse(body);
     } catch (const json::exception&) {
-        return ErrorEnvelope(nullptr, code::kBadRequest, "O pedido não é um JSON válido.").dump();
+        return fail(nullptr, code::kBadRequest, "O pedido não é um JSON válido.");
     }
     json id = nullptr;
     try {
@@ -109,31 +118,38 @@ std::string AppServerImpl::HandleRpc(std::string_view body, CallOrigin origin) {
                 throw RpcError(code::kBadRequest, "O campo \"id\" deve ser um número.");
             id = *it;
         }
-        return dispatch(request, origin);
+        return {dispatch(request, origin), {}};
     } catch (const RpcError& e) {
-        return ErrorEnvelope(id, e.code(), e.what())
-            .dump(-1, ' ', false, json::error_handler_t::replace);
+        return fail(id, e.code(), e.what());
     } catch (const DbError& e) {
         // Refusals the client caused (duplicates, rows in use) are routine; the rest is not.
-        if (e.kind() == DbError::Kind::Other || e.kind() == DbError::Kind::Unavailable)
+        if (e.kind() == DbError::Kind::Other || e.kind() == DbError::Kind::Unavailable ||
+            e.kind() == DbError::Kind::Busy)
             spdlog::warn("database error: {}", e.what());
         else
             spdlog::debug("database refusal: {}", e.what());
         const RpcError r = FromDbError(e);
-        return ErrorEnvelope(id, r.code(), r.what())
-            .dump(-1, ' ', false, json::error_handler_t::replace);
+        return fail(id, r.code(), r.what());
     } catch (const EDatabaseError& e) {
-        return ErrorEnvelope(id, code::kBadArguments, e.what())
-            .dump(-1, ' ', false, json::error_handler_t::replace);
+        return fail(id, code::kBadArguments, e.what());
     } catch (const EConvertError& e) {
-        return ErrorEnvelope(id, code::kBadArguments, e.what())
-            .dump(-1, ' ', false, json::error_handler_t::replace);
+        return fail(id, code::kBadArguments, e.what());
     } catch (const std::exception& e) {
         spdlog::error("internal error: {}", e.what());
-        return ErrorEnvelope(id, code::kInternal, "Erro interno do servidor de aplicação.").dump();
+        return fail(id, code::kInternal, "Erro interno do servidor de aplicação.");
     } catch (...) {
         spdlog::error("internal error of unknown kind");
-        return ErrorEnvelope(id, code::kInternal, "Erro interno do servidor de aplicação.").dump();
+        return fail(id, code::kInternal, "Erro interno do servidor de aplicação.");
+    }
+}
+
+TokenCheck AppServerImpl::CheckToken(std::string_view bearerToken) {
+    if (bearerToken.empty()) return TokenCheck::Invalid;
+    try {
+        return m_sessions.Find(*m_db, bearerToken, now()) ? TokenCheck::Valid : TokenCheck::Invalid;
+    } catch (const DbError& e) {
+        spdlog::warn("session check failed: {}", e.what());
+        return TokenCheck::Unavailable;
     }
 }
 
@@ -208,7 +224,16 @@ AppServer::~AppServer() = default;
 
 std::string AppServer::HandleRpc(std::string_view body, std::string_view bearerToken,
                                  std::string_view clientAddress) {
+    return m_impl->HandleRpc(body, {bearerToken, clientAddress}).body;
+}
+
+RpcAnswer AppServer::Answer(std::string_view body, std::string_view bearerToken,
+                            std::string_view clientAddress) {
     return m_impl->HandleRpc(body, {bearerToken, clientAddress});
+}
+
+TokenCheck AppServer::CheckToken(std::string_view bearerToken) {
+    return m_impl->CheckToken(bearerToken);
 }
 
 bool AppServer::Healthy() {

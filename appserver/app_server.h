@@ -21,7 +21,8 @@
 //   conflict        the change breaks a rule of the data (a booked room, a row in use)
 //   duplicate_key   a row with that key already exists
 //   not_found       a row the call names does not exist
-//   unavailable     the database cannot be reached now
+//   unavailable     the database cannot be reached now, or stays busy past the bounded wait
+//   too_many_attempts  a Login while failed logins from the caller's address make it wait
 //   internal        anything else (details go to the server log, not to the client)
 // A failed call changes nothing: every method runs in one transaction.
 #pragma once
@@ -42,10 +43,27 @@ struct AppServerOptions {
     int tokenTtlSeconds = 8 * 3600;
     // Database connections kept open (an in-memory SQLite database always uses one).
     int poolSize = 8;
+    // How long a call waits for a free connection and SQLite's write lock before it is
+    // refused as busy ("try again").
+    int busyWaitMs = 10000;
     // Hash new passwords (demo data, admin commands) with libsodium's minimum argon2id cost.
     // Only for tests, where each Login would otherwise cost a tenth of a second.
     bool fastPasswordHashing = false;
 };
+
+// The largest request body taken from a caller without a live session: Login, the one call it
+// may make, needs a few hundred bytes. Larger ones are refused before they are decoded, so a
+// stranger's request costs the server a small, fixed amount of memory.
+inline constexpr size_t kMaxAnonymousBodyBytes = 16 * 1024;
+
+// One RPC's answer: the response envelope and, when the call failed, its error code.
+struct RpcAnswer {
+    std::string body;
+    std::string errorCode;  // "" on success
+};
+
+// What a bearer token is worth before the request's body is read.
+enum class TokenCheck { Valid, Invalid, Unavailable /* the database does not answer */ };
 
 class AppServerImpl;
 
@@ -63,6 +81,13 @@ class AppServer {
     // down. Never throws; every failure becomes the error envelope.
     std::string HandleRpc(std::string_view body, std::string_view bearerToken,
                           std::string_view clientAddress = {});
+    // The same, with the error code apart so a transport can choose its status from it.
+    RpcAnswer Answer(std::string_view body, std::string_view bearerToken,
+                     std::string_view clientAddress = {});
+
+    // Whether the token opens a live session (cached; reads the database at most every few
+    // seconds per token). Never throws.
+    TokenCheck CheckToken(std::string_view bearerToken);
 
     // True when the database answers (GET /health).
     bool Healthy();

@@ -18,10 +18,12 @@ class AppServerImpl {
   public:
     explicit AppServerImpl(AppServerOptions opts);
 
-    std::string HandleRpc(std::string_view body, CallOrigin origin);
+    RpcAnswer HandleRpc(std::string_view body, CallOrigin origin);
+    TokenCheck CheckToken(std::string_view bearerToken);
 
     Database& db() { return *m_db; }
     MethodRegistry& methods() { return m_methods; }
+    SessionManager& sessions() { return m_sessions; }
     const AppServerOptions& options() const { return m_opts; }
     // The server clock (options.clock when set, else the wall clock).
     TDateTime now() const;

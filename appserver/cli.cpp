@@ -9,6 +9,7 @@
 #include "appserver/admin_commands.h"
 #include "appserver/app_server.h"
 #include "appserver/http_server.h"
+#include "appserver/storage.h"
 
 namespace zel::appserver {
 
@@ -54,13 +55,15 @@ int Serve(const CliSettings& s) {
         o.poolSize = s.pool;
         app = std::make_unique<AppServer>(o);
     } catch (const std::exception& e) {
-        std::cerr << "zel-appserver: banco de dados " << s.db << ": " << e.what() << "\n";
+        std::cerr << "zel-appserver: banco de dados " << RedactDatabaseUrl(s.db) << ": " << e.what()
+                  << "\n";
         return kExitDatabase;
     }
     HttpServerOptions h;
     h.host = host;
     h.port = port;
     h.threads = s.threads;
+    h.maxWaitingConnections = s.queue;
     h.tlsCert = s.tlsCert;
     h.tlsKey = s.tlsKey;
     HttpServer http(*app, h);
@@ -74,7 +77,7 @@ int Serve(const CliSettings& s) {
         return kExitListen;
     }
     spdlog::info("zel-appserver listening on {} ({}, database {})", http.Address(),
-                 http.Tls() ? "HTTPS" : "HTTP", s.db);
+                 http.Tls() ? "HTTPS" : "HTTP", RedactDatabaseUrl(s.db));
     // Scripts that start the server on port 0 read the bound address from this line.
     std::cout << "listening " << http.Address() << std::endl;
     int sig = 0;
@@ -109,6 +112,10 @@ int RunCli(int argc, char** argv) {
     app.add_option("--threads", s.threads,
                    "Tarefas HTTP em paralelo (cada cliente conectado ocupa uma)")
         ->check(CLI::Range(1, 256))
+        ->capture_default_str();
+    app.add_option("--queue", s.queue,
+                   "Conexões que podem esperar por uma tarefa livre (as demais: 503)")
+        ->check(CLI::Range(0, 100000))
         ->capture_default_str();
     app.add_option("--pool", s.pool, "Conexões com o banco")
         ->check(CLI::Range(1, 256))

@@ -1,7 +1,7 @@
 // The command line of zel-appserver: serving (the default) and the admin commands.
 //
 //   zel-appserver [--config FILE] [--db URL] [--listen HOST:PORT] [--demo] [--log-level LEVEL]
-//                 [--tls-cert FILE --tls-key FILE] [--threads N] [--pool N]
+//                 [--tls-cert FILE --tls-key FILE] [--threads N] [--queue N] [--pool N]
 //   zel-appserver [--db URL] migrate | seed-demo
 //   zel-appserver [--db URL] branch add CODE NAME | branch list
 //   zel-appserver [--db URL] operator add CODE NAME --branch B... [--password P]
@@ -10,7 +10,7 @@
 //   zel-appserver [--db URL] room add BRANCH CODE NAME | enable/disable BRANCH CODE | list BRANCH
 // A password not given on the command line is read from the first line of standard input.
 // --config names a file of "key = value" lines whose keys are the long options without the
-// dashes (db, listen, tls-cert, tls-key, log-level, threads, pool, demo); the command line
+// dashes (db, listen, tls-cert, tls-key, log-level, threads, queue, pool, demo); the command line
 // wins over the file, and an unknown key is a usage error.
 #pragma once
 

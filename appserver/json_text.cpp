@@ -94,7 +94,11 @@ void AppendJsonNumber(std::string& out, double d) {
 
 std::string JsonShapeProblem(std::string_view body) {
     int depth = 0;
+    // Values and keys: every container, every string and every other token (number, true,
+    // false, null) is counted where it starts.
+    size_t elements = 0;
     bool inString = false;
+    bool inToken = false;
     for (size_t i = 0; i < body.size(); ++i) {
         const char c = body[i];
         if (inString) {
@@ -103,16 +107,32 @@ std::string JsonShapeProblem(std::string_view body) {
             } else if (c == '"') {
                 inString = false;
             }
-        } else if (c == '"') {
+            continue;
+        }
+        const bool structural = c == '[' || c == '{' || c == ']' || c == '}' || c == ',' ||
+                                c == ':' || c == '"' || c == ' ' || c == '\t' || c == '\n' ||
+                                c == '\r';
+        if (!structural) {
+            if (!inToken) ++elements;
+            inToken = true;
+            continue;
+        }
+        inToken = false;
+        if (c == '"') {
             inString = true;
+            ++elements;
         } else if (c == '[' || c == '{') {
             if (++depth > kMaxJsonDepth)
                 return "O pedido aninha listas e objetos em mais de " +
                        std::to_string(kMaxJsonDepth) + " níveis.";
+            ++elements;
         } else if (c == ']' || c == '}') {
             --depth;
         }
     }
+    if (elements > kMaxJsonElements)
+        return "O pedido tem mais de " + std::to_string(kMaxJsonElements) +
+               " elementos (listas, objetos, chaves e valores).";
     return {};
 }
 

@@ -1,5 +1,7 @@
 #include "appserver/postgres_storage.h"
 
+#include <libpq-fe.h>
+
 #include <optional>
 #include <pqxx/pqxx>
 #include <unordered_map>
@@ -211,10 +213,29 @@ class PostgresConnection : public SqlConnection {
 }  // namespace
 
 std::unique_ptr<SqlConnection> OpenPostgres(const std::string& conninfo) {
+    // libpq's complaints about an address it cannot read quote pieces of it, the password's
+    // included, so they are not passed on.
+    char* parseError = nullptr;
+    PQconninfoOption* options = PQconninfoParse(conninfo.c_str(), &parseError);
+    if (!options) {
+        PQfreemem(parseError);
+        throw DbError(K::Unavailable, "cannot read the PostgreSQL address " +
+                                          RedactDatabaseUrl(conninfo) +
+                                          " (check its syntax and quoting)");
+    }
+    std::string password;
+    for (const PQconninfoOption* o = options; o->keyword; ++o)
+        if (std::string_view(o->keyword) == "password" && o->val) password = o->val;
+    PQconninfoFree(options);
     try {
         return std::make_unique<PostgresConnection>(conninfo);
     } catch (const std::exception& e) {
-        throw DbError(K::Unavailable, std::string("cannot connect to PostgreSQL: ") + e.what());
+        std::string why = e.what();
+        if (!password.empty())
+            for (size_t p = why.find(password); p != std::string::npos;
+                 p = why.find(password, p + 3))
+                why.replace(p, password.size(), "***");
+        throw DbError(K::Unavailable, "cannot connect to PostgreSQL: " + why);
     }
 }
 

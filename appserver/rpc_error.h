@@ -3,6 +3,7 @@
 // (DbError) and packet errors (EDatabaseError) into one.
 #pragma once
 
+#include <cstddef>
 #include <stdexcept>
 #include <string>
 
@@ -43,6 +44,11 @@ inline constexpr const char* kLoginRefused = "Operador, senha ou filial inválid
 inline constexpr const char* kNoSession =
     "Sessão inexistente ou expirada. Entre novamente no sistema.";
 inline constexpr const char* kRoomTaken = "Sala já está reservada para este horário.";
+inline constexpr const char* kBusy = "O banco de dados está ocupado. Tente novamente em instantes.";
+inline constexpr const char* kServerBusy = "O servidor está ocupado. Tente novamente em instantes.";
+inline std::string BodyTooLarge(size_t limit) {
+    return "O pedido excede o tamanho máximo de " + std::to_string(limit) + " bytes.";
+}
 }  // namespace text
 
 }  // namespace zel::appserver

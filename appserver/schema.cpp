@@ -5,6 +5,7 @@
 #include "appserver/schema_v1.sql.h"
 #include "appserver/schema_v2.sql.h"
 #include "appserver/schema_v5.sql.h"
+#include "appserver/schema_v6_perimeter.sql.h"
 #include "appserver/schema_v6_rules.sql.h"
 #include "appserver/sql_value.h"
 
@@ -62,8 +63,11 @@ const std::vector<Migration>& Migrations() {
          }},
         {5, "series de reunioes",
          [](SqlConnection& c) { c.ExecScript(ForDialect(kSchemaV5Series, c.dialect())); }},
-        {6, "numeros reservados pelo servidor",
-         [](SqlConnection& c) { c.ExecScript(ForDialect(kSchemaV6Rules, c.dialect())); }},
+        {6, "regras do servidor: numeros reservados e falhas de entrada",
+         [](SqlConnection& c) {
+             c.ExecScript(ForDialect(kSchemaV6Rules, c.dialect()));
+             c.ExecScript(ForDialect(kSchemaV6Perimeter, c.dialect()));
+         }},
     };
     return migrations;
 }

@@ -19,6 +19,41 @@ constexpr size_t kCacheMax = 100000;
     throw RpcError(code::kUnauthenticated, text::kLoginRefused);
 }
 
+// A caller's text as the log shows it: control characters (a forged log line) become '?'.
+std::string Printable(std::string text) {
+    for (char& c : text)
+        if (static_cast<unsigned char>(c) < 0x20 || c == 0x7F) c = '?';
+    return text;
+}
+
+// Refuses, before any password is checked, while failures from the address make it wait.
+void RefuseWhileWaiting(SqlConnection& db, const std::string& operatorCode,
+                        const std::string& address, TDateTime now) {
+    const double wait = LoginThrottle::WaitFor(db, operatorCode, address, now);
+    if (wait <= 0) return;
+    spdlog::warn("login of operator '{}' from '{}' refused: waiting {:.0f} s after failures",
+                 Printable(operatorCode), address, wait);
+    throw RpcError(code::kTooManyAttempts, "Muitas tentativas de entrada sem sucesso. Aguarde " +
+                                               std::to_string(static_cast<int>(std::ceil(wait))) +
+                                               " segundo(s) e tente novamente.");
+}
+
+// One of the few password checks that may run at once, held while it lives.
+class PasswordCheckSlot {
+  public:
+    explicit PasswordCheckSlot(std::counting_semaphore<SessionManager::kMaxPasswordChecks>& slots)
+        : m_slots(slots) {
+        if (!m_slots.try_acquire_for(std::chrono::seconds(10)))
+            throw RpcError(code::kUnavailable, text::kServerBusy);
+    }
+    ~PasswordCheckSlot() { m_slots.release(); }
+    PasswordCheckSlot(const PasswordCheckSlot&) = delete;
+    PasswordCheckSlot& operator=(const PasswordCheckSlot&) = delete;
+
+  private:
+    std::counting_semaphore<SessionManager::kMaxPasswordChecks>& m_slots;
+};
+
 }  // namespace
 
 std::vector<std::string> SessionManager::Branches(SqlConnection& db,
@@ -77,36 +112,31 @@ std::optional<Session> SessionManager::Find(Database& database, std::string_view
 LoginResult SessionManager::Login(Database& db, const std::string& operatorCode,
                                   const std::string& password, const std::string& branch,
                                   TDateTime now, const std::string& address) {
-    const double wait = m_throttle.WaitFor(operatorCode, address, now);
-    if (wait > 0) {
-        spdlog::warn("login of operator '{}' from '{}' refused: waiting {:.0f} s after failures",
-                     operatorCode, address, wait);
-        throw RpcError(code::kTooManyAttempts,
-                       "Muitas tentativas de entrada sem sucesso. Aguarde " +
-                           std::to_string(static_cast<int>(std::ceil(wait))) +
-                           " segundo(s) e tente novamente.");
-    }
+    db.Transact(false,
+                [&](SqlConnection& conn) { RefuseWhileWaiting(conn, operatorCode, address, now); });
+    const PasswordCheckSlot slot(m_passwordChecks);
     try {
-        LoginResult r = open(db, operatorCode, password, branch, now);
-        m_throttle.Succeeded(operatorCode, address);
-        return r;
+        return open(db, operatorCode, password, branch, now, address);
     } catch (const RpcError& e) {
         if (e.code() != code::kUnauthenticated) throw;
-        m_throttle.Failed(operatorCode, address, now);
-        spdlog::warn("login of operator '{}' from '{}' failed", operatorCode, address);
+        db.Transact(true, [&](SqlConnection& conn) {
+            LoginThrottle::Failed(conn, operatorCode, address, now);
+        });
+        spdlog::warn("login of operator '{}' from '{}' failed", Printable(operatorCode), address);
         throw;
     }
 }
 
 LoginResult SessionManager::open(Database& db, const std::string& operatorCode,
                                  const std::string& password, const std::string& branch,
-                                 TDateTime now) {
+                                 TDateTime now, const std::string& address) {
     struct Stored {
         std::optional<std::string> hash;
         std::string name;
-        std::vector<std::string> branches;
     };
     const Stored stored = db.Transact(false, [&](SqlConnection& conn) {
+        // Failures counted while this login waited for its password check count too.
+        RefuseWhileWaiting(conn, operatorCode, address, now);
         Stored out;
         const SqlResult r = conn.Exec(
             "SELECT DSSENHA, NMOPERADOR FROM OPERADOR WHERE CDOPERADOR = ? AND IDATIVO = 'S'",
@@ -114,7 +144,6 @@ LoginResult SessionManager::open(Database& db, const std::string& operatorCode,
         if (r.rows.empty()) return out;
         out.hash = r.rows[0][0].AsString();
         out.name = r.rows[0][1].AsString();
-        out.branches = Branches(conn, operatorCode);
         return out;
     });
     if (!stored.hash) {
@@ -122,17 +151,25 @@ LoginResult SessionManager::open(Database& db, const std::string& operatorCode,
         Refuse();
     }
     if (!VerifyPassword(*stored.hash, password)) Refuse();
+    if (m_afterCheck) m_afterCheck();
+
     Session s;
     s.operatorCode = operatorCode;
     s.operatorName = stored.name;
     s.branch = branch;
-    s.branches = stored.branches;
-    if (!s.MayUse(branch)) Refuse();
-
     const std::string token = NewToken();
     s.tokenHash = TokenDigest(token);
     s.expires = now + m_ttlSeconds / 86400.0;
     db.Transact(true, [&](SqlConnection& conn) {
+        // The operator's row, read again and (on PostgreSQL) locked until commit: a password
+        // change or a deactivation either came first, and this login is refused, or it waits
+        // for this commit and then ends the new session with the others.
+        std::string again = "SELECT DSSENHA FROM OPERADOR WHERE CDOPERADOR = ? AND IDATIVO = 'S'";
+        if (conn.dialect() == Dialect::PostgreSQL) again += " FOR UPDATE";
+        const SqlResult r = conn.Exec(again, {operatorCode});
+        if (r.rows.empty() || r.rows[0][0].AsString() != *stored.hash) Refuse();
+        s.branches = Branches(conn, operatorCode);
+        if (!s.MayUse(branch)) Refuse();
         // Expired sessions go when someone logs in; the index on DTEXPIRA keeps this cheap.
         conn.Exec("DELETE FROM SESSAO WHERE DTEXPIRA < ?", {Variant::FromDateTime(now)});
         conn.Exec(
@@ -140,6 +177,7 @@ LoginResult SessionManager::open(Database& db, const std::string& operatorCode,
             "VALUES (?, ?, ?, ?, ?)",
             {s.tokenHash, s.operatorCode, s.branch, Variant::FromDateTime(now),
              Variant::FromDateTime(s.expires)});
+        LoginThrottle::Succeeded(conn, operatorCode, address);
     });
     return {token, s};
 }

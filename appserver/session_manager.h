@@ -7,8 +7,10 @@
 #pragma once
 
 #include <chrono>
+#include <functional>
 #include <mutex>
 #include <optional>
+#include <semaphore>
 #include <string>
 #include <string_view>
 #include <unordered_map>
@@ -34,13 +36,23 @@ class SessionManager {
     // of its own) only when the token is not in the cache.
     std::optional<Session> Find(Database& db, std::string_view token, TDateTime now);
 
+    // Password checks run at once at most; each takes tens of megabytes while it runs.
+    static constexpr int kMaxPasswordChecks = 4;
+
     // Checks operator, password and branch; throws RpcError(unauthenticated) with one and the
-    // same text whichever was wrong, or RpcError(too_many_attempts) while repeated failures of
-    // the operator or the address make it wait. The stored hash is read in a read transaction
-    // and checked outside any transaction, so a slow password check never holds the write
-    // lock; only the new session is written in a write transaction of its own.
+    // same text whichever was wrong, RpcError(too_many_attempts) while repeated failures from
+    // the address make it wait (login_throttle.h), or RpcError(unavailable) when no password
+    // check frees up within seconds. The stored hash is read in a read transaction and
+    // checked outside any transaction, so a slow password check never holds the write lock;
+    // the new session is written in a write transaction of its own, which first makes sure
+    // the hash checked is still the operator's (a password changed meanwhile refuses the
+    // login rather than leave a session opened with the old one).
     LoginResult Login(Database& db, const std::string& operatorCode, const std::string& password,
                       const std::string& branch, TDateTime now, const std::string& address);
+
+    // Tests: runs between a successful password check and the writing of the session, where
+    // a password change may race a login.
+    void setAfterPasswordCheck(std::function<void()> hook) { m_afterCheck = std::move(hook); }
 
     void Logout(SqlConnection& db, std::string_view token);
 
@@ -54,13 +66,14 @@ class SessionManager {
     static std::vector<std::string> Branches(SqlConnection& db, const std::string& operatorCode);
 
     LoginResult open(Database& db, const std::string& operatorCode, const std::string& password,
-                     const std::string& branch, TDateTime now);
+                     const std::string& branch, TDateTime now, const std::string& address);
 
     int m_ttlSeconds;
     bool m_fastHashing;
     std::mutex m_mutex;
     std::unordered_map<std::string, Cached> m_cache;  // by token digest
-    LoginThrottle m_throttle;
+    std::counting_semaphore<kMaxPasswordChecks> m_passwordChecks{kMaxPasswordChecks};
+    std::function<void()> m_afterCheck;
 };
 
 }  // namespace zel::appserver

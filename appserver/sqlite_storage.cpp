@@ -223,7 +223,8 @@ class SqliteConnection : public SqlConnection {
     std::unordered_map<std::string, sqlite3_stmt*> m_statements;
 };
 
-std::unique_ptr<SqlConnection> Open(const std::string& name, int flags, bool file) {
+std::unique_ptr<SqlConnection> Open(const std::string& name, int flags, bool file,
+                                    std::chrono::milliseconds busyWait) {
     sqlite3* db = nullptr;
     const int rc = sqlite3_open_v2(name.c_str(), &db, flags, nullptr);
     if (rc != SQLITE_OK) {
@@ -233,7 +234,7 @@ std::unique_ptr<SqlConnection> Open(const std::string& name, int flags, bool fil
         throw DbError(DbError::Kind::Unavailable, msg);
     }
     auto conn = std::make_unique<SqliteConnection>(db);
-    sqlite3_busy_timeout(db, 5000);
+    sqlite3_busy_timeout(db, static_cast<int>(busyWait.count()));
     sqlite3_extended_result_codes(db, 1);
     try {
         conn->ExecScript("PRAGMA foreign_keys = ON");
@@ -247,13 +248,15 @@ std::unique_ptr<SqlConnection> Open(const std::string& name, int flags, bool fil
 
 }  // namespace
 
-std::unique_ptr<SqlConnection> OpenSqliteFile(const std::string& path) {
-    return Open(path, SQLITE_OPEN_READWRITE | SQLITE_OPEN_CREATE | SQLITE_OPEN_NOMUTEX, true);
+std::unique_ptr<SqlConnection> OpenSqliteFile(const std::string& path,
+                                              std::chrono::milliseconds busyWait) {
+    return Open(path, SQLITE_OPEN_READWRITE | SQLITE_OPEN_CREATE | SQLITE_OPEN_NOMUTEX, true,
+                busyWait);
 }
 
 std::unique_ptr<SqlConnection> OpenSqliteMemory() {
-    return Open(":memory:", SQLITE_OPEN_READWRITE | SQLITE_OPEN_CREATE | SQLITE_OPEN_NOMUTEX,
-                false);
+    return Open(":memory:", SQLITE_OPEN_READWRITE | SQLITE_OPEN_CREATE | SQLITE_OPEN_NOMUTEX, false,
+                std::chrono::milliseconds(0));
 }
 
 }  // namespace zel::appserver

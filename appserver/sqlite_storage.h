@@ -3,6 +3,7 @@
 // in-memory database. Foreign keys are enforced on every connection.
 #pragma once
 
+#include <chrono>
 #include <memory>
 #include <string>
 
@@ -10,7 +11,9 @@
 
 namespace zel::appserver {
 
-std::unique_ptr<SqlConnection> OpenSqliteFile(const std::string& path);
+// `busyWait`: how long a statement waits for another process's lock before SQLITE_BUSY.
+std::unique_ptr<SqlConnection> OpenSqliteFile(
+    const std::string& path, std::chrono::milliseconds busyWait = kDefaultBusyWait);
 std::unique_ptr<SqlConnection> OpenSqliteMemory();
 
 }  // namespace zel::appserver

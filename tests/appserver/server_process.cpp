@@ -28,13 +28,17 @@ std::vector<char*> Argv(std::vector<std::string>& args) {
 
 }  // namespace
 
-ServerProcess::ServerProcess(std::vector<std::string> args) {
+ServerProcess::ServerProcess(std::vector<std::string> args, const std::string& errorLog) {
     args.insert(args.end(), {"--listen", "127.0.0.1:0"});
     int out[2];
     if (pipe(out) != 0) return;
     std::vector<char*> argv = Argv(args);
     m_pid = fork();
     if (m_pid == 0) {
+        if (!errorLog.empty()) {
+            const int err = open(errorLog.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0600);
+            dup2(err, STDERR_FILENO);
+        }
         dup2(out[1], STDOUT_FILENO);
         close(out[0]);
         close(out[1]);

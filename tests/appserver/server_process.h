@@ -13,13 +13,15 @@ namespace zel::appserver::test {
 class ServerProcess {
   public:
     // Starts `zel-appserver ARGS --listen 127.0.0.1:0` and waits (up to a minute) for its
-    // "listening HOST:PORT" line; Port() is 0 when it did not come.
-    explicit ServerProcess(std::vector<std::string> args);
+    // "listening HOST:PORT" line; Port() is 0 when it did not come. Its standard error goes to
+    // the file `errorLog` when one is named.
+    explicit ServerProcess(std::vector<std::string> args, const std::string& errorLog = "");
     ~ServerProcess();
     ServerProcess(const ServerProcess&) = delete;
     ServerProcess& operator=(const ServerProcess&) = delete;
 
     int Port() const { return m_port; }
+    pid_t Pid() const { return m_pid; }
     // SIGTERM, then SIGKILL when it does not end within ten seconds. Idempotent.
     void Stop();
 

@@ -1,7 +1,10 @@
 // Storage on every backend: migrations, the declared columns, the room-overlap rule, value
-// round trips, rows read one by one, the bounded statement cache and counters.
+// round trips, rows read one by one, the bounded statement cache and counters; the bounded
+// wait for a connection and for SQLite's write lock.
 #include <algorithm>
+#include <future>
 #include <span>
+#include <thread>
 
 #include "appserver/counters.h"
 #include "appserver/schema.h"
@@ -188,6 +191,39 @@ TEST(StorageOpenTest, UnreachableDatabasesFailWithAReadableMessage) {
     EXPECT_THROW(AppServer{o}, std::runtime_error);
     o.db = "mysql://x";
     EXPECT_THROW(AppServer{o}, std::runtime_error);
+}
+
+}  // namespace
+}  // namespace zel::appserver::test
+
+namespace zel::appserver::test {
+namespace {
+
+// A transaction that cannot get what it needs within the busy wait gives up with Busy instead
+// of queueing without end: the in-process writer lock of a SQLite file, and the one
+// connection of an in-memory database.
+TEST(BusyWaitTest, WaitingPastTheBoundEndsInBusy) {
+    TestDatabase file(Backend::SqliteFile);
+    for (const std::string& url : {file.url(), std::string("sqlite::memory:")}) {
+        const auto db = Database::Open(url, 4, std::chrono::milliseconds(200));
+        std::promise<void> holding, release;
+        std::thread holder([&] {
+            db->Transact(true, [&](SqlConnection&) {
+                holding.set_value();
+                release.get_future().wait();
+            });
+        });
+        holding.get_future().wait();
+        try {
+            db->Transact(true, [](SqlConnection&) {});
+            ADD_FAILURE() << url << ": a second writer got through";
+        } catch (const DbError& e) {
+            EXPECT_EQ(e.kind(), DbError::Kind::Busy) << url << ": " << e.what();
+        }
+        release.set_value();
+        holder.join();
+        EXPECT_NO_THROW(db->Transact(true, [](SqlConnection&) {})) << url;
+    }
 }
 
 }  // namespace

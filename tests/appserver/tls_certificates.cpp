@@ -10,7 +10,8 @@ namespace zel::appserver::test {
 
 namespace {
 constexpr const char* kEcKey = "-newkey ec -pkeyopt ec_paramgen_curve:prime256v1 -nodes";
-}
+constexpr const char* kRsaKey = "-newkey rsa:2048 -nodes";
+}  // namespace
 
 TlsCertificates::TlsCertificates() {
     std::mt19937_64 rng{std::random_device{}()};
@@ -21,9 +22,11 @@ TlsCertificates::TlsCertificates() {
     Run(req + "-x509 -keyout " + d + "/ca.key -out " + d + "/ca.crt -subj /CN=zel-test-ca");
     Write("server.ext", "subjectAltName=IP:127.0.0.1\n");
     Write("other.ext", "subjectAltName=DNS:elsewhere.test\n");
-    for (const char* name : {"server", "other"}) {
+    Write("rsa.ext", "subjectAltName=IP:127.0.0.1\n");
+    for (const char* name : {"server", "other", "rsa"}) {
         const std::string n = d + "/" + name;
-        Run(std::string("openssl req ") + kEcKey + " -keyout " + n + ".key -out " + n +
+        const char* key = std::string(name) == "rsa" ? kRsaKey : kEcKey;
+        Run(std::string("openssl req ") + key + " -keyout " + n + ".key -out " + n +
             ".csr -subj /CN=" + name);
         Run("openssl x509 -req -days 2 -in " + n + ".csr -CA " + d + "/ca.crt -CAkey " + d +
             "/ca.key -CAcreateserial -extfile " + n + ".ext -out " + n + ".crt");

@@ -1,6 +1,7 @@
 // Throw-away certificates for the HTTPS tests, made with the openssl command in a temporary
-// folder removed on destruction: a private CA, a server certificate it signed for 127.0.0.1,
-// one it signed for another host name only, and a self-signed stranger.
+// folder removed on destruction: a private CA, a server certificate it signed for 127.0.0.1
+// (EC, and one with an RSA key, which static-RSA suites could use), one it signed for another
+// host name only, and a self-signed stranger.
 #pragma once
 
 #include <filesystem>
@@ -20,6 +21,8 @@ class TlsCertificates {
     std::string CaCert() const { return Path("ca.crt"); }
     std::string ServerCert() const { return Path("server.crt"); }  // IP:127.0.0.1
     std::string ServerKey() const { return Path("server.key"); }
+    std::string RsaServerCert() const { return Path("rsa.crt"); }  // IP:127.0.0.1, RSA key
+    std::string RsaServerKey() const { return Path("rsa.key"); }
     std::string OtherHostCert() const { return Path("other.crt"); }  // DNS:elsewhere.test
     std::string OtherHostKey() const { return Path("other.key"); }
     std::string StrangerCert() const { return Path("stranger.crt"); }  // self-signed

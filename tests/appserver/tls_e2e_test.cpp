@@ -1,9 +1,14 @@
 // HTTPS end to end with throw-away certificates: the zel-appserver executable serving TLS
 // (from its flags and from its configuration file) to the client connection the host and the
-// modules use, the client refusing servers it cannot trust and saying why, and the server
-// refusing certificate files it cannot use with exit code 6.
+// modules use, the client refusing servers it cannot trust and saying why, the server refusing
+// certificate files it cannot use with exit code 6, and the suites it agrees to.
+#include <arpa/inet.h>
 #include <gtest/gtest.h>
 #include <httplib.h>
+#include <netinet/in.h>
+#include <openssl/ssl.h>
+#include <sys/socket.h>
+#include <unistd.h>
 
 #include <filesystem>
 #include <nlohmann/json.hpp>
@@ -31,6 +36,36 @@ std::string ConnectError(TServerConnection& net) {
         EXPECT_EQ(e.Code(), "transport");
         return e.Message();
     }
+}
+
+// Whether a TLS handshake with the server on `port` succeeds when the client offers only the
+// TLS 1.2 suites `ciphers`, or only TLS 1.3 (ciphers null).
+bool Handshakes(int port, const char* ciphers) {
+    SSL_CTX* ctx = SSL_CTX_new(TLS_client_method());
+    if (ciphers) {
+        SSL_CTX_set_max_proto_version(ctx, TLS1_2_VERSION);
+        // Level 0 lets the client offer what a careless client would.
+        SSL_CTX_set_security_level(ctx, 0);
+        if (SSL_CTX_set_cipher_list(ctx, ciphers) != 1) ADD_FAILURE() << "unknown " << ciphers;
+    } else {
+        SSL_CTX_set_min_proto_version(ctx, TLS1_3_VERSION);
+    }
+    const int fd = socket(AF_INET, SOCK_STREAM, 0);
+    sockaddr_in a{};
+    a.sin_family = AF_INET;
+    a.sin_port = htons(static_cast<uint16_t>(port));
+    a.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
+    bool ok = false;
+    if (connect(fd, reinterpret_cast<sockaddr*>(&a), sizeof a) == 0) {
+        SSL* ssl = SSL_new(ctx);
+        SSL_set_fd(ssl, fd);
+        ok = SSL_connect(ssl) == 1;
+        if (ok) SSL_shutdown(ssl);
+        SSL_free(ssl);
+    }
+    close(fd);
+    SSL_CTX_free(ctx);
+    return ok;
 }
 
 std::string LoginToken(TServerConnection& net) {
@@ -137,6 +172,23 @@ TEST_F(TlsTest, DefaultTlsAppliesToConnectionsThatSetOnlyHostAndPort) {
     const std::string error = ConnectError(net);
     TServerConnection::SetDefaultTls({});
     EXPECT_EQ(error, "");
+}
+
+TEST_F(TlsTest, OnlyForwardSecretAeadSuitesAreAgreedTo) {
+    // An RSA certificate, which static-RSA key exchange could use if it were allowed.
+    const auto server = Serve(certs.RsaServerCert(), certs.RsaServerKey());
+    for (const char* weak :
+         {"AES128-SHA", "AES256-SHA", "AES128-SHA256", "AES128-GCM-SHA256", "AES256-GCM-SHA384",
+          "ECDHE-RSA-AES128-SHA", "ECDHE-RSA-AES256-SHA384", "DHE-RSA-AES128-GCM-SHA256"})
+        EXPECT_FALSE(Handshakes(server->Port(), weak)) << weak;
+    for (const char* good : {"ECDHE-RSA-AES128-GCM-SHA256", "ECDHE-RSA-AES256-GCM-SHA384",
+                             "ECDHE-RSA-CHACHA20-POLY1305"})
+        EXPECT_TRUE(Handshakes(server->Port(), good)) << good;
+    EXPECT_TRUE(Handshakes(server->Port(), nullptr)) << "TLS 1.3";
+    // The EC certificate the other tests use gets its own forward-secret suites.
+    const auto ec = Serve(certs.ServerCert(), certs.ServerKey());
+    EXPECT_TRUE(Handshakes(ec->Port(), "ECDHE-ECDSA-AES128-GCM-SHA256"));
+    EXPECT_FALSE(Handshakes(ec->Port(), "ECDHE-ECDSA-AES128-SHA"));
 }
 
 TEST_F(TlsTest, UnusableCertificateFilesStopTheServerWithExitCodeSix) {

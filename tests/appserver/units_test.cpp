@@ -10,6 +10,7 @@
 #include "appserver/postgres_storage.h"
 #include "appserver/rpc_error.h"
 #include "appserver/sql_value.h"
+#include "appserver/storage.h"
 
 namespace zel::appserver {
 namespace {
@@ -47,6 +48,24 @@ TEST(PtBrNumberTest, ReadsTheClientsForm) {
 TEST(PlaceholderTest, QuestionMarksInsideQuotesStay) {
     EXPECT_EQ(ToDollarPlaceholders("SELECT ? , '?' FROM T WHERE A = ? AND \"?\" = ?"),
               "SELECT $1 , '?' FROM T WHERE A = $2 AND \"?\" = $3");
+}
+
+TEST(RedactDatabaseUrlTest, HidesThePasswordOfEveryAddressForm) {
+    EXPECT_EQ(RedactDatabaseUrl("postgresql://zel:s3cret@db:5432/zel"),
+              "postgresql://zel:***@db:5432/zel");
+    EXPECT_EQ(RedactDatabaseUrl("postgres://zel:p%40ss@db/zel?sslmode=require&password=x2"),
+              "postgres://zel:***@db/zel?sslmode=require&password=***");
+    // Characters a careless administrator left unescaped still stay hidden.
+    EXPECT_EQ(RedactDatabaseUrl("postgresql://zel:p@ss/w?rd@db/zel"),
+              "postgresql://zel:***@db/zel");
+    EXPECT_EQ(RedactDatabaseUrl("postgresql://db:5432/zel"), "postgresql://db:5432/zel");
+    EXPECT_EQ(RedactDatabaseUrl("host=db password=s3cret dbname=zel"),
+              "host=db password=*** dbname=zel");
+    EXPECT_EQ(RedactDatabaseUrl("host=db password = 'se cr\\'et' dbname=zel"),
+              "host=db password = *** dbname=zel");
+    // Not a conninfo libpq could read: cut at the password rather than shown.
+    EXPECT_EQ(RedactDatabaseUrl("host=db password=s3cret port"), "host=db password=***");
+    EXPECT_EQ(RedactDatabaseUrl("sqlite:/var/lib/zel/zel.db"), "sqlite:/var/lib/zel/zel.db");
 }
 
 TEST(SqlDateTimeTest, RoundsToTheSecondAcrossMidnight) {

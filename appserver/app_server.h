@@ -30,6 +30,8 @@
 #include <string>
 #include <string_view>
 
+#include "appserver/mail_settings.h"
+
 namespace zel::appserver {
 
 struct AppServerOptions {
@@ -45,6 +47,10 @@ struct AppServerOptions {
     // Hash new passwords (demo data, admin commands) with libsodium's minimum argon2id cost.
     // Only for tests, where each Login would otherwise cost a tenth of a second.
     bool fastPasswordHashing = false;
+    // Invitation mail (none when its URL is empty), and whether this server runs the thread
+    // that delivers it (tests drive the delivery themselves).
+    MailSettings mail;
+    bool deliverMail = true;
 };
 
 class AppServerImpl;

@@ -14,6 +14,7 @@
 #include <stdexcept>
 
 #include "appserver/app_server.h"
+#include "appserver/calendar_feed_route.h"
 
 #ifndef CPPHTTPLIB_OPENSSL_SUPPORT
 #error "cpp-httplib must be built with OpenSSL (use its pkg-config flags)"
@@ -133,6 +134,9 @@ void HttpServer::bind() {
     s.Post("/rpc", [this](const httplib::Request& req, httplib::Response& res) {
         res.status = 200;
         res.set_content(m_app.HandleRpc(req.body, BearerToken(req), req.remote_addr), kJson);
+    });
+    s.Get(kCalendarFeedRoute, [this](const httplib::Request& req, httplib::Response& res) {
+        ServeCalendarFeed(m_app, req, res);
     });
     s.Get("/health", [this](const httplib::Request&, httplib::Response& res) {
         const bool ok = m_app.Healthy();

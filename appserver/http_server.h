@@ -4,6 +4,7 @@
 //                 response envelope (also for method errors), 413 with a bad_request envelope
 //                 when the body exceeds the limit
 //   GET  /health  200 "ok" while the database answers, 503 otherwise
+//   GET  /calendar/TOKEN.ics  a calendar feed (calendar_feed_route.h), without a session
 // Keep-alive, TCP_NODELAY and a fixed thread pool. Start() binds and returns once the server
 // accepts connections; Stop() (or the destructor) ends it. Tests use port 0 and read Port().
 #pragma once

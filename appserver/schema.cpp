@@ -5,6 +5,7 @@
 #include "appserver/schema_v1.sql.h"
 #include "appserver/schema_v2.sql.h"
 #include "appserver/schema_v5.sql.h"
+#include "appserver/schema_v7_calendar.sql.h"
 #include "appserver/sql_value.h"
 
 namespace zel::appserver {
@@ -61,6 +62,15 @@ const std::vector<Migration>& Migrations() {
          }},
         {5, "series de reunioes",
          [](SqlConnection& c) { c.ExecScript(ForDialect(kSchemaV5Series, c.dialect())); }},
+        {7, "calendarios publicados, convites por e-mail e respostas",
+         [](SqlConnection& c) {
+             const bool pg = c.dialect() == Dialect::PostgreSQL;
+             c.ExecScript(
+                 ForDialect(ReplaceAll(kSchemaV7Calendar, "{IDENTITY}",
+                                       pg ? "BIGSERIAL PRIMARY KEY" : "INTEGER PRIMARY KEY"),
+                            c.dialect()));
+             c.ExecScript(pg ? kCalendarMarksPostgres : kCalendarMarksSqlite);
+         }},
     };
     return migrations;
 }

@@ -21,7 +21,7 @@
 #include "base/login_context.h"
 #include "meeting/cli_zel00400.h"
 #include "meeting/frm_reuniao.h"
-#include "meeting/meeting_icalendar.h"
+#include "calendar/meeting_icalendar.h"
 #include "meeting/series_dialog.h"
 #include "platform/packet.h"
 #include "server/call_arg.h"

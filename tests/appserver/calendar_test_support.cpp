@@ -1,10 +1,12 @@
 #include "calendar_test_support.h"
 
+#include <httplib.h>
 #include <poll.h>
 #include <signal.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <cstdio>
 #include <filesystem>
 #include <fstream>
@@ -204,19 +206,39 @@ void CalendarServer::Office(const std::function<void(SqlConnection&)>& fn) {
     Impl().db().Transact(true, [&](SqlConnection& c) { fn(c); });
 }
 
-std::string CalendarServer::NewMeeting(TDateTime start, double hours, const std::string& ref) {
-    const std::string nr = Result("GetPrxTarefa", {"0001"}).get<std::string>();
-    const json r =
-        Call("SetControle",
-             {MeetingDelta(json::array(
-                 {{{"op", "insert"}, {"new", MeetingRow("0001", nr, ref, start, hours)}}}))});
-    EXPECT_FALSE(r.contains("error")) << r.dump();
+namespace {
+
+// The meeting's row as GetControle lists it, as field -> value, with the row itself ("_row")
+// and the field names ("_fields").
+json StoredMeetingRow(const RpcCall& call, const std::string& nr) {
+    const json list = call("GetControle", AllMeetingsParams());
+    for (size_t i = 0; i < list.at("rows").size(); ++i)
+        if (Cell(list, i, "NRTAREFA") == nr) {
+            json row = json::object();
+            for (const std::string& f : FieldNames(list))
+                row[f] = Cell(list, i, f);
+            row["_row"] = list.at("rows").at(i);
+            row["_fields"] = FieldNames(list);
+            return row;
+        }
+    ADD_FAILURE() << "meeting " << nr << " not listed";
+    return json::object();
+}
+
+}  // namespace
+
+std::string NewMeetingVia(const RpcCall& call, TDateTime start, double hours,
+                          const std::string& ref) {
+    const std::string nr = call("GetPrxTarefa", {"0001"}).get<std::string>();
+    call("SetControle",
+         {MeetingDelta(json::array(
+             {{{"op", "insert"}, {"new", MeetingRow("0001", nr, ref, start, hours)}}}))});
     return nr;
 }
 
-std::string CalendarServer::AddParticipant(const std::string& nr, const std::string& op) {
-    const std::string number = Result("GetPrxPlanAtivTare", {"0001", nr}).get<std::string>();
-    const json meeting = MeetingRowNow(nr);
+std::string AddParticipantVia(const RpcCall& call, const std::string& nr, const std::string& op) {
+    const std::string number = call("GetPrxPlanAtivTare", {"0001", nr}).get<std::string>();
+    const json meeting = StoredMeetingRow(call, nr);
     const Values row = {{"CDFILIAL", "0001"},
                         {"NRTAREFA", nr},
                         {"NRPLATIVTARE", number},
@@ -225,39 +247,61 @@ std::string CalendarServer::AddParticipant(const std::string& nr, const std::str
                         {"DTINPATIVTAR", meeting.at("DTHRREUNIAO")},
                         {"QTHRPATIVTAR", meeting.at("QTHRREUNIAO")},
                         {"QTHRPATIVTARE", "000100"}};
-    const json r =
-        Call("SetAtividades", {ChangesOf(ActivityLayout(), {Insert(ActivityLayout(), row)})});
-    EXPECT_FALSE(r.contains("error")) << r.dump();
+    call("SetAtividades", {ChangesOf(ActivityLayout(), {Insert(ActivityLayout(), row)})});
     return number;
 }
 
-json CalendarServer::MeetingRowNow(const std::string& nr) {
-    const json list = Result("GetControle", AllMeetingsParams());
-    for (size_t i = 0; i < list.at("rows").size(); ++i)
-        if (Cell(list, i, "NRTAREFA") == nr) {
-            json row = json::object();
-            for (const std::string& f : FieldNames(list))
-                row[f] = Cell(list, i, f);
-            row["_row"] = list.at("rows").at(i);
-            return row;
-        }
-    ADD_FAILURE() << "meeting " << nr << " not listed";
-    return json::object();
+HttpRpc::HttpRpc(int port, const std::string& op) : m_port(port) {
+    m_token = Cell(Call("Login", {op, "demo", "0001"}), 0, "TOKEN").get<std::string>();
+}
+
+json HttpRpc::Call(const std::string& method, json params) {
+    httplib::Client client("127.0.0.1", m_port);
+    client.set_read_timeout(60, 0);
+    httplib::Headers headers;
+    if (!m_token.empty()) headers.emplace("Authorization", "Bearer " + m_token);
+    const json request = {{"method", method}, {"params", std::move(params)}, {"id", 1}};
+    const auto res = client.Post("/rpc", headers, request.dump(), "application/json");
+    if (!res) {
+        ADD_FAILURE() << method << ": no answer from port " << m_port;
+        return nullptr;
+    }
+    const json r = json::parse(res->body);
+    EXPECT_FALSE(r.contains("error")) << method << ": " << r.dump();
+    return r.value("result", json());
+}
+
+RpcCall HttpRpc::Caller() {
+    return [this](const std::string& method, json params) { return Call(method, params); };
+}
+
+RpcCall CalendarServer::Caller() {
+    return [this](const std::string& method, json params) { return Result(method, params); };
+}
+
+std::string CalendarServer::NewMeeting(TDateTime start, double hours, const std::string& ref) {
+    return NewMeetingVia(Caller(), start, hours, ref);
+}
+
+std::string CalendarServer::AddParticipant(const std::string& nr, const std::string& op) {
+    return AddParticipantVia(Caller(), nr, op);
 }
 
 void CalendarServer::Delete(const std::string& nr) {
     Result("GetDelAtiv", {"0001", nr});
-    const json old = MeetingRowNow(nr);
+    const json old = StoredMeetingRow(Caller(), nr);
     const json r = Call("SetControle",
                         {MeetingDelta(json::array({{{"op", "delete"}, {"old", old.at("_row")}}}))});
     EXPECT_FALSE(r.contains("error")) << r.dump();
 }
 
 void CalendarServer::Move(const std::string& nr, TDateTime start) {
-    const json old = MeetingRowNow(nr);
-    const json list = Result("GetControle", AllMeetingsParams());
+    const json old = StoredMeetingRow(Caller(), nr);
     json changed = old.at("_row");
-    changed.at(FieldIndex(list, "DTHRREUNIAO")) = {{"$dt", DateTimeToIso(start)}};
+    const std::vector<std::string> fields = old.at("_fields");
+    const size_t at = static_cast<size_t>(std::find(fields.begin(), fields.end(), "DTHRREUNIAO") -
+                                          fields.begin());
+    changed.at(at) = {{"$dt", DateTimeToIso(start)}};
     const json r =
         Call("SetControle", {MeetingDelta(json::array(
                                 {{{"op", "update"}, {"old", old.at("_row")}, {"new", changed}}}))});

@@ -56,6 +56,29 @@ class MailSink {
 // Mail settings for a sink without TLS (a relay on the loopback).
 MailSettings SinkMail(const MailSink& sink);
 
+// One call of the server's methods with the session of whoever makes it; returns the result
+// (a failed call fails the test and returns null).
+using RpcCall = std::function<json(const std::string& method, json params)>;
+
+// A meeting of branch 0001 saved as the window saves it (GetPrxTarefa, SetControle).
+std::string NewMeetingVia(const RpcCall& call, TDateTime start, double hours,
+                          const std::string& ref);
+// A participant's activity in it (GetPrxPlanAtivTare, SetAtividades); returns its number.
+std::string AddParticipantVia(const RpcCall& call, const std::string& nr, const std::string& op);
+
+// Calls over HTTP to a zel-appserver on the loopback, logged in as `op` on branch 0001.
+class HttpRpc {
+  public:
+    HttpRpc(int port, const std::string& op = kDemoOperator);
+    json Call(const std::string& method, json params);
+    // Call as an RpcCall.
+    RpcCall Caller();
+
+  private:
+    int m_port;
+    std::string m_token;
+};
+
 // A demo-data server on `backend` (PostgreSQL: the throw-away server of ZEL_TEST_PG); branch
 // 0001 on America/Sao_Paulo; Ana and Bruno with addresses; the demo operator logged in.
 class CalendarServer {
@@ -78,18 +101,16 @@ class CalendarServer {
     // Runs `fn` in a write transaction straight on the database (what an admin command does).
     void Office(const std::function<void(SqlConnection&)>& fn);
 
-    // A meeting of branch 0001 saved as the window saves it (GetPrxTarefa, SetControle).
+    // NewMeetingVia and AddParticipantVia as the demo operator.
     std::string NewMeeting(TDateTime start, double hours, const std::string& ref);
-    // A participant's activity in it (SetAtividades); returns its number.
     std::string AddParticipant(const std::string& nr, const std::string& op);
+    RpcCall Caller();
     // Moves the meeting to `start` (SetControle update).
     void Move(const std::string& nr, TDateTime start);
     // Deletes a pending meeting as the window does: its activities, then the meeting.
     void Delete(const std::string& nr);
 
   private:
-    json MeetingRowNow(const std::string& nr);
-
     TestDatabase m_db;
     std::unique_ptr<AppServer> m_server;
     std::unique_ptr<RpcClient> m_rpc;

@@ -83,7 +83,7 @@ def main():
             ok = (isinstance(auth_data, LoginPassword)
                   and auth_data.login.decode() == args.user
                   and auth_data.password.decode() == args.password)
-            return AuthResult(success=ok)
+            return AuthResult(success=ok, handled=False)
         kwargs["authenticator"] = authenticate
         kwargs["auth_required"] = True
         kwargs["auth_require_tls"] = True

@@ -22,6 +22,8 @@ class ServerProcess {
     int Port() const { return m_port; }
     // SIGTERM, then SIGKILL when it does not end within ten seconds. Idempotent.
     void Stop();
+    // SIGKILL: the process dies where it stands, as in a crash. Idempotent.
+    void Kill();
 
   private:
     int ReadPort();

@@ -44,6 +44,9 @@ CalendarsWindow::CalendarsWindow(CalendarFeeds& feeds, QWidget* parent)
     m_table->setSelectionBehavior(QAbstractItemView::SelectRows);
     m_table->setSelectionMode(QAbstractItemView::SingleSelection);
     m_table->setEditTriggers(QAbstractItemView::NoEditTriggers);
+    // One line per feed; a long address loses its middle, the tooltip shows it whole.
+    m_table->setWordWrap(false);
+    m_table->setTextElideMode(Qt::ElideMiddle);
     QHeaderView* header = m_table->horizontalHeader();
     header->setSectionResizeMode(kName, QHeaderView::ResizeToContents);
     header->setSectionResizeMode(kAddress, QHeaderView::Stretch);

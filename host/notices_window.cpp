@@ -243,7 +243,10 @@ void NoticesWindow::showInvitations() {
         font.setBold(!inv.answered());
         for (int c = kWhen; c <= kAnswer; ++c)
             item->setFont(c, font);
-        if (key == keep) m_invitationList->setCurrentItem(item);
+        if (key == keep) {
+            m_invitationList->setCurrentItem(item);
+            item->setSelected(true);
+        }
     }
     const int open = m_inbox.unansweredCount();
     m_pages->setTabText(

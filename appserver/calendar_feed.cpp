@@ -8,6 +8,7 @@
 #include "appserver/calendar_state.h"
 #include "appserver/password_hash.h"
 #include "appserver/sql_value.h"
+#include "calendar/invitation_mail.h"
 #include "calendar/meeting_icalendar.h"
 #include "platform/routines.h"
 
@@ -74,15 +75,6 @@ std::optional<FeedRecord> FindFeed(SqlConnection& db, const std::string& token) 
     return f;
 }
 
-std::string Fnv(const std::string& text) {
-    uint64_t h = 1469598103934665603ull;
-    for (const unsigned char c : text)
-        h = (h ^ c) * 1099511628211ull;
-    char buf[17];
-    std::snprintf(buf, sizeof buf, "%016llx", static_cast<unsigned long long>(h));
-    return buf;
-}
-
 // Changes with the feed's counter, the day (the window moves daily) and the branches its
 // owner may use.
 std::string ETag(const FeedRecord& f, TDateTime now) {
@@ -90,7 +82,7 @@ std::string ETag(const FeedRecord& f, TDateTime now) {
     for (const std::string& b : f.subject.branches)
         branches += b + ",";
     return "\"" + std::to_string(f.id) + "-" + std::to_string(f.version) + "-" +
-           FormatDateTime("yyyymmdd", now) + "-" + Fnv(branches).substr(0, 8) + "\"";
+           FormatDateTime("yyyymmdd", now) + "-" + TextDigest(branches).substr(0, 8) + "\"";
 }
 
 // True when an If-None-Match header names `etag` (weak or strong) or is "*".
@@ -126,15 +118,7 @@ FeedAnswer NotFound() {
 }  // namespace
 
 std::string HttpDate(TDateTime utc) {
-    static const char* const kDays[] = {"Sun", "Mon", "Tue", "Wed", "Thu", "Fri", "Sat"};
-    static const char* const kMonths[] = {"Jan", "Feb", "Mar", "Apr", "May", "Jun",
-                                          "Jul", "Aug", "Sep", "Oct", "Nov", "Dec"};
-    const DateParts d = DecodeDate(utc);
-    const TimeParts t = DecodeTime(utc);
-    char buf[48];
-    std::snprintf(buf, sizeof buf, "%s, %02d %s %04d %02d:%02d:%02d GMT", kDays[DayOfWeek(utc) - 1],
-                  d.day, kMonths[d.month - 1], d.year, t.hour, t.minute, t.second);
-    return buf;
+    return InternetDate(utc, "GMT");
 }
 
 FeedAnswer AnswerFeed(Database& db, const std::string& token, const std::string& ifNoneMatch,

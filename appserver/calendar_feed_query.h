@@ -1,6 +1,6 @@
 // The meetings of one feed, read with one set-based query: a row per meeting and person (the
-// responsible's first, then each participant's with his answer), ordered by start, turned into
-// the meetings the feed's text is written from.
+// responsible's, and each participant's with his answer), turned into the meetings the feed's
+// text is written from, ordered by start.
 #pragma once
 
 #include <string>

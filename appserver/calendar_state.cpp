@@ -18,15 +18,6 @@ CalendarPerson Person(const SqlRow& row) {
     return {Str(row[0]), Str(row[1]), Str(row[2]), row.size() > 3 ? Str(row[3]) : std::string()};
 }
 
-std::string Fnv1a(const std::string& text) {
-    uint64_t h = 1469598103934665603ull;
-    for (const unsigned char c : text)
-        h = (h ^ c) * 1099511628211ull;
-    char buf[17];
-    std::snprintf(buf, sizeof buf, "%016llx", static_cast<unsigned long long>(h));
-    return buf;
-}
-
 }  // namespace
 
 std::string MeetingCalendarState::Digest() const {
@@ -36,7 +27,16 @@ std::string MeetingCalendarState::Digest() const {
                        "<" + organiser.email + ">";
     for (const CalendarPerson& p : participants)
         what += "|" + p.code + "<" + p.email + ">";
-    return Fnv1a(what);
+    return TextDigest(what);
+}
+
+std::string TextDigest(const std::string& text) {
+    uint64_t h = 1469598103934665603ull;
+    for (const unsigned char c : text)
+        h = (h ^ c) * 1099511628211ull;
+    char buf[17];
+    std::snprintf(buf, sizeof buf, "%016llx", static_cast<unsigned long long>(h));
+    return buf;
 }
 
 std::string EffectiveTimeZone(const std::string& stored) {

@@ -43,6 +43,10 @@ std::string BranchTimeZone(SqlConnection& db, const std::string& branch);
 // The zone as stored for a branch (may be null/empty), made usable as BranchTimeZone does.
 std::string EffectiveTimeZone(const std::string& stored);
 
+// A short digest of a text (64-bit FNV-1a as 16 hex digits): what calendars were told is
+// compared by it.
+std::string TextDigest(const std::string& text);
+
 // The server's clock reading `serverNow` as a UTC instant.
 TDateTime ServerUtc(TDateTime serverNow);
 

@@ -1,7 +1,5 @@
 #include "calendar/ical_text.h"
 
-#include <cstdio>
-
 namespace {
 
 constexpr size_t kLineOctets = 75;
@@ -83,10 +81,20 @@ void ICalText::Text(std::string_view name, std::string_view value) {
 std::string ICalText::DateTimeValue(TDateTime value) {
     const DateParts d = DecodeDate(value);
     const TimeParts t = DecodeTime(value);
-    char buf[32];
-    std::snprintf(buf, sizeof buf, "%04d%02d%02dT%02d%02d%02d", d.year, d.month, d.day, t.hour,
-                  t.minute, t.second);
-    return buf;
+    // Written digit by digit: a feed writes thousands of these.
+    char buf[15];
+    auto put = [&buf](int at, int v, int width) {
+        for (int i = width - 1; i >= 0; --i, v /= 10)
+            buf[at + i] = static_cast<char>('0' + v % 10);
+    };
+    put(0, d.year, 4);
+    put(4, d.month, 2);
+    put(6, d.day, 2);
+    buf[8] = 'T';
+    put(9, t.hour, 2);
+    put(11, t.minute, 2);
+    put(13, t.second, 2);
+    return std::string(buf, sizeof buf);
 }
 
 void ICalText::Utc(std::string_view name, TDateTime utc) {

@@ -56,20 +56,6 @@ std::string AddressHeader(const MailAddress& a) {
     return name + " <" + a.address + ">";
 }
 
-// "Mon, 07 Dec 2026 14:30:00 +0000"
-std::string MailDate(TDateTime utc) {
-    static const char* const kDays[] = {"Sun", "Mon", "Tue", "Wed", "Thu", "Fri", "Sat"};
-    static const char* const kMonths[] = {"Jan", "Feb", "Mar", "Apr", "May", "Jun",
-                                          "Jul", "Aug", "Sep", "Oct", "Nov", "Dec"};
-    const DateParts d = DecodeDate(utc);
-    const TimeParts t = DecodeTime(utc);
-    char buf[64];
-    std::snprintf(buf, sizeof buf, "%s, %02d %s %04d %02d:%02d:%02d +0000",
-                  kDays[DayOfWeek(utc) - 1], d.day, kMonths[d.month - 1], d.year, t.hour, t.minute,
-                  t.second);
-    return buf;
-}
-
 std::string HourText(TDateTime value) {
     return FormatDateTime("hh:nn", value);
 }
@@ -96,6 +82,18 @@ const char* Opening(InvitationKind kind) {
 }
 
 }  // namespace
+
+std::string InternetDate(TDateTime utc, const std::string& zone) {
+    static const char* const kDays[] = {"Sun", "Mon", "Tue", "Wed", "Thu", "Fri", "Sat"};
+    static const char* const kMonths[] = {"Jan", "Feb", "Mar", "Apr", "May", "Jun",
+                                          "Jul", "Aug", "Sep", "Oct", "Nov", "Dec"};
+    const DateParts d = DecodeDate(utc);
+    const TimeParts t = DecodeTime(utc);
+    char buf[64];
+    std::snprintf(buf, sizeof buf, "%s, %02d %s %04d %02d:%02d:%02d %s", kDays[DayOfWeek(utc) - 1],
+                  d.day, kMonths[d.month - 1], d.year, t.hour, t.minute, t.second, zone.c_str());
+    return buf;
+}
 
 std::string Base64Lines(const std::string& data) {
     const std::string all = Base64(data);
@@ -172,7 +170,7 @@ std::string InvitationMessage(const InvitationMail& mail) {
     m += "From: " + AddressHeader(mail.from) + "\r\n";
     m += "To: " + AddressHeader(mail.to) + "\r\n";
     m += "Subject: " + EncodedHeaderText(InvitationSubject(mail)) + "\r\n";
-    m += "Date: " + MailDate(mail.dateUtc) + "\r\n";
+    m += "Date: " + InternetDate(mail.dateUtc) + "\r\n";
     m += "Message-ID: <" + mail.messageId + ">\r\n";
     m += "MIME-Version: 1.0\r\n";
     m += "Auto-Submitted: auto-generated\r\n";

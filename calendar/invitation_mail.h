@@ -41,5 +41,7 @@ std::string InvitationMessage(const InvitationMail& mail);
 // RFC 2047 "B" encoded words for a header text with characters beyond ASCII; the text as it
 // is otherwise. Words never cut a UTF-8 character.
 std::string EncodedHeaderText(const std::string& text);
+// "Mon, 07 Dec 2026 14:30:00 +0000" (RFC 5322); HTTP writes the zone as "GMT".
+std::string InternetDate(TDateTime utc, const std::string& zone = "+0000");
 // Base64 lines of at most 76 characters, each ended by CRLF.
 std::string Base64Lines(const std::string& data);

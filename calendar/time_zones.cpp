@@ -163,8 +163,16 @@ std::string ServerTimeZoneName() {
 TDateTime ZoneToUtc(TDateTime local, const std::string& zone) {
     if (IsUtcZone(zone)) return local;
     if (zone.empty()) {
+        // The local clock read as if it were UTC, less the offset in force there; checked once
+        // more at the instant found, for a time near a change of offset. (mktime would do, but
+        // it reads the zone file again on every call.)
         std::tm tm = ToTm(local);
-        const std::time_t secs = std::mktime(&tm);
+        const std::time_t asUtc = timegm(&tm);
+        std::tm there{};
+        localtime_r(&asUtc, &there);
+        std::time_t secs = asUtc - there.tm_gmtoff;
+        localtime_r(&secs, &there);
+        secs = asUtc - there.tm_gmtoff;
         std::tm utc{};
         gmtime_r(&secs, &utc);
         return FromTm(utc);

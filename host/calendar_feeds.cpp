@@ -4,6 +4,7 @@
 #include <QString>
 
 #include "base/login_context.h"
+#include "host/host_panel.h"
 #include "platform/client_data_set.h"
 #include "platform/routines.h"
 #include "server/server_connection.h"
@@ -30,15 +31,7 @@ CalendarFeeds::CalendarFeeds(ConnectionSetup setup) : m_setup(std::move(setup)) 
 CalendarFeeds::~CalendarFeeds() = default;
 
 TServerConnection& CalendarFeeds::connection() {
-    if (!m_net) {
-        m_net = std::make_unique<TServerConnection>();
-        m_net->ThrowException = true;
-        m_net->BeforeConnect = [](TServerConnection& c) {
-            c.Host = ServerHost();
-            c.Port = ServerPort();
-        };
-        if (m_setup) m_setup(*m_net);
-    }
+    if (!m_net) m_net = host_panel::SessionConnection(m_setup);
     return *m_net;
 }
 

@@ -7,15 +7,14 @@
 #include <QHeaderView>
 #include <QLabel>
 #include <QLineEdit>
-#include <QMdiSubWindow>
 #include <QPushButton>
 #include <QTableWidget>
 #include <QVBoxLayout>
 
 #include "base/dialogs.h"
 #include "host/calendar_feeds.h"
+#include "host/host_panel.h"
 #include "platform/date_time.h"
-#include "platform/exceptions.h"
 
 namespace {
 
@@ -76,17 +75,11 @@ CalendarsWindow::CalendarsWindow(CalendarFeeds& feeds, QWidget* parent)
     choose->addStretch(1);
 
     m_status = new QLabel(this);
-    m_error = new QLabel(this);
-    m_error->setStyleSheet(QStringLiteral("color: #a00000"));
-    m_error->setWordWrap(true);
-    m_error->hide();
+    m_error = host_panel::NewErrorLabel(this);
     auto* reload = new QPushButton(QStringLiteral("&Atualizar"), this);
     auto* close = new QPushButton(QStringLiteral("&Fechar"), this);
     connect(reload, &QPushButton::clicked, this, &CalendarsWindow::refresh);
-    connect(close, &QPushButton::clicked, this, [this] {
-        auto* frame = qobject_cast<QMdiSubWindow*>(parentWidget());
-        frame ? frame->close() : QWidget::close();
-    });
+    connect(close, &QPushButton::clicked, this, [this] { host_panel::CloseFrame(this); });
     auto* buttons = new QHBoxLayout;
     buttons->addWidget(m_status, 1);
     buttons->addWidget(reload);
@@ -107,16 +100,7 @@ QString CalendarsWindow::errorText() const {
 }
 
 bool CalendarsWindow::attempt(const QString& what, const std::function<void()>& action) {
-    try {
-        action();
-        m_error->clear();
-        m_error->hide();
-        return true;
-    } catch (const Exception& e) {
-        m_error->setText(what + QString::fromStdString(e.Message()));
-        m_error->show();
-        return false;
-    }
+    return host_panel::Attempt(m_error, what, action);
 }
 
 bool CalendarsWindow::refresh() {

@@ -2,7 +2,7 @@
 
 #include <algorithm>
 
-#include "base/login_context.h"
+#include "host/host_panel.h"
 #include "platform/client_data_set.h"
 #include "platform/exceptions.h"
 #include "platform/routines.h"
@@ -13,15 +13,7 @@ NoticeInbox::NoticeInbox(ConnectionSetup setup) : m_setup(std::move(setup)) {}
 NoticeInbox::~NoticeInbox() = default;
 
 TServerConnection& NoticeInbox::connection() {
-    if (!m_net) {
-        m_net = std::make_unique<TServerConnection>();
-        m_net->ThrowException = true;
-        m_net->BeforeConnect = [](TServerConnection& c) {
-            c.Host = ServerHost();
-            c.Port = ServerPort();
-        };
-        if (m_setup) m_setup(*m_net);
-    }
+    if (!m_net) m_net = host_panel::SessionConnection(m_setup);
     return *m_net;
 }
 

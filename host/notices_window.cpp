@@ -3,15 +3,14 @@
 #include <QHBoxLayout>
 #include <QHeaderView>
 #include <QLabel>
-#include <QMdiSubWindow>
 #include <QPushButton>
 #include <QTabWidget>
 #include <QTreeWidget>
 #include <QVBoxLayout>
 
+#include "host/host_panel.h"
 #include "host/notice_inbox.h"
 #include "platform/date_time.h"
-#include "platform/exceptions.h"
 
 namespace {
 
@@ -45,10 +44,7 @@ NoticesWindow::NoticesWindow(NoticeInbox& inbox, QWidget* parent)
     : QWidget(parent), m_inbox(inbox) {
     setWindowTitle(QStringLiteral("Avisos"));
     m_summary = new QLabel(this);
-    m_error = new QLabel(this);
-    m_error->setStyleSheet(QStringLiteral("color: #a00000"));
-    m_error->setWordWrap(true);
-    m_error->hide();
+    m_error = host_panel::NewErrorLabel(this);
     m_pages = new QTabWidget(this);
     m_pages->addTab(noticesPage(), QStringLiteral("Avisos"));
     m_pages->addTab(invitationsPage(), QStringLiteral("Convites"));
@@ -57,11 +53,7 @@ NoticesWindow::NoticesWindow(NoticeInbox& inbox, QWidget* parent)
     auto* close = new QPushButton(QStringLiteral("&Fechar"), this);
     reload->setToolTip(QStringLiteral("Lê os avisos e os convites novamente do servidor"));
     connect(reload, &QPushButton::clicked, this, &NoticesWindow::refresh);
-    // Inside the host's MDI area the frame around this widget is what closes.
-    connect(close, &QPushButton::clicked, this, [this] {
-        auto* frame = qobject_cast<QMdiSubWindow*>(parentWidget());
-        frame ? frame->close() : QWidget::close();
-    });
+    connect(close, &QPushButton::clicked, this, [this] { host_panel::CloseFrame(this); });
     auto* buttons = new QHBoxLayout;
     buttons->addWidget(m_summary, 1);
     buttons->addWidget(reload);
@@ -142,16 +134,7 @@ QString NoticesWindow::errorText() const {
 }
 
 bool NoticesWindow::attempt(const QString& what, const std::function<void()>& action) {
-    try {
-        action();
-        m_error->clear();
-        m_error->hide();
-        return true;
-    } catch (const Exception& e) {
-        m_error->setText(what + QString::fromStdString(e.Message()));
-        m_error->show();
-        return false;
-    }
+    return host_panel::Attempt(m_error, what, action);
 }
 
 bool NoticesWindow::refresh() {

@@ -1,17 +1,20 @@
 // The calendar feed of an operator with 2,000 meetings in range (each with its room and three
 // participants) over HTTP on a SQLite file: the whole feed, the 304 of an unchanged one, and
 // GET /health on the same kept-alive connection as the floor (one round trip and a trivial
-// query). The feed is also built in process, without HTTP, to show where the time goes.
+// query). The feed is also built in process, without HTTP, and split into its one query (with
+// the meetings made of its rows) and its text, to show where the time goes.
 #include <benchmark/benchmark.h>
 #include <httplib.h>
 
 #include <nlohmann/json.hpp>
 
 #include "appserver/app_server_impl.h"
+#include "appserver/calendar_feed_query.h"
 #include "appserver/calendar_reconciler.h"
 #include "appserver/counters.h"
 #include "appserver/http_server.h"
 #include "bench_data.h"
+#include "calendar/meeting_icalendar.h"
 #include "platform/date_time.h"
 
 using namespace zel::appserver;
@@ -138,6 +141,34 @@ void BM_Feed_BuiltInProcess(benchmark::State& state) {
     }
 }
 BENCHMARK(BM_Feed_BuiltInProcess)->Unit(benchmark::kMillisecond);
+
+// What the feed reads: the operator's meetings in its window.
+std::vector<CalendarMeeting> ReadMeetings(SqlConnection& c) {
+    FeedSubject s;
+    s.kind = "O";
+    s.op = "000000000003";
+    s.branches = {"0001", "0002"};
+    const TDateTime now = Now(), today = DateOf(now);
+    return ReadFeedMeetings(c, s, today - kFeedDaysBack, today + kFeedDaysAhead,
+                            now - kFeedCancelledDays, now);
+}
+
+void BM_Feed_QueryOnly(benchmark::State& state) {
+    Database& db = Bench().data->server->Impl().db();
+    size_t meetings = 0;
+    for (auto _ : state)
+        meetings = db.Transact(false, [](SqlConnection& c) { return ReadMeetings(c).size(); });
+    state.counters["meetings"] = static_cast<double>(meetings);
+}
+BENCHMARK(BM_Feed_QueryOnly)->Unit(benchmark::kMillisecond);
+
+void BM_Feed_TextOnly(benchmark::State& state) {
+    const std::vector<CalendarMeeting> meetings = Bench().data->server->Impl().db().Transact(
+        false, [](SqlConnection& c) { return ReadMeetings(c); });
+    for (auto _ : state)
+        benchmark::DoNotOptimize(FeedICalendar("Reuniões", meetings).size());
+}
+BENCHMARK(BM_Feed_TextOnly)->Unit(benchmark::kMillisecond);
 
 }  // namespace
 

@@ -18,6 +18,19 @@ namespace {
 using zel::appserver::test::json;
 using zel::appserver::test::ReadCalendarText;
 
+// A pending meeting of branch 0001 starting at `start` in `zone`, for an hour.
+CalendarMeeting Meeting(const std::string& reference, const std::string& zone, TDateTime start) {
+    CalendarMeeting m;
+    m.branch = "0001";
+    m.number = "0000000012";
+    m.reference = reference;
+    m.status = "P";
+    m.zone = zone;
+    m.start = start;
+    m.end = start + 1 / 24.0;
+    return m;
+}
+
 std::vector<std::string> Lines(const std::string& text) {
     std::vector<std::string> out;
     size_t at = 0;
@@ -88,14 +101,9 @@ TEST(TimeZonesTest, OnlyPlainZoneNamesAreLookedUpAndTheServersZoneIsNamed) {
 // summer time the series moved an hour. Written on the zone's clock, a program expanding the
 // rule keeps the hour.
 TEST(SeriesExportTest, AWeeklySeriesKeepsItsHourAcrossSummerTimeWhenExpandedElsewhere) {
-    CalendarMeeting first;
-    first.branch = "0001";
-    first.number = "0000000012";
-    first.reference = "Comitê semanal";
-    first.status = "P";
-    first.zone = "America/New_York";
-    first.start = EncodeDateTime(2027, 2, 2, 10, 0, 0);  // a Tuesday in winter
-    first.end = first.start + 1 / 24.0;
+    // A Tuesday in winter.
+    CalendarMeeting first =
+        Meeting("Comitê semanal", "America/New_York", EncodeDateTime(2027, 2, 2, 10, 0, 0));
     first.stampUtc = EncodeDateTime(2027, 1, 1, 12, 0, 0);
     first.organiser = {"000000000001", "Operador", "", ""};
     CalendarSeries s;
@@ -125,14 +133,8 @@ TEST(SeriesExportTest, AWeeklySeriesKeepsItsHourAcrossSummerTimeWhenExpandedElse
 }
 
 TEST(InvitationMailTest, AnUninvitedAttendeeGetsACancelNamingOnlyHimAndHeadersStayWhole) {
-    CalendarMeeting m;
-    m.branch = "0001";
-    m.number = "0000000012";
-    m.reference = "Comitê\r\nBcc: todos@empresa.test";
-    m.status = "P";
-    m.zone = "America/Sao_Paulo";
-    m.start = EncodeDateTime(2027, 3, 2, 9, 0, 0);
-    m.end = m.start + 1 / 24.0;
+    CalendarMeeting m = Meeting("Comitê\r\nBcc: todos@empresa.test", "America/Sao_Paulo",
+                                EncodeDateTime(2027, 3, 2, 9, 0, 0));
     m.sequence = 4;
     m.attendees = {{"2", "Ana", "ana@x.test", "A"}, {"3", "Bruno", "bruno@x.test", ""}};
     const CalendarPerson out = m.attendees[1];

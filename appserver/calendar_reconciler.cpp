@@ -53,27 +53,30 @@ class MeetingReconciler {
           m_stamps(stamps) {}
 
     int Run() {
+        // The calendar row is locked before the meeting is read: a transaction that changed
+        // the same meeting at the same time (another of its activities, its booking) has then
+        // committed, and its change is part of what is compared and told here.
+        const Stored before = lockStored();
         const std::optional<MeetingCalendarState> state =
             ReadMeetingCalendarState(m_db, m_branch, m_nr);
-        if (!state) {
-            if (const std::optional<Stored> stored = lockStored(false)) forgetDeleted(*stored);
-        } else {
-            follow(*state, *lockStored(true));
-        }
+        if (!state)
+            forgetDeleted(before);
+        else
+            follow(*state, before);
         return m_queued;
     }
 
   private:
     SqlParams key() const { return {m_branch, m_nr}; }
 
-    // Locks the meeting's calendar row (PostgreSQL), creating it first when asked, so two
-    // transactions reconciling one meeting take turns and the second sees what the first did.
-    std::optional<Stored> lockStored(bool create) {
-        if (create)
-            m_db.Exec(
-                "INSERT INTO CALENDREUNIAO (CDFILIAL, NRTAREFA, NRSEQCALEND, DSASSINATURA) "
-                "VALUES (?, ?, -1, '') ON CONFLICT (CDFILIAL, NRTAREFA) DO NOTHING",
-                key());
+    // Locks the meeting's calendar row (PostgreSQL), creating it first (revision -1: never
+    // reconciled), so two transactions reconciling one meeting take turns and the second sees
+    // what the first did. A deleted meeting's row goes again in forgetDeleted.
+    Stored lockStored() {
+        m_db.Exec(
+            "INSERT INTO CALENDREUNIAO (CDFILIAL, NRTAREFA, NRSEQCALEND, DSASSINATURA) "
+            "VALUES (?, ?, -1, '') ON CONFLICT (CDFILIAL, NRTAREFA) DO NOTHING",
+            key());
         const bool pg = m_db.dialect() == Dialect::PostgreSQL;
         const SqlResult r = m_db.Exec(
             std::string("SELECT NRSEQCALEND, DSASSINATURA, DSLOCAL, CDSALA, CDOPERRESP, "
@@ -81,8 +84,7 @@ class MeetingReconciler {
                         "WHERE CDFILIAL = ? AND NRTAREFA = ?") +
                 (pg ? " FOR UPDATE" : ""),
             key());
-        if (r.rows.empty()) return std::nullopt;
-        const SqlRow& row = r.rows[0];
+        const SqlRow& row = r.rows.at(0);
         Stored s;
         s.sequence = row[0].AsInteger();
         s.digest = Str(row[1]);

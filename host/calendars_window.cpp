@@ -29,10 +29,9 @@ CalendarsWindow::CalendarsWindow(CalendarFeeds& feeds, QWidget* parent)
     : QWidget(parent), m_feeds(feeds) {
     setWindowTitle(QStringLiteral("Calendários"));
     auto* intro = new QLabel(
-        QStringLiteral("Assine estes endereços no seu programa de calendário (Outlook, Google "
-                       "Agenda, celular) para ver as reuniões onde já olha a agenda. Quem tiver "
-                       "um endereço vê o que ele mostra: não o divulgue; revogue o que não usar "
-                       "mais."),
+        QStringLiteral("Assine estes endereços no seu programa de calendário ou no celular para "
+                       "ver as reuniões onde já olha a agenda. Quem tiver um endereço vê o que "
+                       "ele mostra: não o divulgue; revogue o que não usar mais."),
         this);
     intro->setWordWrap(true);
 

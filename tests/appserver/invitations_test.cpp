@@ -4,7 +4,11 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <chrono>
+#include <future>
+#include <thread>
 
+#include "appserver/calendar_reconciler.h"
 #include "appserver/office_setup.h"
 #include "calendar_test_support.h"
 #include "meeting_fixture.h"
@@ -150,6 +154,46 @@ TEST_P(InvitationsTest, AnswersAreKeptPerActivityAndTheOrganiserIsToldOnce) {
     srv->Result("GetUpdCancelTarefa", {"0001", nr});
     EXPECT_EQ(srv->Error("SetRespConvite", {"0001", nr, "R"}, ana), "conflict");
     EXPECT_TRUE(mine().empty()) << "a cancelled meeting is no invitation";
+}
+
+// Two transactions change one meeting at once (one adds Ana, the other makes it longer): the
+// second reads the meeting only once the first committed, so nobody is called off by mistake
+// and the last revision tells both changes.
+TEST_P(InvitationsTest, TwoChangesOfOneMeetingAtOnceAreBothTold) {
+    if (!GetParam()) GTEST_SKIP() << "SQLite has one writer at a time";
+    const std::string nr = srv->NewMeeting(Day(40, 9), 1, "Comitê de obras");
+    srv->AddParticipant(nr, kBruno);
+    Database& db = srv->Impl().db();
+    const MailSettings* mail = srv->Impl().calendar().mail();
+    std::promise<void> firstReconciled, secondStarted;
+    std::thread first([&] {
+        db.Transact(true, [&](SqlConnection& c) {
+            c.Exec(
+                "INSERT INTO PLANATIVTARE (CDFILIAL, NRTAREFA, NRPLATIVTARE, CDOPERRESP, "
+                "QTHRPATIVTAR, IDSITATIVTAR, IDOPERPAREUNIAO) VALUES ('0001', ?, '00099', ?, "
+                "1, 'P', 'N')",
+                {nr, kAna});
+            ReconcileCalendars(c, Now(), mail);
+            firstReconciled.set_value();
+            secondStarted.get_future().wait();
+            // The second transaction reaches the meeting's calendar row and waits there.
+            std::this_thread::sleep_for(std::chrono::milliseconds(300));
+        });
+    });
+    firstReconciled.get_future().wait();
+    db.Transact(true, [&](SqlConnection& c) {
+        c.Exec("UPDATE TAREFA SET QTHRREUNIAO = 2 WHERE CDFILIAL = '0001' AND NRTAREFA = ?", {nr});
+        secondStarted.set_value();
+        ReconcileCalendars(c, Now(), mail);
+    });
+    first.join();
+    EXPECT_EQ(Outbox(),
+              (Strings{"bruno@empresa.test R 1", "ana@empresa.test R 2", "bruno@empresa.test R 2",
+                       "ana@empresa.test R 3", "bruno@empresa.test R 3"}));
+    EXPECT_EQ(srv->Value("SELECT IDMETODO FROM CALENDCONVIDADO WHERE NRTAREFA = ? AND "
+                         "CDOPERADOR = ?",
+                         {nr, kAna}),
+              "R");
 }
 
 INSTANTIATE_TEST_SUITE_P(Engines, InvitationsTest, ::testing::Values(false, true), EngineName);

@@ -110,6 +110,16 @@ void AddAdminCommands(CLI::App& app, const CliSettings& s, std::function<int()>&
                                 [a](SqlConnection& c) { office::AddBranch(c, a->code, a->name); });
         };
     });
+    CLI::App* bzone = branch->add_subcommand(
+        "timezone", "Define o fuso horário de uma filial (sem fuso, volta ao do servidor)");
+    bzone->add_option("code", a->code, "Código (4)")->required();
+    bzone->add_option("zone", a->name, "Fuso IANA, como America/Sao_Paulo");
+    bzone->callback([&, a] {
+        action = [&s, a] {
+            return WithDatabase(
+                s, [a](SqlConnection& c) { office::SetBranchTimeZone(c, a->code, a->name); });
+        };
+    });
     branch->add_subcommand("list", "Lista as filiais")->callback([&] {
         action = [&s] {
             return WithDatabase(s, [](SqlConnection& c) { Print(office::ListBranches(c)); });

@@ -17,6 +17,9 @@ struct CliSettings {
     int pool = 8;
     std::string tlsCert;  // both set: serve HTTPS
     std::string tlsKey;
+    // Invitation mail (mail_settings.h); no smtp-url: no mail.
+    std::string smtpUrl, smtpUser, smtpFrom, smtpPasswordFile, smtpCaFile;
+    std::string smtpTls = "starttls";
 };
 
 // Adds the subcommands; the one chosen stores its action in `action`, run after parsing.

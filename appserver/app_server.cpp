@@ -72,6 +72,8 @@ AppServerImpl::AppServerImpl(AppServerOptions opts)
     } catch (const DbError& e) {
         throw std::runtime_error(e.what());
     }
+    m_calendar = std::make_unique<CalendarService>(
+        *m_db, m_opts.mail, [this] { return now(); }, m_opts.deliverMail);
     RegisterSessionMethods(m_methods, m_sessions);
     RegisterMeetingMethods(m_methods);
     RegisterRoomMethods(m_methods);
@@ -83,7 +85,7 @@ AppServerImpl::AppServerImpl(AppServerOptions opts)
     RegisterAgendaMethods(m_methods);
     RegisterRegistrationMethods(m_methods);
     RegisterImportMethods(m_methods);
-    RegisterCalendarMethods(m_methods);
+    RegisterCalendarMethods(m_methods, m_calendar->mail());
     RegisterSeriesMethods(m_methods);
     RegisterServerQueryMethods(m_methods);
 }
@@ -190,10 +192,16 @@ std::string AppServerImpl::dispatch(const json& request, CallOrigin origin) {
         CallContext ctx(*m_db, nullptr, who, std::move(args), std::move(deltas), now, origin);
         return respond(request, *def, ctx);
     }
-    return m_db->Transact(def->access == Access::Write, [&](SqlConnection& conn) {
+    const bool write = def->access == Access::Write;
+    std::string reply = m_db->Transact(write, [&](SqlConnection& conn) {
         CallContext ctx(*m_db, &conn, who, args, deltas, now, origin);
-        return respond(request, *def, ctx);
+        std::string out = respond(request, *def, ctx);
+        // Calendars and invitations follow the meetings the call touched, in its transaction.
+        if (write) m_calendar->Reconcile(conn, now);
+        return out;
     });
+    if (write) m_calendar->AfterCommit();
+    return reply;
 }
 
 std::string AppServerImpl::respond(const json& request, const MethodDef& def, CallContext& ctx) {

@@ -31,6 +31,8 @@
 #include <string>
 #include <string_view>
 
+#include "appserver/mail_settings.h"
+
 namespace zel::appserver {
 
 struct AppServerOptions {
@@ -49,6 +51,10 @@ struct AppServerOptions {
     // Hash new passwords (demo data, admin commands) with libsodium's minimum argon2id cost.
     // Only for tests, where each Login would otherwise cost a tenth of a second.
     bool fastPasswordHashing = false;
+    // Invitation mail (none when its URL is empty), and whether this server runs the thread
+    // that delivers it (tests drive the delivery themselves).
+    MailSettings mail;
+    bool deliverMail = true;
 };
 
 // The largest request body taken from a caller without a live session: Login, the one call it

@@ -8,6 +8,7 @@
 #include <string_view>
 
 #include "appserver/app_server.h"
+#include "appserver/calendar_service.h"
 #include "appserver/method_registry.h"
 #include "appserver/session_manager.h"
 #include "appserver/storage.h"
@@ -24,6 +25,7 @@ class AppServerImpl {
     Database& db() { return *m_db; }
     MethodRegistry& methods() { return m_methods; }
     SessionManager& sessions() { return m_sessions; }
+    CalendarService& calendar() { return *m_calendar; }
     const AppServerOptions& options() const { return m_opts; }
     // The server clock (options.clock when set, else the wall clock).
     TDateTime now() const;
@@ -39,6 +41,7 @@ class AppServerImpl {
     SessionManager m_sessions;
     MethodRegistry m_methods;
     std::function<TDateTime()> m_clock;
+    std::unique_ptr<CalendarService> m_calendar;
 };
 
 }  // namespace zel::appserver

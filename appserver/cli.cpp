@@ -28,6 +28,25 @@ bool SplitListen(const std::string& listen, std::string& host, int& port) {
     }
 }
 
+// The mail settings of the command line and configuration file, with the password read from
+// its file or the environment. False (and the reason written) when they cannot be used.
+bool MailFromSettings(const CliSettings& s, MailSettings& m) {
+    m.url = s.smtpUrl;
+    m.user = s.smtpUser;
+    m.from = s.smtpFrom;
+    m.caFile = s.smtpCaFile;
+    m.startTls = s.smtpTls != "none";
+    try {
+        if (!m.url.empty()) m.password = ReadSmtpPassword(s.smtpPasswordFile);
+    } catch (const std::exception& e) {
+        std::cerr << "zel-appserver: " << e.what() << "\n";
+        return false;
+    }
+    const std::string problem = MailSettingsProblem(m);
+    if (!problem.empty()) std::cerr << "zel-appserver: " << problem << "\n";
+    return problem.empty();
+}
+
 int Serve(const CliSettings& s) {
     std::string host;
     int port = 0;
@@ -40,6 +59,8 @@ int Serve(const CliSettings& s) {
             << "zel-appserver: --tls-cert e --tls-key andam juntos (HTTPS precisa dos dois)\n";
         return kExitUsage;
     }
+    MailSettings mail;
+    if (!MailFromSettings(s, mail)) return kExitUsage;
     // Signals are taken by sigwait below, so block them before any thread starts.
     sigset_t signals;
     sigemptyset(&signals);
@@ -53,6 +74,7 @@ int Serve(const CliSettings& s) {
         o.db = s.db;
         o.demo = s.demo;
         o.poolSize = s.pool;
+        o.mail = mail;
         app = std::make_unique<AppServer>(o);
     } catch (const std::exception& e) {
         std::cerr << "zel-appserver: banco de dados " << RedactDatabaseUrl(s.db) << ": " << e.what()
@@ -120,6 +142,19 @@ int RunCli(int argc, char** argv) {
     app.add_option("--pool", s.pool, "Conexões com o banco")
         ->check(CLI::Range(1, 256))
         ->capture_default_str();
+    app.add_option("--smtp-url", s.smtpUrl,
+                   "Servidor de e-mail dos convites: smtp://HOST:587 (STARTTLS) ou "
+                   "smtps://HOST:465; sem ele nenhum e-mail é enviado");
+    app.add_option("--smtp-user", s.smtpUser, "Usuário do servidor de e-mail");
+    app.add_option("--smtp-password-file", s.smtpPasswordFile,
+                   "Arquivo com a senha do servidor de e-mail (sem ele, ZEL_SMTP_PASSWORD)");
+    app.add_option("--smtp-from", s.smtpFrom, "Remetente dos convites (endereço de e-mail)");
+    app.add_option("--smtp-tls", s.smtpTls,
+                   "starttls (exige TLS) ou none (só um relé em rede confiável, sem login)")
+        ->check(CLI::IsMember({"starttls", "none"}))
+        ->capture_default_str();
+    app.add_option("--smtp-ca-file", s.smtpCaFile,
+                   "Certificados PEM das autoridades em que confiar no servidor de e-mail");
     AddAdminCommands(app, s, action);
     try {
         app.parse(argc, argv);

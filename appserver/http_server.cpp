@@ -18,6 +18,7 @@
 
 #include "appserver/app_server.h"
 #include "appserver/bounded_task_queue.h"
+#include "appserver/calendar_feed_route.h"
 #include "appserver/rpc_error.h"
 
 #ifndef CPPHTTPLIB_OPENSSL_SUPPORT
@@ -266,6 +267,8 @@ void HttpServer::route(httplib::Server& s) {
     s.Post("/rpc", [this](const Request& req, Response& res, const httplib::ContentReader& reader) {
         serveRpc(req, res, reader);
     });
+    s.Get(kCalendarFeedRoute,
+          [this](const Request& req, Response& res) { ServeCalendarFeed(m_app, req, res); });
     s.Get("/health", [this](const Request&, Response& res) {
         const bool ok = m_app.Healthy();
         res.status = ok ? 200 : 503;

@@ -7,6 +7,7 @@
 //                 (unavailable: database down or busy, server overloaded); 413 with a
 //                 bad_request envelope when the body exceeds its limit, 411 without a length
 //   GET  /health  200 "ok" while the database answers, 503 otherwise
+//   GET  /calendar/TOKEN.ics  a calendar feed (calendar_feed_route.h), without a session
 // Before a request's body is read, its bearer token is checked: a caller without a live
 // session may send maxAnonymousBodyBytes, one with a session maxBodyBytes. Only POST /rpc
 // carries a body; a request to any other route announcing one is refused unread, so a route

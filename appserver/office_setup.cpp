@@ -1,10 +1,10 @@
 #include "appserver/office_setup.h"
 
-#include <string_view>
-
+#include "appserver/mail_settings.h"
 #include "appserver/resolver.h"
 #include "appserver/rpc_error.h"
 #include "appserver/schema.h"
+#include "calendar/time_zones.h"
 
 namespace zel::appserver::office {
 
@@ -34,23 +34,10 @@ std::vector<std::vector<std::string>> AsText(const SqlResult& r) {
     return out;
 }
 
-// An address safe to put after "mailto:" as it is: local@domain, printable ASCII or UTF-8,
-// without the characters that separate or quote addresses or URI parts.
-bool PlainEmail(const std::string& e) {
-    const size_t at = e.find('@');
-    if (e.size() > 100 || at == std::string::npos || at == 0 || at + 1 == e.size() ||
-        e.find('@', at + 1) != std::string::npos)
-        return false;
-    for (const unsigned char ch : e)
-        if (ch <= ' ' || ch == 0x7f ||
-            std::string_view("\"<>()[],;:\\?#%/").find(ch) != std::string_view::npos)
-            return false;
-    return e.front() != '.' && e.back() != '.';
-}
-
 Variant EmailValue(const std::string& email) {
     if (email.empty()) return Variant();
-    if (!PlainEmail(email)) throw RpcError(code::kBadArguments, "E-mail inválido: " + email);
+    if (!IsPlainMailAddress(email))
+        throw RpcError(code::kBadArguments, "E-mail inválido: " + email);
     return Variant(email);
 }
 
@@ -85,6 +72,17 @@ void SetOperatorEmail(SqlConnection& db, const std::string& code, const std::str
     RequireOne(
         db.Exec("UPDATE OPERADOR SET DSEMAIL = ? WHERE CDOPERADOR = ?", {EmailValue(email), code}),
         "Operador " + code);
+}
+
+void SetBranchTimeZone(SqlConnection& db, const std::string& branch, const std::string& zone) {
+    if (!zone.empty() && !IsKnownTimeZone(zone))
+        throw RpcError(code::kBadArguments, "Fuso horário desconhecido: " + zone +
+                                                " (use um nome como America/Sao_Paulo).");
+    RequireOne(db.Exec("UPDATE FILIAL SET DSFUSOHORARIO = ? WHERE CDFILIAL = ?",
+                       {zone.empty() ? Variant() : Variant(zone), branch}),
+               "Filial " + branch);
+    // Every published calendar shows its times in the zones of the branches it covers.
+    db.Exec("UPDATE CALENDVERSAO SET NRVERSAO = NRVERSAO + 1");
 }
 
 void SetOperatorActive(SqlConnection& db, const std::string& code, bool active) {

@@ -20,6 +20,9 @@ void AddOperator(SqlConnection& db, const std::string& code, const std::string& 
 // A text that is not a plain address (one "@", no blanks, quotes, brackets or separators, at
 // most 100 characters) is refused.
 void SetOperatorEmail(SqlConnection& db, const std::string& code, const std::string& email);
+// Sets the branch's time zone, an IANA name ("America/Sao_Paulo"); an empty one returns the
+// branch to the server's zone. Its meetings' times are read on that clock by calendars.
+void SetBranchTimeZone(SqlConnection& db, const std::string& branch, const std::string& zone);
 void SetPassword(SqlConnection& db, const std::string& code, const std::string& passwordHash);
 void SetOperatorActive(SqlConnection& db, const std::string& code, bool active);
 void GrantBranch(SqlConnection& db, const std::string& operatorCode, const std::string& branch);

@@ -7,6 +7,7 @@
 #include "appserver/schema_v5.sql.h"
 #include "appserver/schema_v6_perimeter.sql.h"
 #include "appserver/schema_v6_rules.sql.h"
+#include "appserver/schema_v7_calendar.sql.h"
 #include "appserver/sql_value.h"
 
 namespace zel::appserver {
@@ -67,6 +68,15 @@ const std::vector<Migration>& Migrations() {
          [](SqlConnection& c) {
              c.ExecScript(ForDialect(kSchemaV6Rules, c.dialect()));
              c.ExecScript(ForDialect(kSchemaV6Perimeter, c.dialect()));
+         }},
+        {7, "calendarios publicados, convites por e-mail e respostas",
+         [](SqlConnection& c) {
+             const bool pg = c.dialect() == Dialect::PostgreSQL;
+             c.ExecScript(
+                 ForDialect(ReplaceAll(kSchemaV7Calendar, "{IDENTITY}",
+                                       pg ? "BIGSERIAL PRIMARY KEY" : "INTEGER PRIMARY KEY"),
+                            c.dialect()));
+             c.ExecScript(pg ? kCalendarMarksPostgres : kCalendarMarksSqlite);
          }},
     };
     return migrations;

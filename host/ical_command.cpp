@@ -3,7 +3,7 @@
 #include <cstdio>
 
 #include "base/login_context.h"
-#include "meeting/meeting_icalendar.h"
+#include "calendar/meeting_icalendar.h"
 #include "platform/exceptions.h"
 #include "platform/routines.h"
 #include "server/server_connection.h"

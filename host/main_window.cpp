@@ -11,12 +11,17 @@
 #include <QToolButton>
 
 #include "base/application_window.h"
+#include "host/calendar_feeds.h"
+#include "host/calendars_window.h"
 #include "host/module_loader.h"
 #include "host/notices_window.h"
 
 MainWindow::MainWindow(ModuleLoader& loader, const QString& sessionText,
                        NoticeInbox::ConnectionSetup noticeSetup, QWidget* parent)
-    : QMainWindow(parent), m_loader(loader), m_inbox(std::move(noticeSetup)) {
+    : QMainWindow(parent),
+      m_loader(loader),
+      m_inbox(noticeSetup),
+      m_feeds(std::make_unique<CalendarFeeds>(noticeSetup)) {
     setWindowTitle(QStringLiteral("Sistema de Gestão"));
     m_mdi = new QMdiArea(this);
     m_mdi->setHorizontalScrollBarPolicy(Qt::ScrollBarAsNeeded);
@@ -26,6 +31,7 @@ MainWindow::MainWindow(ModuleLoader& loader, const QString& sessionText,
     QMenu* file = menuBar()->addMenu(QStringLiteral("&Arquivo"));
     file->addAction(QStringLiteral("A&visos"), QKeySequence(QStringLiteral("Ctrl+Shift+A")), this,
                     &MainWindow::openNotices);
+    file->addAction(QStringLiteral("&Calendários"), this, &MainWindow::openCalendars);
     file->addSeparator();
     file->addAction(QStringLiteral("&Sair"), QKeySequence::Quit, this, &QWidget::close);
 
@@ -105,4 +111,20 @@ bool MainWindow::openModule(const QString& code) {
     if (error.isEmpty()) return true;
     QMessageBox::critical(this, windowTitle(), error);
     return false;
+}
+
+void MainWindow::openCalendars() {
+    if (!m_calendars) {
+        // Like the notices, the window lives as long as the main window.
+        m_calendars = new CalendarsWindow(*m_feeds);
+        const QSize size = m_calendars->size();
+        m_calendarsFrame = m_mdi->addSubWindow(m_calendars);
+        m_calendarsFrame->setAttribute(Qt::WA_DeleteOnClose, false);
+        ShowSubWindowAt(m_calendarsFrame, size);
+    } else {
+        m_calendarsFrame->show();
+    }
+    m_calendars->refresh();
+    m_mdi->setActiveSubWindow(m_calendarsFrame);
+    m_calendarsFrame->raise();
 }

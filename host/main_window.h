@@ -13,6 +13,8 @@ class QMdiSubWindow;
 class QToolButton;
 class ModuleLoader;
 class NoticesWindow;
+class CalendarsWindow;
+class CalendarFeeds;
 
 class MainWindow : public QMainWindow {
     Q_OBJECT
@@ -38,6 +40,10 @@ class MainWindow : public QMainWindow {
     int refreshNotices();
 
     NoticesWindow* noticesWindow() const { return m_notices; }
+
+    // Shows the "Calendários" window (read again from the server) in front.
+    void openCalendars();
+    CalendarsWindow* calendarsWindow() const { return m_calendars; }
     // The status bar's text about the notices ("2 avisos não lidos").
     QString noticesStatusText() const;
 
@@ -52,4 +58,7 @@ class MainWindow : public QMainWindow {
     QMdiSubWindow* m_noticesFrame;
     QSize m_noticesSize;  // the notices window's own size, until it is first shown
     QToolButton* m_noticesStatus;
+    std::unique_ptr<CalendarFeeds> m_feeds;
+    CalendarsWindow* m_calendars = nullptr;
+    QMdiSubWindow* m_calendarsFrame = nullptr;
 };

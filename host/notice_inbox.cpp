@@ -2,9 +2,10 @@
 
 #include <algorithm>
 
-#include "base/login_context.h"
+#include "host/host_panel.h"
 #include "platform/client_data_set.h"
 #include "platform/exceptions.h"
+#include "platform/routines.h"
 #include "server/server_connection.h"
 
 NoticeInbox::NoticeInbox(ConnectionSetup setup) : m_setup(std::move(setup)) {}
@@ -12,15 +13,7 @@ NoticeInbox::NoticeInbox(ConnectionSetup setup) : m_setup(std::move(setup)) {}
 NoticeInbox::~NoticeInbox() = default;
 
 TServerConnection& NoticeInbox::connection() {
-    if (!m_net) {
-        m_net = std::make_unique<TServerConnection>();
-        m_net->ThrowException = true;
-        m_net->BeforeConnect = [](TServerConnection& c) {
-            c.Host = ServerHost();
-            c.Port = ServerPort();
-        };
-        if (m_setup) m_setup(*m_net);
-    }
+    if (!m_net) m_net = host_panel::SessionConnection(m_setup);
     return *m_net;
 }
 
@@ -73,4 +66,35 @@ void NoticeInbox::markAllRead() {
         throw;
     }
     reload();
+}
+
+void NoticeInbox::reloadInvitations() {
+    TClientDataSet rows;
+    rows.SetData(connection().AppServer().Call("GetConvites", {}));
+    std::vector<Invitation> invitations;
+    for (rows.First(); !rows.Eof(); rows.Next()) {
+        Invitation i;
+        i.branch = rows.FieldByName("CDFILIAL").AsString();
+        i.number = rows.FieldByName("NRTAREFA").AsString();
+        i.title = TrimAll(rows.FieldByName("DSREFETAREFA").AsString());
+        if (i.title.empty()) i.title = TrimAll(rows.FieldByName("NMASSUNTO").AsString());
+        i.room = TrimAll(rows.FieldByName("NMSALA").AsString());
+        i.organiser = TrimAll(rows.FieldByName("NMOPERRESP").AsString());
+        i.start = rows.FieldByName("DTHRREUNIAO").AsDateTime();
+        i.hours = rows.FieldByName("QTHRREUNIAO").AsFloat();
+        i.answer = TrimAll(rows.FieldByName("IDRESPOSTA").AsString());
+        invitations.push_back(std::move(i));
+    }
+    m_invitations = std::move(invitations);
+}
+
+int NoticeInbox::unansweredCount() const {
+    return static_cast<int>(std::count_if(m_invitations.begin(), m_invitations.end(),
+                                          [](const Invitation& i) { return !i.answered(); }));
+}
+
+void NoticeInbox::answer(const Invitation& invitation, const std::string& code) {
+    connection().AppServer().Call("SetRespConvite",
+                                  {Arg(invitation.branch), Arg(invitation.number), Arg(code)});
+    reloadInvitations();
 }

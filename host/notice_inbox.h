@@ -1,6 +1,8 @@
 // NoticeInbox: the logged-in operator's personal notices (a cancelled meeting leaves one for
-// each of its other participants), as the application server lists them, and their marking
-// as read. No widgets: the notices window and the status bar show what it holds.
+// each of its other participants, an answer to an invitation one for the organiser), as the
+// application server lists them, and their marking as read; and the invitations to meetings he
+// takes part in, with his answers. No widgets: the notices window and the status bar show what
+// it holds.
 //
 // Every call raises on failure (EServerError for the server's refusals and for an
 // unreachable server); what the inbox holds is then left as it was.
@@ -25,6 +27,18 @@ struct Notice {
     bool read() const { return readAt != 0; }
 };
 
+// A meeting still to come in which the operator has an activity, organised by someone else.
+struct Invitation {
+    std::string branch, number;
+    std::string title;  // the meeting's reference, else its subject
+    std::string room, organiser;
+    TDateTime start = 0;
+    double hours = 0;
+    std::string answer;  // "A" accepted, "T" maybe, "R" declined, "": not answered
+
+    bool answered() const { return !answer.empty(); }
+};
+
 class NoticeInbox {
   public:
     // Lets tests route the inbox's connection (e.g. to an in-process server); by default it
@@ -47,6 +61,13 @@ class NoticeInbox {
     // Marks every unread notice read; stops at the first refusal (those before stay read).
     void markAllRead();
 
+    // Reads the operator's invitations again, soonest first.
+    void reloadInvitations();
+    const std::vector<Invitation>& invitations() const { return m_invitations; }
+    int unansweredCount() const;
+    // Answers an invitation ("A", "T" or "R") and reads the invitations again.
+    void answer(const Invitation& invitation, const std::string& code);
+
   private:
     TServerConnection& connection();
     void sendRead(int64_t number);
@@ -54,4 +75,5 @@ class NoticeInbox {
     ConnectionSetup m_setup;
     std::unique_ptr<TServerConnection> m_net;
     std::vector<Notice> m_notices;
+    std::vector<Invitation> m_invitations;
 };

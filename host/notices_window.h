@@ -1,6 +1,8 @@
-// NoticesWindow: the "Avisos" window of the host. Lists the operator's personal notices
-// newest first (unread ones in bold), and marks the selected ones, or all, read. A failure
-// of the server is shown in the window; the list then stays as it was.
+// NoticesWindow: the "Avisos" window of the host. Its first page lists the operator's personal
+// notices newest first (unread ones in bold), and marks the selected ones, or all, read; its
+// second page, "Convites", lists the meetings he is invited to, soonest first (unanswered ones
+// in bold), and answers the selected one: "Aceitar", "Talvez", "Recusar". A failure of the
+// server is shown in the window; the lists then stay as they were.
 #pragma once
 
 #include <QWidget>
@@ -8,6 +10,7 @@
 
 class QLabel;
 class QPushButton;
+class QTabWidget;
 class QTreeWidget;
 class NoticeInbox;
 
@@ -27,6 +30,13 @@ class NoticesWindow : public QWidget {
     QTreeWidget* list() const { return m_list; }
     QPushButton* markReadButton() const { return m_markRead; }
     QPushButton* markAllButton() const { return m_markAll; }
+    QTabWidget* pages() const { return m_pages; }
+    QTreeWidget* invitationList() const { return m_invitationList; }
+    QPushButton* acceptButton() const { return m_accept; }
+    QPushButton* maybeButton() const { return m_maybe; }
+    QPushButton* declineButton() const { return m_decline; }
+    // Shows what the inbox holds of the invitations, without asking the server.
+    void showInvitations();
 
   signals:
     // The number of unread notices may have changed; -1: they could not be read.
@@ -35,6 +45,9 @@ class NoticesWindow : public QWidget {
   private:
     void markSelected();
     void markAll();
+    void answerSelected(const char* code);
+    QWidget* noticesPage();
+    QWidget* invitationsPage();
     // Runs `action` against the server; a failure is shown with `what` before its message.
     bool attempt(const QString& what, const std::function<void()>& action);
     void updateButtons();
@@ -45,4 +58,9 @@ class NoticesWindow : public QWidget {
     QLabel* m_error;
     QPushButton* m_markRead;
     QPushButton* m_markAll;
+    QTabWidget* m_pages;
+    QTreeWidget* m_invitationList;
+    QPushButton* m_accept;
+    QPushButton* m_maybe;
+    QPushButton* m_decline;
 };

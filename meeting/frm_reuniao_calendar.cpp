@@ -14,7 +14,7 @@
 #include "base/routines.h"
 #include "meeting/dataset_rows.h"
 #include "meeting/frm_reuniao.h"
-#include "meeting/meeting_icalendar.h"
+#include "calendar/meeting_icalendar.h"
 #include "meeting/reuniao_pictures.h"
 #include "platform/routines.h"
 #include "server/check_server_result.h"

@@ -23,7 +23,7 @@
 #include "meeting/cli_zel00400.h"
 #include "meeting/dataset_rows.h"
 #include "meeting/frm_reuniao.h"
-#include "meeting/meeting_icalendar.h"
+#include "calendar/meeting_icalendar.h"
 #include "meeting/series_dialog.h"
 #include "meeting/series_rules.h"
 #include "platform/routines.h"

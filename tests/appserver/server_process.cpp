@@ -70,6 +70,13 @@ void ServerProcess::Stop() {
     m_pid = 0;
 }
 
+void ServerProcess::Kill() {
+    if (m_pid <= 0) return;
+    kill(m_pid, SIGKILL);
+    waitpid(m_pid, nullptr, 0);
+    m_pid = 0;
+}
+
 // The server prints "listening HOST:PORT" once it accepts connections.
 int ServerProcess::ReadPort() {
     std::string line;

@@ -24,6 +24,8 @@ class ServerProcess {
     pid_t Pid() const { return m_pid; }
     // SIGTERM, then SIGKILL when it does not end within ten seconds. Idempotent.
     void Stop();
+    // SIGKILL: the process dies where it stands, as in a crash. Idempotent.
+    void Kill();
 
   private:
     int ReadPort();

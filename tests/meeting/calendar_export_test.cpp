@@ -19,9 +19,9 @@
 #include "appserver/series_rule.h"
 #include "base/buttons.h"
 #include "base/login_context.h"
+#include "calendar/meeting_icalendar.h"
 #include "meeting/cli_zel00400.h"
 #include "meeting/frm_reuniao.h"
-#include "meeting/meeting_icalendar.h"
 #include "meeting/series_dialog.h"
 #include "platform/packet.h"
 #include "server/call_arg.h"
@@ -46,6 +46,15 @@ std::string Param(icalproperty* p, icalparameter_kind kind) {
     return param ? icalparameter_get_cn(param) : "";
 }
 
+// The instant a date-time property names, its TZID resolved against the calendar's zones.
+time_t Instant(icalproperty* p, icalcomponent* owner) {
+    const icaltimetype t = icalproperty_get_datetime_with_component(p, owner);
+    return icaltime_as_timet_with_zone(t, t.zone ? t.zone : icaltimezone_get_utc_timezone());
+}
+time_t Instant(icalcomponent* ev, icalproperty_kind kind) {
+    return Instant(icalcomponent_get_first_property(ev, kind), ev);
+}
+
 std::string FileText(const std::string& path) {
     std::ifstream in(path, std::ios::binary);
     std::stringstream text;
@@ -65,8 +74,8 @@ ReadBack Parse(const std::string& path) {
         r.location = icalcomponent_get_location(ev) ? icalcomponent_get_location(ev) : "";
         r.summary = icalcomponent_get_summary(ev) ? icalcomponent_get_summary(ev) : "";
         r.sequence = icalcomponent_get_sequence(ev);
-        r.start = icaltime_as_timet_with_zone(icalcomponent_get_dtstart(ev), nullptr);
-        r.end = icaltime_as_timet_with_zone(icalcomponent_get_dtend(ev), nullptr);
+        r.start = Instant(ev, ICAL_DTSTART_PROPERTY);
+        r.end = Instant(ev, ICAL_DTEND_PROPERTY);
         if (icalproperty* o = icalcomponent_get_first_property(ev, ICAL_ORGANIZER_PROPERTY))
             r.organiser = Param(o, ICAL_CN_PARAMETER) + " <" + icalproperty_get_organizer(o) + ">";
         for (icalproperty* a = icalcomponent_get_first_property(ev, ICAL_ATTENDEE_PROPERTY); a;
@@ -254,10 +263,8 @@ TEST_F(CalendarExportTest, SeriesExportsItsRuleExceptionsAndMovedOccurrence) {
     // Week 4 was moved an hour later with "this and the following".
     icalcomponent* moved = icalcomponent_get_next_component(cal, ICAL_VEVENT_COMPONENT);
     ASSERT_NE(nullptr, moved) << text;
-    EXPECT_EQ(At(seed.Day(kDay + 28), 14),
-              icaltime_as_timet_with_zone(icalcomponent_get_recurrenceid(moved), nullptr));
-    EXPECT_EQ(At(seed.Day(kDay + 28), 15),
-              icaltime_as_timet_with_zone(icalcomponent_get_dtstart(moved), nullptr));
+    EXPECT_EQ(At(seed.Day(kDay + 28), 14), Instant(moved, ICAL_RECURRENCEID_PROPERTY));
+    EXPECT_EQ(At(seed.Day(kDay + 28), 15), Instant(moved, ICAL_DTSTART_PROPERTY));
     EXPECT_EQ(nullptr, icalcomponent_get_next_component(cal, ICAL_VEVENT_COMPONENT));
     icalcomponent_free(cal);
 }
@@ -291,8 +298,7 @@ TEST_F(CalendarExportTest, SeriesDialogExportsAFileWithTheRuleAndTheSkippedDateE
     icalcomponent* ev = icalcomponent_get_first_component(cal, ICAL_VEVENT_COMPONENT);
     ASSERT_NE(nullptr, ev) << text;
     EXPECT_EQ("zel-0001-S0000900101@zel00400", std::string(icalcomponent_get_uid(ev)));
-    EXPECT_EQ(At(seed.Day(kDay), 14),
-              icaltime_as_timet_with_zone(icalcomponent_get_dtstart(ev), nullptr));
+    EXPECT_EQ(At(seed.Day(kDay), 14), Instant(ev, ICAL_DTSTART_PROPERTY));
     icalproperty* rrule = icalcomponent_get_first_property(ev, ICAL_RRULE_PROPERTY);
     ASSERT_NE(nullptr, rrule) << text;
     const icalrecurrencetype rule = icalproperty_get_rrule(rrule);
@@ -301,7 +307,7 @@ TEST_F(CalendarExportTest, SeriesDialogExportsAFileWithTheRuleAndTheSkippedDateE
     std::vector<time_t> excluded;
     for (icalproperty* x = icalcomponent_get_first_property(ev, ICAL_EXDATE_PROPERTY); x;
          x = icalcomponent_get_next_property(ev, ICAL_EXDATE_PROPERTY))
-        excluded.push_back(icaltime_as_timet_with_zone(icalproperty_get_exdate(x), nullptr));
+        excluded.push_back(Instant(x, ev));
     EXPECT_EQ(std::vector<time_t>{At(seed.Day(kDay + 7), 14)}, excluded) << text;
     icalcomponent_free(cal);
 }

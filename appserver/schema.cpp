@@ -5,6 +5,7 @@
 #include "appserver/schema_v1.sql.h"
 #include "appserver/schema_v2.sql.h"
 #include "appserver/schema_v5.sql.h"
+#include "appserver/schema_v8_rooms.sql.h"
 #include "appserver/sql_value.h"
 
 namespace zel::appserver {
@@ -61,6 +62,8 @@ const std::vector<Migration>& Migrations() {
          }},
         {5, "series de reunioes",
          [](SqlConnection& c) { c.ExecScript(ForDialect(kSchemaV5Series, c.dialect())); }},
+        {8, "capacidade e equipamentos das salas, expediente das filiais",
+         [](SqlConnection& c) { c.ExecScript(ForDialect(kSchemaV8Rooms, c.dialect())); }},
     };
     return migrations;
 }

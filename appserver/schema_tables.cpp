@@ -29,7 +29,8 @@ ColumnDef Text(const char* name) {
 std::vector<TableDef> MakeTables() {
     return {
         {"FILIAL",
-         {Str("CDFILIAL", 4, true), Str("NMFILIAL", 40, true), Str("IDATIVO", 1, true)},
+         {Str("CDFILIAL", 4, true), Str("NMFILIAL", 40, true), Str("IDATIVO", 1, true),
+          Str("HRINIEXPFIL", 4, true), Str("HRFINEXPFIL", 4, true), Str("DSDIASEXPFIL", 7, true)},
          {"CDFILIAL"}},
         {"OPERADOR",
          {Str("CDOPERADOR", 12, true), Str("NMOPERADOR", 40, true), Str("DSSENHA", 255, true),
@@ -54,8 +55,11 @@ std::vector<TableDef> MakeTables() {
          {"CDITEMTRAB"}},
         {"SALA",
          {Str("CDFILIAL", 4, true), Str("CDSALA", 5, true), Str("NMSALA", 30, true),
-          Str("IDATIVO", 1, true)},
+          Str("IDATIVO", 1, true), Int("QTCAPACSALA")},
          {"CDFILIAL", "CDSALA"}},
+        {"EQUIPSALA",
+         {Str("CDFILIAL", 4, true), Str("CDSALA", 5, true), Str("NMEQUIPSALA", 30, true)},
+         {"CDFILIAL", "CDSALA", "NMEQUIPSALA"}},
         {"TAREFA",
          {Str("CDFILIAL", 4, true), Str("NRTAREFA", 10, true), Str("DSREFETAREFA", 100),
           Str("CDPROCESSO", 10), Str("CDOPERRESP", 12), Str("CDPROJETO", 10), Str("CDASSUNTO", 5),

@@ -162,7 +162,8 @@ std::vector<Block> ActivityBlocks(SqlConnection& db, const std::vector<Participa
         const std::optional<TDateTime> start = CellTime(r[1]);
         if (!start) continue;
         std::optional<TDateTime> end = CellTime(r[2]);
-        if (!end || *end <= *start) end = *start + std::max(0.0, r[3].AsFloat()) / 24.0;
+        if (!end || *end <= *start)
+            end = *start + (r[3].IsNumber() ? std::max(0.0, r[3].AsFloat()) : 0.0) / 24.0;
         const Interval when{MinuteOf(*start), MinuteOf(*end)};
         if (when.to <= range.from || when.from >= range.to || when.to <= when.from) continue;
         blocks.push_back({r[0].AsString(), when, Text(r[4]), Text(r[5]), Text(r[6])});

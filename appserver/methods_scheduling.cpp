@@ -62,6 +62,18 @@ std::string Text(const Variant& v) {
     return v.IsNull() ? std::string() : v.AsString();
 }
 
+// The codes of a list a client sends (separated by commas), trimmed, each once, in order.
+std::vector<std::string> DistinctCodes(const std::string& list, const std::string& what,
+                                       size_t most) {
+    std::vector<std::string> codes;
+    for (const std::string& item : ParseKeyList(list, what, most)) {
+        const std::string code = TrimAll(item);
+        if (!code.empty() && std::find(codes.begin(), codes.end(), code) == codes.end())
+            codes.push_back(code);
+    }
+    return codes;
+}
+
 // The meeting named by a call: blank for a new one; otherwise a meeting of the branch.
 std::string MeetingArg(SqlConnection& db, const std::string& branch, const std::string& text,
                        bool mustBeOpen) {
@@ -101,12 +113,7 @@ std::vector<std::string> MeetingParticipants(SqlConnection& db, const std::strin
 // blank list, those of the meeting. Every one must be a registered operator.
 std::vector<Participant> Participants(SqlConnection& db, const std::string& branch,
                                       const std::string& meeting, const std::string& list) {
-    std::vector<std::string> codes;
-    for (const std::string& item : ParseKeyList(list, "participantes", kMaxParticipants)) {
-        const std::string code = TrimAll(item);
-        if (!code.empty() && std::find(codes.begin(), codes.end(), code) == codes.end())
-            codes.push_back(code);
-    }
+    std::vector<std::string> codes = DistinctCodes(list, "participantes", kMaxParticipants);
     if (codes.empty() && !meeting.empty()) codes = MeetingParticipants(db, branch, meeting);
     if (codes.empty())
         throw RpcError(code::kBadArguments,
@@ -171,20 +178,48 @@ std::vector<Block> ActivityBlocks(SqlConnection& db, const std::vector<Participa
     return blocks;
 }
 
-// The branch's active bookings of the days [from, to), the meeting's own left out. A booking
-// whose times cannot be read holds its room the whole day.
-std::vector<Block> BookingBlocks(SqlConnection& db, const std::string& branch, TDateTime from,
-                                 TDateTime to, const std::string& meeting, bool withReference) {
+// "(col >= ? AND col < ?) OR ..." over the runs of consecutive days of `days` (ascending
+// dates), bound in `params`. The runs are padded to a power of two by repeating the last one,
+// so a few prepared statements serve every list.
+std::string DayRangesSql(const std::string& column, const std::vector<TDateTime>& days,
+                         SqlParams& params) {
+    std::vector<std::pair<TDateTime, TDateTime>> runs;
+    for (const TDateTime d : days) {
+        if (!runs.empty() && runs.back().second == d)
+            runs.back().second = d + 1;
+        else
+            runs.emplace_back(d, d + 1);
+    }
+    size_t slots = 1;
+    while (slots < runs.size())
+        slots *= 2;
+    std::string sql = "(";
+    for (size_t i = 0; i < slots; ++i) {
+        const auto& run = runs[std::min(i, runs.size() - 1)];
+        sql += (i ? " OR (" : "(") + column + " >= ? AND " + column + " < ?)";
+        params.push_back(Variant::FromDateTime(run.first));
+        params.push_back(Variant::FromDateTime(run.second));
+    }
+    return sql + ")";
+}
+
+// The branch's active bookings of the given days (ascending dates, at least one), the
+// meeting's own left out. A booking whose times cannot be read holds its room the whole day.
+std::vector<Block> BookingBlocks(SqlConnection& db, const std::string& branch,
+                                 const std::vector<TDateTime>& days, const std::string& meeting,
+                                 bool withReference) {
     std::string sql =
         "SELECT A.CDSALA, A.DTATIAGESALA, A.HRINIAGESALA, A.HRFINAGESALA, A.NRTAREFA, ";
     sql += withReference ? "COALESCE(T.DSREFETAREFA, A.DSAGENDASALA) FROM AGEATIVISALA A LEFT "
                            "JOIN TAREFA T ON T.CDFILIAL = A.CDFILIAL AND T.NRTAREFA = A.NRTAREFA"
                          : "NULL FROM AGEATIVISALA A";
+    // The whole span bounds the index range read; the days within it filter the rows.
+    SqlParams params = {branch, Variant::FromDateTime(days.front()),
+                        Variant::FromDateTime(days.back() + 1)};
     sql +=
-        " WHERE A.CDFILIAL = ? AND A.IDSITAGESALA = 'A' AND A.DTATIAGESALA >= ? AND "
-        "A.DTATIAGESALA < ?";
-    SqlParams params = {branch, Variant::FromDateTime(DateOf(from)),
-                        Variant::FromDateTime(DateOf(to))};
+        " WHERE A.CDFILIAL = ? AND A.DTATIAGESALA >= ? AND A.DTATIAGESALA < ? AND "
+        "A.IDSITAGESALA = 'A' AND " +
+        DayRangesSql("A.DTATIAGESALA", days, params);
     if (!meeting.empty()) {
         sql += " AND (A.NRTAREFA IS NULL OR A.NRTAREFA <> ?)";
         params.push_back(meeting);
@@ -236,8 +271,9 @@ const std::vector<FieldDef>& SuggestionFields() {
     return fields;
 }
 
-// The slots from `day` on, reading the busy times stretch by stretch (a week, then two, four,
-// ...) until enough slots are found or the search reaches kSearchDays days.
+// The slots from `day` on, stretch by stretch (a week, then two, four, ...) until enough are
+// found or the search reaches kSearchDays days. Each stretch reads the participants' busy
+// times; the rooms' bookings are read only for the days where the participants are free.
 std::vector<Slot> SearchSlots(SqlConnection& db, const SlotSearch& search, TDateTime day,
                               const std::string& branch, const std::string& meeting,
                               const std::vector<Participant>& people,
@@ -253,14 +289,21 @@ std::vector<Slot> SearchSlots(SqlConnection& db, const SlotSearch& search, TDate
         std::vector<Interval> peopleBusy;
         for (const Block& b : ActivityBlocks(db, people, day, end, branch, meeting, false))
             peopleBusy.push_back(b.when);
+        const std::vector<int64_t> starts =
+            FreeStarts(search, day, end, BusyTimes(std::move(peopleBusy)));
+        if (starts.empty()) continue;
+        std::vector<TDateTime> days;
+        for (const int64_t start : starts)
+            if (days.empty() || days.back() != DateOf(TimeOfMinute(start)))
+                days.push_back(DateOf(TimeOfMinute(start)));
         std::vector<std::vector<Interval>> roomBusy(rooms.size());
-        for (const Block& b : BookingBlocks(db, branch, day, end, meeting, false))
+        for (const Block& b : BookingBlocks(db, branch, days, meeting, false))
             if (auto it = roomIndex.find(b.owner); it != roomIndex.end())
                 roomBusy[it->second].push_back(b.when);
         std::vector<BusyTimes> roomTimes;
         for (std::vector<Interval>& busy : roomBusy)
             roomTimes.emplace_back(std::move(busy));
-        FindSlots(search, day, end, BusyTimes(std::move(peopleBusy)), roomTimes, slots);
+        AssignRooms(search, starts, roomTimes, slots);
     }
     return slots;
 }
@@ -312,12 +355,7 @@ const std::vector<FieldDef>& FreeBusyFields() {
 std::vector<std::pair<std::string, std::string>> BranchRooms(SqlConnection& db,
                                                              const std::string& branch,
                                                              const std::string& list) {
-    std::vector<std::string> codes;
-    for (const std::string& item : ParseKeyList(list, "salas", kMaxFreeBusyRooms)) {
-        const std::string code = TrimAll(item);
-        if (!code.empty() && std::find(codes.begin(), codes.end(), code) == codes.end())
-            codes.push_back(code);
-    }
+    const std::vector<std::string> codes = DistinctCodes(list, "salas", kMaxFreeBusyRooms);
     std::vector<std::pair<std::string, std::string>> rooms;
     if (codes.empty()) return rooms;
     SqlQuery q;
@@ -375,8 +413,7 @@ Variant GetLivreOcupado(CallContext& ctx) {
     const std::vector<Block> activities =
         ActivityBlocks(db, people, day, day + 1, branch, meeting, true);
     const std::vector<Block> bookings =
-        rooms.empty() ? std::vector<Block>()
-                      : BookingBlocks(db, branch, day, day + 1, meeting, true);
+        rooms.empty() ? std::vector<Block>() : BookingBlocks(db, branch, {day}, meeting, true);
     auto of = [](const std::vector<Block>& all, const std::string& owner) {
         std::vector<const Block*> mine;
         for (const Block& b : all)

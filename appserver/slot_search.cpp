@@ -33,22 +33,30 @@ bool BusyTimes::Free(int64_t from, int64_t to) const {
     return it == m_busy.end() || it->from >= to;
 }
 
-void FindSlots(const SlotSearch& search, TDateTime firstDay, TDateTime endDay,
-               const BusyTimes& people, const std::vector<BusyTimes>& rooms,
-               std::vector<Slot>& out) {
+std::vector<int64_t> FreeStarts(const SlotSearch& search, TDateTime firstDay, TDateTime endDay,
+                                const BusyTimes& people) {
+    std::vector<int64_t> starts;
     const int lastStart = search.hours.endMinute - search.minutes;
-    for (TDateTime day = DateOf(firstDay); day < endDay && out.size() < search.wanted; day += 1) {
+    for (TDateTime day = DateOf(firstDay); day < endDay; day += 1) {
         if (!search.hours.WorksOn(day)) continue;
         const int64_t midnight = MinuteOf(day);
-        for (int s = search.hours.startMinute; s <= lastStart && out.size() < search.wanted;
-             s += search.stepMinutes) {
-            const int64_t from = midnight + s, to = from + search.minutes;
-            if (TimeOfMinute(from) <= search.after || !people.Free(from, to)) continue;
-            for (size_t r = 0; r < rooms.size(); ++r) {
-                if (!rooms[r].Free(from, to)) continue;
-                out.push_back({from, r});
-                break;
-            }
+        for (int s = search.hours.startMinute; s <= lastStart; s += search.stepMinutes) {
+            const int64_t from = midnight + s;
+            if (TimeOfMinute(from) > search.after && people.Free(from, from + search.minutes))
+                starts.push_back(from);
+        }
+    }
+    return starts;
+}
+
+void AssignRooms(const SlotSearch& search, const std::vector<int64_t>& starts,
+                 const std::vector<BusyTimes>& rooms, std::vector<Slot>& out) {
+    for (const int64_t from : starts) {
+        if (out.size() >= search.wanted) return;
+        for (size_t r = 0; r < rooms.size(); ++r) {
+            if (!rooms[r].Free(from, from + search.minutes)) continue;
+            out.push_back({from, r});
+            break;
         }
     }
 }

@@ -47,12 +47,17 @@ struct Slot {
     size_t room = 0;    // index of the room in the rooms handed to FindSlots
 };
 
-// Appends to `out`, in order of time, the slots of the days [firstDay, endDay) until it holds
-// `search.wanted`: on working days, starting on the step grid from the working start, ending
-// by the working end, later than `search.after`, with `people` free for the whole meeting and
-// a room free; the room is the first of `rooms` (in the order given) that is free.
-void FindSlots(const SlotSearch& search, TDateTime firstDay, TDateTime endDay,
-               const BusyTimes& people, const std::vector<BusyTimes>& rooms,
-               std::vector<Slot>& out);
+// The starts (minutes) of the days [firstDay, endDay), in order of time, that a meeting may
+// take as far as its participants go: on working days, on the step grid from the working
+// start, ending by the working end, later than `search.after`, with `people` free for the
+// whole meeting.
+std::vector<int64_t> FreeStarts(const SlotSearch& search, TDateTime firstDay, TDateTime endDay,
+                                const BusyTimes& people);
+
+// Appends to `out`, in order, the starts that find a room free for the whole meeting, each
+// with the first of `rooms` (in the order given) that is free, until `out` holds
+// `search.wanted` slots.
+void AssignRooms(const SlotSearch& search, const std::vector<int64_t>& starts,
+                 const std::vector<BusyTimes>& rooms, std::vector<Slot>& out);
 
 }  // namespace zel::appserver

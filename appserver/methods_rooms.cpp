@@ -47,12 +47,7 @@ const std::vector<FieldDef>& SalasFields() {
 
 // The free rooms' packet: the room columns, then what each room offers (room_catalog.h).
 const std::vector<FieldDef>& FreeSalasFields() {
-    static const std::vector<FieldDef> fields = [] {
-        std::vector<FieldDef> f = SalasFields();
-        for (FieldDef& d : RoomDescriptionFields())
-            f.push_back(std::move(d));
-        return f;
-    }();
+    static const std::vector<FieldDef> fields = WithRoomDescription(SalasFields());
     return fields;
 }
 
@@ -348,17 +343,15 @@ Variant GetDadosSalas(CallContext& ctx) {
 // still shows the bookings it holds. Every row ends with its room's places, tags and fit;
 // the optional room request narrows the rooms (their order stays).
 Variant GetAgendaSalasDia(CallContext& ctx) {
-    static const std::vector<FieldDef> fields = [] {
-        std::vector<FieldDef> f = {
-            StringField("CDSALA", 5),       StringField("NMSALA", 30),
-            StringField("NRTAREFA", 10),    StringField("DSREFETAREFA", 1000),
-            StringField("HRINIAGESALA", 4), StringField("HRFINAGESALA", 4),
-            StringField("NRSEQAGESALA", 5),
-        };
-        for (FieldDef& d : RoomDescriptionFields())
-            f.push_back(std::move(d));
-        return f;
-    }();
+    static const std::vector<FieldDef> fields = WithRoomDescription({
+        StringField("CDSALA", 5),
+        StringField("NMSALA", 30),
+        StringField("NRTAREFA", 10),
+        StringField("DSREFETAREFA", 1000),
+        StringField("HRINIAGESALA", 4),
+        StringField("HRFINAGESALA", 4),
+        StringField("NRSEQAGESALA", 5),
+    });
     const SqlParams d = DayRange(ctx.date(0));
     const std::string& branch = ctx.session().branch;
     std::vector<SqlRow> rows =

@@ -8,6 +8,7 @@
 #include <algorithm>
 #include <cmath>
 #include <map>
+#include <span>
 
 #include "appserver/key_list.h"
 #include "appserver/method_support.h"
@@ -49,17 +50,27 @@ struct Block {
     std::string branch, meeting, reference;
 };
 
-std::optional<TDateTime> CellTime(const Variant& v) {
-    if (v.IsNull()) return std::nullopt;
+// A date-time cell in minutes; nullopt for null or a value another program stored badly.
+// Busy times are read by the thousand, so the form both engines hand back is read in place.
+std::optional<int64_t> CellMinute(const SqlCell& cell) {
+    if (cell.kind != SqlCell::Kind::Text) return std::nullopt;
+    const std::string_view t = cell.text;
     try {
-        return ParseSqlDateTime(v.AsString());
+        if (!IsSqlDateTimeText(t)) return MinuteOf(ParseSqlDateTime(std::string(t)));
+        auto num = [&](size_t at, size_t n) {
+            int v = 0;
+            for (size_t i = at; i < at + n; ++i)
+                v = v * 10 + (t[i] - '0');
+            return v;
+        };
+        return MinuteOf(EncodeDate(num(0, 4), num(5, 2), num(8, 2))) + num(11, 2) * 60 + num(14, 2);
     } catch (const std::exception&) {
-        return std::nullopt;  // a value another program stored badly holds no time
+        return std::nullopt;
     }
 }
 
-std::string Text(const Variant& v) {
-    return v.IsNull() ? std::string() : v.AsString();
+std::string Text(const SqlCell& cell) {
+    return cell.kind == SqlCell::Kind::Text ? std::string(cell.text) : cell.ToVariant().AsString();
 }
 
 // The codes of a list a client sends (separated by commas), trimmed, each once, in order.
@@ -165,17 +176,34 @@ std::vector<Block> ActivityBlocks(SqlConnection& db, const std::vector<Participa
     }
     std::vector<Block> blocks;
     const Interval range{MinuteOf(DateOf(from)), MinuteOf(DateOf(to))};
-    for (const SqlRow& r : db.Exec(q.sql, q.params).rows) {
-        const std::optional<TDateTime> start = CellTime(r[1]);
-        if (!start) continue;
-        std::optional<TDateTime> end = CellTime(r[2]);
-        if (!end || *end <= *start)
-            end = *start + (r[3].IsNumber() ? std::max(0.0, r[3].AsFloat()) : 0.0) / 24.0;
-        const Interval when{MinuteOf(*start), MinuteOf(*end)};
-        if (when.to <= range.from || when.from >= range.to || when.to <= when.from) continue;
-        blocks.push_back({r[0].AsString(), when, Text(r[4]), Text(r[5]), Text(r[6])});
-    }
+    db.Query(q.sql, q.params, [&](std::span<const SqlCell> r) {
+        const std::optional<int64_t> start = CellMinute(r[1]);
+        if (!start) return;
+        std::optional<int64_t> end = CellMinute(r[2]);
+        if (!end || *end <= *start) {
+            const SqlCell& hours = r[3];
+            const double h = hours.kind == SqlCell::Kind::Float ? hours.real
+                             : hours.kind == SqlCell::Kind::Integer
+                                 ? static_cast<double>(hours.integer)
+                                 : 0.0;
+            end = *start + std::llround(std::max(0.0, h) * 60);
+        }
+        const Interval when{*start, *end};
+        if (when.to <= range.from || when.from >= range.to || when.to <= when.from) return;
+        blocks.push_back({Text(r[0]), when, withReference ? Text(r[4]) : std::string(),
+                          withReference ? Text(r[5]) : std::string(), Text(r[6])});
+    });
     return blocks;
+}
+
+// Minutes since midnight of a stored "HHMM" booking time (0000 to 2400); -1 for anything else.
+int HhmmMinutes(const SqlCell& cell) {
+    const std::string_view t = cell.text;
+    if (cell.kind != SqlCell::Kind::Text || t.size() != 4 ||
+        t.find_first_not_of("0123456789") != std::string_view::npos)
+        return -1;
+    const int h = (t[0] - '0') * 10 + (t[1] - '0'), m = (t[2] - '0') * 10 + (t[3] - '0');
+    return m <= 59 && h * 60 + m <= kMinutesPerDay ? h * 60 + m : -1;
 }
 
 // "(col >= ? AND col < ?) OR ..." over the runs of consecutive days of `days` (ascending
@@ -225,19 +253,16 @@ std::vector<Block> BookingBlocks(SqlConnection& db, const std::string& branch,
         params.push_back(meeting);
     }
     std::vector<Block> blocks;
-    for (const SqlRow& r : db.Exec(sql, params).rows) {
-        const std::optional<TDateTime> day = CellTime(r[1]);
-        if (!day) continue;
-        const int64_t midnight = MinuteOf(DateOf(*day));
+    db.Query(sql, params, [&](std::span<const SqlCell> r) {
+        const std::optional<int64_t> day = CellMinute(r[1]);
+        if (!day) return;
+        const int64_t midnight = *day - *day % kMinutesPerDay;
         Interval when{midnight, midnight + kMinutesPerDay};
-        try {
-            const int s = ClockMinutes(Text(r[2]), "reserva"),
-                      e = ClockMinutes(Text(r[3]), "reserva");
-            if (s < e) when = {midnight + s, midnight + e};
-        } catch (const RpcError&) {
-        }
-        blocks.push_back({r[0].AsString(), when, branch, Text(r[4]), Text(r[5])});
-    }
+        const int s = HhmmMinutes(r[2]), e = HhmmMinutes(r[3]);
+        if (s >= 0 && s < e) when = {midnight + s, midnight + e};
+        blocks.push_back({Text(r[0]), when, std::string(),
+                          withReference ? Text(r[4]) : std::string(), Text(r[5])});
+    });
     return blocks;
 }
 

@@ -135,9 +135,11 @@ std::optional<RoomRequest> RequestedRooms(const CallContext& ctx, size_t first) 
     return request;
 }
 
-std::vector<FieldDef> RoomDescriptionFields() {
-    return {Field("QTCAPACSALA", TFieldType::ftInteger), StringField("DSEQUIPSALA", 700),
-            StringField("IDCABE", 1)};
+std::vector<FieldDef> WithRoomDescription(std::vector<FieldDef> fields) {
+    fields.push_back(Field("QTCAPACSALA", TFieldType::ftInteger));
+    fields.push_back(StringField("DSEQUIPSALA", 700));
+    fields.push_back(StringField("IDCABE", 1));
+    return fields;
 }
 
 void DescribeRooms(SqlConnection& db, const std::string& branch, std::vector<SqlRow>& rows,

@@ -89,10 +89,10 @@ std::vector<ParamSpec> RoomRequestParams();
 // caller left them out (the listing then is as it always was).
 std::optional<RoomRequest> RequestedRooms(const CallContext& ctx, size_t first);
 
-// The fields a listing appends after its own: QTCAPACSALA (places, null when not informed),
-// DSEQUIPSALA (the room's tags as RoomTagsText), IDCABE ("S" the room fits the request, "N"
-// not; "S" for every room when there is no request).
-std::vector<FieldDef> RoomDescriptionFields();
+// A listing's fields followed by those DescribeRooms appends: QTCAPACSALA (places, null when
+// not informed), DSEQUIPSALA (the room's tags as RoomTagsText), IDCABE ("S" the room fits the
+// request, "N" not; "S" for every room when there is no request).
+std::vector<FieldDef> WithRoomDescription(std::vector<FieldDef> fields);
 
 // Completes the rows of a listing: in each row the column `codeColumn` holds a room code of
 // `branch` and the last column the room's places (as read from SALA.QTCAPACSALA); the tags and

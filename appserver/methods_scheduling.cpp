@@ -148,9 +148,10 @@ std::vector<Participant> Participants(SqlConnection& db, const std::string& bran
     return people;
 }
 
-// The participants' activities reaching into the days [from, to). An activity lies within
-// one day, so those starting from the day before on are all that can reach in; one without
-// an end lasts its planned hours.
+// The participants' activities reaching into the days [from, to). Activities are planned
+// within their day (under 24 hours), so those starting from the day before on are the ones
+// that reach in; one without an end lasts its planned hours. A longer one, which only a
+// hand-made change packet can store, counts whole from the stretch where it starts.
 std::vector<Block> ActivityBlocks(SqlConnection& db, const std::vector<Participant>& people,
                                   TDateTime from, TDateTime to, const std::string& branch,
                                   const std::string& meeting, bool withReference) {
@@ -308,12 +309,18 @@ std::vector<Slot> SearchSlots(SqlConnection& db, const SlotSearch& search, TDate
         roomIndex[rooms[i].code] = i;
     std::vector<Slot> slots;
     const TDateTime last = day + kSearchDays;
+    // Busy ranges read with an earlier stretch that reach past its end: a later stretch reads
+    // only the activities starting from its own day before on.
+    std::vector<Interval> reaching;
     for (int stretch = kFirstStretchDays; day < last && slots.size() < search.wanted;
          day += stretch, stretch *= 2) {
         const TDateTime end = std::min(day + stretch, last);
-        std::vector<Interval> peopleBusy;
+        std::vector<Interval> peopleBusy = std::move(reaching);
         for (const Block& b : ActivityBlocks(db, people, day, end, branch, meeting, false))
             peopleBusy.push_back(b.when);
+        reaching.clear();
+        for (const Interval& i : peopleBusy)
+            if (i.to > MinuteOf(end)) reaching.push_back(i);
         const std::vector<int64_t> starts =
             FreeStarts(search, day, end, BusyTimes(std::move(peopleBusy)));
         if (starts.empty()) continue;

@@ -139,6 +139,10 @@ TEST_P(SchedulingTest, WorkingHoursWorkingDaysAndTheServerClockBoundTheSlots) {
     EXPECT_EQ(r["error"]["message"],
               "Uma reunião de 03:30 não cabe no expediente da filial (09:00 às 12:00, segunda, "
               "quarta, sexta).");
+    // An activity stored with an end days later (as a hand-made change packet may) holds
+    // Bruno until it ends, also in the later stretches the search reads.
+    Activity(kBruno, "0001", NewMeeting("P", m_monday, 8), m_monday, 8, 0, 9 * 24 + 15);
+    EXPECT_EQ(Slots(Suggest(kBruno, 1.5)).at(0), "11 0900 00002");
     // A participant busy for the whole stretch: the search reads further weeks.
     for (int d = 0; d < 12; ++d)
         Activity(kAna, "0001", NewMeeting("P", m_monday + d, 9), m_monday + d, 9, 0, 3);

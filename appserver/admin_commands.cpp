@@ -9,6 +9,7 @@
 #include "appserver/demo_data.h"
 #include "appserver/office_setup.h"
 #include "appserver/password_hash.h"
+#include "appserver/room_catalog.h"
 #include "appserver/rpc_error.h"
 #include "appserver/schema.h"
 #include "appserver/storage.h"
@@ -20,6 +21,12 @@ namespace {
 struct Args {
     std::string code, name, branch, room, password, email;
     std::vector<std::string> branches;
+    // room set
+    int places = 0;
+    bool noPlaces = false;
+    std::vector<std::string> tags, untags;
+    // branch hours
+    std::string start, end, days;
 };
 
 // Opens (and migrates) the database, runs `fn` in one transaction, maps failures to exit codes.
@@ -118,6 +125,22 @@ void AddAdminCommands(CLI::App& app, const CliSettings& s, std::function<int()>&
         action = [&s, a] {
             return WithDatabase(
                 s, [a](SqlConnection& c) { office::SetBranchTimeZone(c, a->code, a->name); });
+        };
+    });
+    CLI::App* bhours = branch->add_subcommand(
+        "hours", "Define o expediente de uma filial (onde as sugestões de horário cabem)");
+    bhours->add_option("code", a->code, "Código (4)")->required();
+    bhours->add_option("--start", a->start, "Início do expediente, HH:MM (padrão 08:00)");
+    bhours->add_option("--end", a->end, "Fim do expediente, HH:MM (padrão 18:00)");
+    bhours->add_option("--days", a->days,
+                       "Dias de expediente: 1 = segunda ... 7 = domingo (padrão 12345)");
+    bhours->callback([&, a] {
+        action = [&s, a] {
+            return WithDatabase(s, [a](SqlConnection& c) {
+                const WorkingHours h =
+                    office::SetWorkingHours(c, a->code, a->start, a->end, a->days);
+                std::cout << a->code << "\t" << h.Text() << "\n";
+            });
         };
     });
     branch->add_subcommand("list", "Lista as filiais")->callback([&] {
@@ -221,6 +244,34 @@ void AddAdminCommands(CLI::App& app, const CliSettings& s, std::function<int()>&
             };
         });
     }
+    CLI::App* rset =
+        room->add_subcommand("set", "Define a capacidade e os equipamentos de uma sala");
+    rset->add_option("branch", a->branch)->required();
+    rset->add_option("code", a->code, "Código (5)")->required();
+    CLI::Option* places = rset->add_option("--capacity", a->places, "Número de lugares")
+                              ->check(CLI::Range(1, static_cast<int>(kMaxRoomPlaces)));
+    CLI::Option* noPlaces =
+        rset->add_flag("--no-capacity", a->noPlaces, "A capacidade deixa de ser informada");
+    places->excludes(noPlaces);
+    rset->add_option("--tag", a->tags,
+                     "Equipamento a acrescentar (projetor, videoconferência, quadro branco, "
+                     "acessível ou outro; repita para vários)");
+    rset->add_option("--untag", a->untags, "Equipamento a retirar (repita para vários)");
+    rset->callback([&, a, places] {
+        if (!*places && !a->noPlaces && a->tags.empty() && a->untags.empty())
+            throw CLI::ValidationError("room set",
+                                       "informe --capacity, --no-capacity, --tag ou --untag");
+        const bool setPlaces = *places || a->noPlaces;
+        action = [&s, a, setPlaces] {
+            return WithDatabase(s, [a, setPlaces](SqlConnection& c) {
+                if (setPlaces)
+                    office::SetRoomPlaces(
+                        c, a->branch, a->code,
+                        a->noPlaces ? std::nullopt : std::optional<int64_t>(a->places));
+                office::SetRoomTags(c, a->branch, a->code, a->tags, a->untags);
+            });
+        };
+    });
     CLI::App* rlist = room->add_subcommand("list", "Lista as salas de uma filial");
     rlist->add_option("branch", a->branch)->required();
     rlist->callback([&, a] {

@@ -18,6 +18,7 @@
 #include "appserver/methods_notices.h"
 #include "appserver/methods_registration.h"
 #include "appserver/methods_rooms.h"
+#include "appserver/methods_scheduling.h"
 #include "appserver/methods_series.h"
 #include "appserver/rpc_error.h"
 #include "appserver/schema.h"
@@ -87,6 +88,7 @@ AppServerImpl::AppServerImpl(AppServerOptions opts)
     RegisterImportMethods(m_methods);
     RegisterCalendarMethods(m_methods, m_calendar->mail());
     RegisterSeriesMethods(m_methods);
+    RegisterSchedulingMethods(m_methods);
     RegisterServerQueryMethods(m_methods);
 }
 
@@ -176,10 +178,16 @@ std::string AppServerImpl::dispatch(const json& request, CallOrigin origin) {
         if (!session) throw RpcError(code::kUnauthenticated, text::kNoSession);
     }
     if (!def) throw RpcError(code::kUnknownMethod, "Método desconhecido: " + name + ".");
-    if (params.size() != def->params.size())
-        throw RpcError(code::kBadArguments,
-                       "O método " + def->name + " espera " + std::to_string(def->params.size()) +
-                           " argumento(s); recebeu " + std::to_string(params.size()) + ".");
+    const size_t required = def->requiredParams();
+    if (params.size() < required || params.size() > def->params.size()) {
+        const std::string expected =
+            required == def->params.size()
+                ? std::to_string(required)
+                : "de " + std::to_string(required) + " a " + std::to_string(def->params.size());
+        throw RpcError(code::kBadArguments, "O método " + def->name + " espera " + expected +
+                                                " argumento(s); recebeu " +
+                                                std::to_string(params.size()) + ".");
+    }
 
     std::vector<Variant> args;
     std::vector<std::optional<ChangePacket>> deltas(params.size());

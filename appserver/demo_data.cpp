@@ -72,6 +72,24 @@ void SeedOffice(SqlConnection& db, const std::string& hash) {
     office::AddRoom(db, "0001", "00004", "Sala da Diretoria");
     office::AddRoom(db, "0001", "00005", "Sala de Treinamento");
     office::AddRoom(db, "0002", "00001", "Sala Sul");
+    struct Described {
+        const char* branch;
+        const char* room;
+        int places;
+        std::vector<std::string> tags;
+    };
+    const Described rooms[] = {
+        {"0001", "00001", 8, {"projetor", "quadro branco"}},
+        {"0001", "00002", 6, {"quadro branco", "videoconferência"}},
+        {"0001", "00003", 80, {"projetor", "sistema de som", "acessível", "videoconferência"}},
+        {"0001", "00004", 12, {"videoconferência", "projetor", "acessível"}},
+        {"0001", "00005", 24, {"projetor", "quadro branco", "acessível"}},
+        {"0002", "00001", 10, {"projetor", "quadro branco", "acessível"}},
+    };
+    for (const Described& r : rooms) {
+        office::SetRoomPlaces(db, r.branch, r.room, r.places);
+        office::SetRoomTags(db, r.branch, r.room, r.tags, {});
+    }
 }
 
 void SeedCatalogues(SqlConnection& db) {

@@ -3,7 +3,8 @@
 //
 // Branch "0001" Matriz and "0002" Filial Sul; operator "000000000001" "Operador
 // Demonstração" (both branches) and four more ("000000000002" only "0001"), all with password
-// "demo"; five rooms in "0001" and one in "0002"; a process tree with the meeting-
+// "demo"; five rooms in "0001" and one in "0002", each with its places and equipment; the
+// default working hours (08:00 to 18:00, Monday to Friday); a process tree with the meeting-
 // participation process (IDPROREUNIAO "S"); subjects, projects, work items; about thirty
 // meetings in every status over the past and next two weeks, some with a room, agenda items,
 // minutes and participant activities.

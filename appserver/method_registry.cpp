@@ -50,9 +50,19 @@ bool Session::MayUse(const std::string& branchCode) const {
     return std::find(branches.begin(), branches.end(), branchCode) != branches.end();
 }
 
+size_t MethodDef::requiredParams() const {
+    size_t n = 0;
+    while (n < params.size() && !params[n].optional)
+        ++n;
+    return n;
+}
+
 MethodRegistry& MethodRegistry::add(MethodDef def) {
     std::string key = Lower(def.name);
     if (m_methods.count(key)) throw std::logic_error("method registered twice: " + def.name);
+    for (size_t i = def.requiredParams(); i < def.params.size(); ++i)
+        if (!def.params[i].optional)
+            throw std::logic_error("required parameter after an optional one: " + def.name);
     m_methods.emplace(std::move(key), std::move(def));
     return *this;
 }

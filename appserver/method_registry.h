@@ -36,6 +36,9 @@ struct ParamSpec {
     ParamKind kind = ParamKind::String;
     int maxLength = 0;   // String: longest text accepted (0: no limit)
     bool byRef = false;  // the client passes a variable the server may change (refs)
+    // A trailing parameter the caller may leave out (older clients call without it); every
+    // parameter after an optional one is optional too.
+    bool optional = false;
 };
 
 // The operator a call runs for (from the token), with the branches he may use.
@@ -83,6 +86,8 @@ class CallContext {
     TDateTime now() const { return m_now; }
     std::string_view bearerToken() const { return m_origin.bearerToken; }
 
+    // False for an optional trailing argument the caller left out.
+    bool has(size_t i) const { return i < m_args.size(); }
     const Variant& arg(size_t i) const { return m_args.at(i); }
     std::string str(size_t i) const { return m_args.at(i).AsString(); }
     double num(size_t i) const { return m_args.at(i).AsFloat(); }
@@ -133,11 +138,15 @@ struct MethodDef {
     // may not use it. -1: none.
     int branchParam = -1;
     bool needsSession = true;
+
+    // Arguments a call must pass: the parameters before the first optional one.
+    size_t requiredParams() const;
 };
 
 class MethodRegistry {
   public:
-    // Adds a method; a second method of the same name (any case) is a programming error.
+    // Adds a method; a second method of the same name (any case), or a required parameter
+    // after an optional one, is a programming error.
     MethodRegistry& add(MethodDef def);
     const MethodDef* find(std::string_view name) const;
     std::vector<std::string> names() const;

@@ -31,5 +31,10 @@ inline ParamSpec DateParam(std::string name, bool byRef = false) {
 inline ParamSpec DeltaParam(std::string name) {
     return {std::move(name), ParamKind::ChangePacket, 0, false};
 }
+// The same parameter, as a trailing one a call may leave out.
+inline ParamSpec Optional(ParamSpec spec) {
+    spec.optional = true;
+    return spec;
+}
 
 }  // namespace zel::appserver

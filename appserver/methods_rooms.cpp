@@ -10,6 +10,7 @@
 #include "appserver/methods.h"
 #include "appserver/packet_builder.h"
 #include "appserver/resolver.h"
+#include "appserver/room_catalog.h"
 #include "appserver/rpc_error.h"
 #include "appserver/schema.h"
 #include "appserver/sql_value.h"
@@ -42,6 +43,12 @@ const std::vector<FieldDef>& AgeAtiviSalaFields() {
 const std::vector<FieldDef>& SalasFields() {
     static const std::vector<FieldDef> fields = {
         StringField("CDFILIAL", 4, pfHidden), StringField("CDSALA", 5), StringField("NMSALA", 30)};
+    return fields;
+}
+
+// The free rooms' packet: the room columns, then what each room offers (room_catalog.h).
+const std::vector<FieldDef>& FreeSalasFields() {
+    static const std::vector<FieldDef> fields = WithRoomDescription(SalasFields());
     return fields;
 }
 
@@ -144,11 +151,14 @@ Variant GetAgeAtiviSala(CallContext& ctx) {
 }
 
 // Active rooms of the branch without an active booking colliding with the window; with
-// `alsoRoom` that room too (the meeting's own, which its own booking would hide).
-Variant FreeRooms(CallContext& ctx, TDateTime day, const Window& w, const std::string* alsoRoom) {
+// `alsoRoom` that room too (the meeting's own, which its own booking would hide). Each room
+// with its places, tags and fit; with the optional room request from argument `requestArg` on,
+// narrowed to the rooms that fit and ranked smallest first (else in code order).
+Variant FreeRooms(CallContext& ctx, TDateTime day, const Window& w, const std::string* alsoRoom,
+                  size_t requestArg) {
     std::string sql =
-        "SELECT S.CDFILIAL, S.CDSALA, S.NMSALA FROM SALA S WHERE S.CDFILIAL = ? AND ((S.IDATIVO "
-        "= 'S' AND NOT EXISTS (SELECT 1 FROM AGEATIVISALA A WHERE " +
+        "SELECT S.CDFILIAL, S.CDSALA, S.NMSALA, S.QTCAPACSALA FROM SALA S WHERE S.CDFILIAL = ? "
+        "AND ((S.IDATIVO = 'S' AND NOT EXISTS (SELECT 1 FROM AGEATIVISALA A WHERE " +
         CollidesSql("S.CDFILIAL", "S.CDSALA") + "))";
     SqlParams params = {ctx.str(0)};
     const SqlParams window = DayWindowParams(day, w);
@@ -158,16 +168,18 @@ Variant FreeRooms(CallContext& ctx, TDateTime day, const Window& w, const std::s
         params.push_back(*alsoRoom);
     }
     sql += ") ORDER BY S.CDSALA";
-    return RowsPacket(SalasFields(), ctx.db().Exec(sql, params).rows);
+    std::vector<SqlRow> rows = ctx.db().Exec(sql, params).rows;
+    DescribeRooms(ctx.db(), ctx.str(0), rows, 1, RequestedRooms(ctx, requestArg), true);
+    return RowsPacket(FreeSalasFields(), rows);
 }
 
 Variant GetSalas(CallContext& ctx) {
-    return FreeRooms(ctx, ctx.date(1), WindowArgs(ctx, 2, 3), nullptr);
+    return FreeRooms(ctx, ctx.date(1), WindowArgs(ctx, 2, 3), nullptr, 4);
 }
 
 Variant GetSalas2(CallContext& ctx) {
     const std::string room = ctx.str(2);
-    return FreeRooms(ctx, ctx.date(1), WindowArgs(ctx, 3, 4), &room);
+    return FreeRooms(ctx, ctx.date(1), WindowArgs(ctx, 3, 4), &room, 5);
 }
 
 // Room search: the room of that code, or every active room of the branch for an empty code.
@@ -389,25 +401,35 @@ Variant GetDadosSalas(CallContext& ctx) {
 // The rooms' day of the session's branch: one row per active room without a booking that
 // day, one row per active booking (with its meeting's reference, or the booking's own text
 // when it has no meeting), rooms in code order and bookings by start. A room made inactive
-// still shows the bookings it holds.
+// still shows the bookings it holds. Every row ends with its room's places, tags and fit;
+// the optional room request narrows the rooms (their order stays).
 Variant GetAgendaSalasDia(CallContext& ctx) {
-    static const std::vector<FieldDef> fields = {
-        StringField("CDSALA", 5),       StringField("NMSALA", 30),
-        StringField("NRTAREFA", 10),    StringField("DSREFETAREFA", 1000),
-        StringField("HRINIAGESALA", 4), StringField("HRFINAGESALA", 4),
+    static const std::vector<FieldDef> fields = WithRoomDescription({
+        StringField("CDSALA", 5),
+        StringField("NMSALA", 30),
+        StringField("NRTAREFA", 10),
+        StringField("DSREFETAREFA", 1000),
+        StringField("HRINIAGESALA", 4),
+        StringField("HRFINAGESALA", 4),
         StringField("NRSEQAGESALA", 5),
-    };
+    });
     const SqlParams d = DayRange(ctx.date(0));
-    return QueryPacket(
-        ctx.db(), fields,
-        "SELECT S.CDSALA, S.NMSALA, A.NRTAREFA, COALESCE(T.DSREFETAREFA, A.DSAGENDASALA), "
-        "A.HRINIAGESALA, A.HRFINAGESALA, A.NRSEQAGESALA FROM SALA S "
-        "LEFT JOIN AGEATIVISALA A ON A.CDFILIAL = S.CDFILIAL AND A.CDSALA = S.CDSALA "
-        "AND A.IDSITAGESALA = 'A' AND A.DTATIAGESALA >= ? AND A.DTATIAGESALA < ? "
-        "LEFT JOIN TAREFA T ON T.CDFILIAL = A.CDFILIAL AND T.NRTAREFA = A.NRTAREFA "
-        "WHERE S.CDFILIAL = ? AND (S.IDATIVO = 'S' OR A.CDSALA IS NOT NULL) "
-        "ORDER BY S.CDSALA, A.HRINIAGESALA",
-        {d[0], d[1], LoginBranch(ctx)});
+    const std::string branch = LoginBranch(ctx);
+    std::vector<SqlRow> rows =
+        ctx.db()
+            .Exec(
+                "SELECT S.CDSALA, S.NMSALA, A.NRTAREFA, COALESCE(T.DSREFETAREFA, "
+                "A.DSAGENDASALA), A.HRINIAGESALA, A.HRFINAGESALA, A.NRSEQAGESALA, "
+                "S.QTCAPACSALA FROM SALA S "
+                "LEFT JOIN AGEATIVISALA A ON A.CDFILIAL = S.CDFILIAL AND A.CDSALA = S.CDSALA "
+                "AND A.IDSITAGESALA = 'A' AND A.DTATIAGESALA >= ? AND A.DTATIAGESALA < ? "
+                "LEFT JOIN TAREFA T ON T.CDFILIAL = A.CDFILIAL AND T.NRTAREFA = A.NRTAREFA "
+                "WHERE S.CDFILIAL = ? AND (S.IDATIVO = 'S' OR A.CDSALA IS NOT NULL) "
+                "ORDER BY S.CDSALA, A.HRINIAGESALA",
+                {d[0], d[1], branch})
+            .rows;
+    DescribeRooms(ctx.db(), branch, rows, 0, RequestedRooms(ctx, 1), false);
+    return RowsPacket(fields, rows);
 }
 
 }  // namespace
@@ -418,8 +440,16 @@ void RegisterRoomMethods(MethodRegistry& registry) {
     const ParamSpec day = DateParam("DTATIAGESALA");
     registry.add(Method("GetAgeAtiviSala", {branch, room, day, start, end}, GetAgeAtiviSala,
                         Access::Read, 0));
-    registry.add(Method("GetSalas", {branch, day, start, end}, GetSalas, Access::Read, 0));
-    registry.add(Method("GetSalas2", {branch, day, StrParam("CDSALA", 5, true), start, end},
+    // The free-room lists and the rooms' day take an optional room request last.
+    auto withRequest = [](std::vector<ParamSpec> params) {
+        for (ParamSpec& p : RoomRequestParams())
+            params.push_back(std::move(p));
+        return params;
+    };
+    registry.add(
+        Method("GetSalas", withRequest({branch, day, start, end}), GetSalas, Access::Read, 0));
+    registry.add(Method("GetSalas2",
+                        withRequest({branch, day, StrParam("CDSALA", 5, true), start, end}),
                         GetSalas2, Access::Read, 0));
     registry.add(Method("GetPesqSala", {branch, room}, GetPesqSala, Access::Read, 0));
     registry.add(Method("getVdSala", {branch, room}, GetVdSala, Access::Read, 0));
@@ -431,7 +461,7 @@ void RegisterRoomMethods(MethodRegistry& registry) {
                         Access::Write, 0));
     registry.add(
         Method("GetDadosSalas", {branch, room, day, start, end}, GetDadosSalas, Access::Read, 0));
-    registry.add(Method("GetAgendaSalasDia", {day}, GetAgendaSalasDia, Access::Read));
+    registry.add(Method("GetAgendaSalasDia", withRequest({day}), GetAgendaSalasDia, Access::Read));
 }
 
 }  // namespace zel::appserver

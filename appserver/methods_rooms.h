@@ -14,7 +14,8 @@ namespace zel::appserver {
 
 // GetAgeAtiviSala, GetSalas, GetSalas2, GetPesqSala, getVdSala, getFindSala, SetSalas,
 // GetSeqSalas, GetDelSala, GetDadosSalas, GetAgendaSalasDia (the rooms' day of the session's
-// branch).
+// branch). The free-room lists and the rooms' day describe each room (places, tags, fit) and
+// take an optional room request last (room_catalog.h).
 void RegisterRoomMethods(MethodRegistry& registry);
 
 // A fresh booking sequence of the branch's day (five digits), reserved inside the caller's

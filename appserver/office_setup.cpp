@@ -2,6 +2,7 @@
 
 #include "appserver/mail_settings.h"
 #include "appserver/resolver.h"
+#include "appserver/room_catalog.h"
 #include "appserver/rpc_error.h"
 #include "appserver/schema.h"
 #include "calendar/time_zones.h"
@@ -118,8 +119,52 @@ void SetRoomActive(SqlConnection& db, const std::string& branch, const std::stri
                "Sala " + code);
 }
 
+void SetRoomPlaces(SqlConnection& db, const std::string& branch, const std::string& code,
+                   std::optional<int64_t> places) {
+    if (places && (*places < 1 || *places > kMaxRoomPlaces))
+        throw RpcError(code::kBadArguments, "Capacidade inválida: informe de 1 a " +
+                                                std::to_string(kMaxRoomPlaces) + " lugares.");
+    RequireOne(db.Exec("UPDATE SALA SET QTCAPACSALA = ? WHERE CDFILIAL = ? AND CDSALA = ?",
+                       {places ? Variant(*places) : Variant(), branch, code}),
+               "Sala " + code);
+}
+
+void SetRoomTags(SqlConnection& db, const std::string& branch, const std::string& code,
+                 const std::vector<std::string>& tag, const std::vector<std::string>& untag) {
+    if (db.Exec("SELECT 1 FROM SALA WHERE CDFILIAL = ? AND CDSALA = ?", {branch, code})
+            .rows.empty())
+        throw RpcError(code::kNotFound,
+                       "Sala " + code + " não cadastrada na filial " + branch + ".");
+    for (const std::string& t : tag)
+        db.Exec(
+            "INSERT INTO EQUIPSALA (CDFILIAL, CDSALA, NMEQUIPSALA) VALUES (?, ?, ?) "
+            "ON CONFLICT DO NOTHING",
+            {branch, code, NormalRoomTag(t)});
+    for (const std::string& t : untag) {
+        const std::string name = NormalRoomTag(t);
+        if (db.Exec("DELETE FROM EQUIPSALA WHERE CDFILIAL = ? AND CDSALA = ? AND NMEQUIPSALA = ?",
+                    {branch, code, name})
+                .affected == 0)
+            throw RpcError(code::kNotFound,
+                           "A sala " + code + " não tem o equipamento \"" + name + "\".");
+    }
+    if (BranchRoomTags(db, branch)[code].size() > kMaxRoomTags)
+        throw RpcError(code::kBadArguments,
+                       "Uma sala tem no máximo " + std::to_string(kMaxRoomTags) + " equipamentos.");
+}
+
+WorkingHours SetWorkingHours(SqlConnection& db, const std::string& branch, const std::string& start,
+                             const std::string& end, const std::string& days) {
+    const WorkingHours hours = ParseWorkingHours(ReadWorkingHours(db, branch), start, end, days);
+    WriteWorkingHours(db, branch, hours);
+    return hours;
+}
+
 std::vector<std::vector<std::string>> ListBranches(SqlConnection& db) {
-    return AsText(db.Exec("SELECT CDFILIAL, NMFILIAL, IDATIVO FROM FILIAL ORDER BY CDFILIAL"));
+    auto rows = AsText(db.Exec("SELECT CDFILIAL, NMFILIAL, IDATIVO FROM FILIAL ORDER BY CDFILIAL"));
+    for (auto& row : rows)
+        row.push_back(ReadWorkingHours(db, row[0]).Text());
+    return rows;
 }
 
 std::vector<std::vector<std::string>> ListOperators(SqlConnection& db) {
@@ -142,9 +187,14 @@ std::vector<std::vector<std::string>> ListOperators(SqlConnection& db) {
 }
 
 std::vector<std::vector<std::string>> ListRooms(SqlConnection& db, const std::string& branch) {
-    return AsText(db.Exec(
-        "SELECT CDFILIAL, CDSALA, NMSALA, IDATIVO FROM SALA WHERE CDFILIAL = ? ORDER BY CDSALA",
-        {branch}));
+    auto rows =
+        AsText(db.Exec("SELECT CDFILIAL, CDSALA, NMSALA, IDATIVO, QTCAPACSALA FROM SALA "
+                       "WHERE CDFILIAL = ? ORDER BY CDSALA",
+                       {branch}));
+    auto tags = BranchRoomTags(db, branch);
+    for (auto& row : rows)
+        row.push_back(RoomTagsText(tags[row[1]]));
+    return rows;
 }
 
 }  // namespace zel::appserver::office

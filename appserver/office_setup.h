@@ -4,10 +4,13 @@
 // administrator (duplicate, missing branch, text too long).
 #pragma once
 
+#include <cstdint>
+#include <optional>
 #include <string>
 #include <vector>
 
 #include "appserver/storage.h"
+#include "appserver/working_hours.h"
 
 namespace zel::appserver::office {
 
@@ -31,8 +34,21 @@ void AddRoom(SqlConnection& db, const std::string& branch, const std::string& co
              const std::string& name);
 void SetRoomActive(SqlConnection& db, const std::string& branch, const std::string& code,
                    bool active);
+// The room's number of places, 1 to kMaxRoomPlaces (room_catalog.h); nullopt: not informed.
+void SetRoomPlaces(SqlConnection& db, const std::string& branch, const std::string& code,
+                   std::optional<int64_t> places);
+// Adds equipment tags to the room (normalised as NormalRoomTag; a tag it has already is left
+// as it is), then removes `untag`; a tag to remove that the room does not have is refused, as
+// is a room with more than kMaxRoomTags tags.
+void SetRoomTags(SqlConnection& db, const std::string& branch, const std::string& code,
+                 const std::vector<std::string>& tag, const std::vector<std::string>& untag);
+// Changes the branch's working hours (times "HH:MM" or "HHMM", weekday digits 1 = Monday to
+// 7 = Sunday); an empty text keeps that value. Returns the hours now in force.
+WorkingHours SetWorkingHours(SqlConnection& db, const std::string& branch, const std::string& start,
+                             const std::string& end, const std::string& days);
 
-// Rows for listing: each row's values as text.
+// Rows for listing: each row's values as text. Branches end with their working hours; rooms
+// with their places and tags.
 std::vector<std::vector<std::string>> ListBranches(SqlConnection& db);
 std::vector<std::vector<std::string>> ListOperators(SqlConnection& db);
 std::vector<std::vector<std::string>> ListRooms(SqlConnection& db, const std::string& branch);

@@ -8,6 +8,7 @@
 #include "appserver/schema_v6_perimeter.sql.h"
 #include "appserver/schema_v6_rules.sql.h"
 #include "appserver/schema_v7_calendar.sql.h"
+#include "appserver/schema_v8_rooms.sql.h"
 #include "appserver/sql_value.h"
 
 namespace zel::appserver {
@@ -78,6 +79,8 @@ const std::vector<Migration>& Migrations() {
                             c.dialect()));
              c.ExecScript(pg ? kCalendarMarksPostgres : kCalendarMarksSqlite);
          }},
+        {8, "capacidade e equipamentos das salas, expediente das filiais",
+         [](SqlConnection& c) { c.ExecScript(ForDialect(kSchemaV8Rooms, c.dialect())); }},
     };
     return migrations;
 }

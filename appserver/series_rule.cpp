@@ -16,8 +16,9 @@ const char* const kWeekdayNames[] = {"segunda-feira", "terça-feira", "quarta-fe
     throw RpcError(code::kBadArguments, message);
 }
 
-// Digits 1-7 in any order, each once, as an ascending text.
-std::string NormalisedWeekdays(const std::string& text) {
+}  // namespace
+
+std::string NormalisedWeekdays(const std::string& text, const std::string& noneMessage) {
     std::string days;
     for (const char c : text) {
         if (c == ' ') continue;
@@ -28,10 +29,12 @@ std::string NormalisedWeekdays(const std::string& text) {
             Refuse("Dia da semana repetido em \"" + text + "\".");
         days += c;
     }
-    if (days.empty()) Refuse("Escolha ao menos um dia da semana para a série.");
+    if (days.empty()) Refuse(noneMessage);
     std::sort(days.begin(), days.end());
     return days;
 }
+
+namespace {
 
 bool Holds(const SeriesRule& rule, TDateTime day, int firstDayOfMonth) {
     const int weekday = IsoWeekday(day);
@@ -63,7 +66,8 @@ SeriesRule ParseSeriesRule(const std::string& frequency, const std::string& week
         rule.frequency = SeriesFrequency::WorkingDays;
     } else if (frequency == "S") {
         rule.frequency = SeriesFrequency::Weekly;
-        rule.weekdays = NormalisedWeekdays(weekdays);
+        rule.weekdays =
+            NormalisedWeekdays(weekdays, "Escolha ao menos um dia da semana para a série.");
     } else if (frequency == "M") {
         rule.frequency = SeriesFrequency::Monthly;
     } else {

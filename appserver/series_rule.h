@@ -34,6 +34,11 @@ struct SeriesRule {
 SeriesRule ParseSeriesRule(const std::string& frequency, const std::string& weekdays,
                            TDateTime until, double count);
 
+// Weekday digits 1 (Monday) to 7 (Sunday), in any order, blanks ignored, as an ascending text
+// with each day once. Throws RpcError bad_arguments for another character or a repeated day,
+// and with `noneMessage` when no day is given.
+std::string NormalisedWeekdays(const std::string& text, const std::string& noneMessage);
+
 // The last day a series whose first meeting starts at `first` may hold.
 TDateTime SeriesLimit(TDateTime first);
 

@@ -59,7 +59,9 @@ TEST_P(RoomsTest, FreeRoomsLeaveOutOnlyRoomsBookedInsideTheHalfOpenWindow) {
     EXPECT_EQ(Column(srv->Result("GetSalas", {"0001", Day(kDay + 1), "0900", "1000"}), "CDSALA"),
               all);
     const json salas = srv->Result("GetSalas", {"0001", Day(kDay), "0900", "1000"});
-    EXPECT_EQ(Layout(salas), (Strings{"CDFILIAL:string:4", "CDSALA:string:5", "NMSALA:string:30"}));
+    EXPECT_EQ(Layout(salas),
+              (Strings{"CDFILIAL:string:4", "CDSALA:string:5", "NMSALA:string:30",
+                       "QTCAPACSALA:integer:0", "DSEQUIPSALA:string:700", "IDCABE:string:1"}));
     // The meeting's own room comes back with GetSalas2, other rooms stay as they are.
     const json own = srv->Call("GetSalas2", {"0001", Day(kDay), "00002", "0900", "1000"});
     EXPECT_EQ(Column(own["result"], "CDSALA"), all);

@@ -2,7 +2,7 @@
 // and a database of the previous schema keeps its notices, unread, when the server migrates it.
 #include <gtest/gtest.h>
 
-#include "appserver/demo_data.h"
+#include "appserver/password_hash.h"
 #include "appserver/schema.h"
 #include "meeting_fixture.h"
 
@@ -107,11 +107,15 @@ TEST_P(NoticeMigrationTest, NoticesOfAnOlderDatabaseStayUnreadAndCanBeMarked) {
     TestDatabase database(GetParam());
     ZEL_SKIP_IF_UNAVAILABLE(database);
     {
-        // The database as the previous server left it, with a notice for Ana.
+        // The database as the previous server left it (its own tables only: today's demo
+        // data needs today's schema), with Ana of branch 0001 and a notice for her.
         auto old = Database::Open(database.url(), 1);
         ASSERT_EQ(MigrateTo(*old, 2), 2);
-        SeedDemoData(*old, Now(), true);
         old->Transact(true, [](SqlConnection& c) {
+            c.Exec("INSERT INTO FILIAL (CDFILIAL, NMFILIAL) VALUES ('0001', 'Matriz')");
+            c.Exec("INSERT INTO OPERADOR (CDOPERADOR, NMOPERADOR, DSSENHA) VALUES (?, ?, ?)",
+                   {kAna, "Ana Souza", HashPassword("demo", true)});
+            c.Exec("INSERT INTO OPERFILIAL (CDOPERADOR, CDFILIAL) VALUES (?, '0001')", {kAna});
             c.Exec(
                 "INSERT INTO ATIVPESSOAL (CDOPERADOR, NRATIVPESSOAL, DSATIVPESSOAL, "
                 "DTHRATIVPESSOAL, IDSITATIVPESS, IDAVISO, IDLIDO) VALUES (?, 7, ?, ?, 'P', "

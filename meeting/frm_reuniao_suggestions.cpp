@@ -4,9 +4,11 @@
 // typing it would run; the meeting being typed keeps everything else.
 #include <QLineEdit>
 #include <QSpinBox>
+#include <map>
 
 #include "base/date_picker_edit.h"
 #include "base/db_edit.h"
+#include "base/guard.h"
 #include "base/login_context.h"
 #include "base/mask_edit.h"
 #include "base/routines.h"
@@ -76,13 +78,27 @@ void TfrmReuniao::btnSugerirHorarioClick() {
             "GetLivreOcupado",
             {Arg(branch), Arg(meeting), Arg(list), ArgDate(day), Arg(JoinCodes(rooms))}));
     };
-    QString who = QString::number(people.size()) + " (";
-    for (size_t i = 0; i < people.size(); ++i)
-        who += (i ? ", " : "") + QString::fromStdString(TrimAll(people[i]));
-    who += ")";
+    // Their names as the activities (or, for a new meeting, the responsible's edit) show them.
+    std::map<std::string, std::string> names;
+    if (cdsAtividades.Active()) {
+        const DataPacket activities = cdsAtividades.DataAsPacket();
+        const int op = activities.FieldIndex("CDOPERRESP");
+        const int name = activities.FieldIndex("NMOPERADOR");
+        for (const PacketRow& row : activities.rows)
+            names[row.at(static_cast<size_t>(op)).AsString()] =
+                row.at(static_cast<size_t>(name)).AsString();
+    }
+    QString who;
+    for (const std::string& code : people) {
+        std::string name = TrimAll(names[code]);
+        if (name.empty() && people.size() == 1) name = TrimAll(dbeNmResp->Text());
+        who += (who.isEmpty() ? "" : ", ") + QString::fromStdString(name.empty() ? code : name);
+    }
 
     TSlotSuggestionDialog dialog(this, suggest, freeBusy, initial, who);
-    dialog.Search();
+    // A request the server refuses (no room of so many places) is shown, and the dialog
+    // opens all the same for the operator to change it.
+    Guard([&] { dialog.Search(); });
     dialog.OnChoose = [this, &dialog](const SuggestedSlot& slot, int minutes) {
         const std::string duration =
             QString::asprintf("%02d:%02d", minutes / 60, minutes % 60).toStdString();

@@ -76,6 +76,7 @@ TSlotSuggestionDialog::TSlotSuggestionDialog(QWidget* parent, Suggest suggest, F
     auto* buttons = new QDialogButtonBox(this);
     btnUsar = buttons->addButton(QStringLiteral("Usar horário"), QDialogButtonBox::AcceptRole);
     btnUsar->setObjectName("btnUsar");
+    btnUsar->setEnabled(false);
     buttons->addButton(QStringLiteral("Fechar"), QDialogButtonBox::RejectRole);
     auto* bottom = new QHBoxLayout;
     bottom->addWidget(lblDica, 1);

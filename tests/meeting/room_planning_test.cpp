@@ -3,13 +3,16 @@
 // before a meeting is saved in a room too small for its participants, and the slot
 // suggestions, whose chosen slot is typed into the form through the checks of typing it.
 #include <QApplication>
+#include <QComboBox>
 #include <QLineEdit>
+#include <QPointer>
 #include <QSpinBox>
 #include <QTimeEdit>
 #include <QTimer>
 
 #include "base/guard.h"
 #include "base/page_control_ex.h"
+#include "meeting/room_day_dialog.h"
 #include "meeting/room_day_view.h"
 #include "meeting/slot_suggestion_dialog.h"
 #include "tests/meeting/meeting_edit_support.h"
@@ -105,6 +108,17 @@ TEST_F(RoomPlanningTest, PickListIsNarrowedToPlacesAndEquipmentSmallestFirst) {
     EXPECT_EQ("S", call.args[6].AsString());
     EXPECT_EQ("00004", w.dbeCdSalas->Text());
     EXPECT_EQ("Sala da Diretoria", w.dbeNmSala->Text());
+
+    // The rooms' day is narrowed the same way, each room with its places.
+    dialogs->ClearShown();
+    ASSERT_TRUE(w.btnAgendaSalas->Click()) << dialogs->ShownText();
+    QPointer<TRoomDayDialog> day = w.findChild<TRoomDayDialog*>("dlgSalasDia");
+    ASSERT_TRUE(day);
+    EXPECT_EQ((std::vector<std::string>{"00003", "00004", "00005"}), day->Rooms());
+    EXPECT_EQ("00004 - Sala da Diretoria (12)", day->View()->RowLabel(1).toStdString());
+    EXPECT_EQ("00004 - Sala da Diretoria - 12 lugares; acessível, projetor, videoconferência",
+              day->cbxSala->itemText(1).toStdString());
+    day->close();
 
     // Nothing fits: said so, and the room picked stays.
     w.spnLugares->setValue(500);
@@ -258,12 +272,19 @@ TEST_F(RoomPlanningTest, ASuggestedRoomTakenMeanwhileIsRefusedLikeATypedOne) {
     StartNewMeeting(w);
     TypeWindow(w, AWednesday(), "10:00", "01:00");
     w.pgcReuniao->SetActivePage(w.tshFormulario);
+    w.spnLugares->setValue(500);
 
     bool refused = false, stayedOpen = false;
-    std::string shown;
+    std::string shown, first;
+    dialogs->ClearShown();
     QTimer::singleShot(0, [&] {
         auto* d = qobject_cast<TSlotSuggestionDialog*>(QApplication::activeModalWidget());
         if (!d) return ADD_FAILURE() << "no suggestion dialog";
+        // No room that large: said so, and the operator asks again for fewer places.
+        first = dialogs->ShownText();
+        EXPECT_TRUE(d->Slots().empty());
+        d->spnLugares->setValue(0);
+        EXPECT_TRUE(Guard([&] { d->Search(); })) << dialogs->ShownText();
         if (d->Slots().empty()) return d->reject();
         const SuggestedSlot s = d->Slots().front();
         Sql("INSERT INTO AGEATIVISALA (CDFILIAL, DTATIAGESALA, NRSEQAGESALA, CDSALA, "
@@ -279,6 +300,7 @@ TEST_F(RoomPlanningTest, ASuggestedRoomTakenMeanwhileIsRefusedLikeATypedOne) {
         d->reject();
     });
     EXPECT_TRUE(w.btnSugerirHorario->Click()) << dialogs->ShownText();
+    EXPECT_EQ("error: Nenhuma sala ativa da filial atende a: 500 lugares.", first);
     EXPECT_TRUE(refused);
     EXPECT_EQ("error: Sala já está reservada para este horário.", shown);
     EXPECT_TRUE(stayedOpen);

@@ -11,7 +11,7 @@ namespace {
 
 TEST(MessageTables, EveryTableLoadsWithItsEntryCount) {
     const std::vector<std::pair<std::string, size_t>> expected = {
-        {"TfrmReuniao.msgPadrao", 79},       {"TfrmReuniao.msgMensagensPadroes", 2},
+        {"TfrmReuniao.msgPadrao", 82},       {"TfrmReuniao.msgMensagensPadroes", 2},
         {"TfrmFiltroReuniao.msgPadrao", 10}, {"TfrmImpReuniao.msgPadrao", 2},
         {"TfrmRelAta.msgPadrao", 4},         {"TfrmRotiPart.msgPadrao", 2},
     };

@@ -2,6 +2,7 @@
 // the free-room pick list narrowed to the places and equipment the meeting needs, the question
 // before a meeting is saved in a room too small for its participants, and the slot
 // suggestions, whose chosen slot is typed into the form through the checks of typing it.
+#include <QAction>
 #include <QApplication>
 #include <QComboBox>
 #include <QLineEdit>
@@ -261,6 +262,29 @@ TEST_F(RoomPlanningTest, ASuggestedSlotFillsTheFormThroughTheTypedChecks) {
     EXPECT_EQ(chosen.room, StoredRoom(nr));
     EXPECT_NEAR(chosen.day + chosen.startMinute / 1440.0,
                 w.cdsControle.FieldByName("DTHRREUNIAO").AsDateTime(), 1e-6);
+}
+
+// The menu entry reaches the suggestions from any page: the form page is shown first.
+TEST_F(RoomPlanningTest, TheMenuEntryShowsTheFormPageAndOpensTheSuggestions) {
+    TfrmReuniao& w = Open();
+    const std::string nr = SaveMeeting(w, AWednesday(), "10:00", "01:00", "00001");
+    w.pgcReuniao->SetActivePage(w.tshParticipantes);
+    w.pgcReuniaoChange();
+    bool opened = false;
+    QWidget* page = nullptr;
+    QTimer::singleShot(0, [&] {
+        auto* d = qobject_cast<TSlotSuggestionDialog*>(QApplication::activeModalWidget());
+        opened = d != nullptr;
+        page = w.pgcReuniao->ActivePage();
+        if (d) d->reject();
+    });
+    ASSERT_TRUE(w.mnuSugerirHorario->isEnabled());
+    w.mnuSugerirHorario->trigger();
+    EXPECT_TRUE(opened) << dialogs->ShownText();
+    EXPECT_EQ(w.tshFormulario, page);
+    EXPECT_EQ(dsBrowse, w.cdsControle.State()) << "closing the dialog changes nothing";
+    EXPECT_EQ("00001", w.dbeCdSalas->Text());
+    EXPECT_EQ(nr, w.cdsControle.FieldByName("NRTAREFA").AsString());
 }
 
 // A slot whose room another operator booked meanwhile is refused as the typed room would be;

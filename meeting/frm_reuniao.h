@@ -15,12 +15,16 @@
 //   frm_reuniao_details.cpp     what is loaded when the current meeting changes
 //   frm_reuniao_state.cpp       enabling of the header, buttons, menu items and pages
 //   frm_reuniao_pending_edits.cpp  what is typed is kept before anything reloads it
+//   frm_reuniao_room_needs.cpp  the places and equipment the room pick lists ask for, and
+//                               the question before a meeting is saved in a room too small
+//   frm_reuniao_suggestions.cpp "Sugerir horário": the next free slots with a room
 // GUI thread only. Every entry from Qt into a handler passes the base library's guard.
 #pragma once
 
 #include <QPointer>
 #include <array>
 #include <functional>
+#include <map>
 #include <optional>
 #include <string>
 #include <vector>
@@ -30,6 +34,7 @@
 #include "platform/client_data_set.h"
 #include "platform/data_source.h"
 #include "platform/series_dates.h"
+#include "server/call_arg.h"
 #include "server/server_connection.h"
 
 class QAction;
@@ -40,6 +45,7 @@ class QChar;
 class QFrame;
 class QGroupBox;
 class QLabel;
+class QLineEdit;
 class QMenu;
 class QPlainTextEdit;
 class QStackedWidget;
@@ -254,6 +260,26 @@ class TfrmReuniao : public TSimpleFormBase {
     void cdsSalasBeforeEdit();
     // The rooms' day of the branch (frm_reuniao_room_day.cpp).
     void btnAgendaSalasClick();
+    // What the meeting needs of its room (frm_reuniao_room_needs.cpp): the pick list and the
+    // rooms' day are narrowed to rooms of at least spnLugares places (0: any) that offer every
+    // tag of edtEquipamentos. Places follow the current meeting's participants until the
+    // operator changes them.
+    void followRoomNeeds();
+    // The operators taking part: those of the meeting's activities that are not cancelled,
+    // or, without any (a new meeting), its responsible as typed.
+    std::vector<std::string> ParticipantesReuniao();
+    // Before a meeting is saved with a room other than the one it had: when its participants
+    // outnumber the room's places, "sala_lotada" is asked; No ends the save (EAbort) with
+    // everything typed kept and the focus on the room.
+    void vd_Lotacao();
+    // "Sugerir horário" (frm_reuniao_suggestions.cpp): the next free slots for the meeting's
+    // participants, duration and room needs; a slot chosen is typed into the form.
+    void btnSugerirHorarioClick();
+    // Takes a slot picked in the rooms' day or among the suggestions as if typed: with
+    // `withStart` the date and start (and, when given, the duration) first, then the room,
+    // through the checks of leaving each field. A refused check raises with its message shown.
+    void takeSlot(TDateTime day, int minute, const std::string& room, bool withStart,
+                  const std::string& duration = {});
 
     // Activities that follow a saved meeting (frm_reuniao_activity_sync.cpp).
     void GravaAtividade();
@@ -306,6 +332,12 @@ class TfrmReuniao : public TSimpleFormBase {
     void dbgPadraoKeyDown(int& key, Qt::KeyboardModifiers modifiers);
     void dbgPadraoDblClick();
     void dbgPadraoKeyPress(QChar& key);
+    // The participants' answers to the meeting's invitation (GetRespConvite, one call for the
+    // whole grid), read while the activities page is shown; elsewhere they are dropped, as
+    // they belong to the activities loaded.
+    void CarregaRespostas();
+    // "Aceitou", "Talvez", "Recusou" or "" (no answer) for activity `activity`.
+    std::string RespostaAtividade(const std::string& activity) const;
 
     // --- agenda items and minutes ---
     // Agenda items (frm_reuniao_agenda.cpp). An item may be added unless the meeting is
@@ -513,6 +545,11 @@ class TfrmReuniao : public TSimpleFormBase {
     TLookupButton* btnPesqSalas = nullptr;
     TDBEdit* dbeNmSala = nullptr;
     TFlatButton* btnAgendaSalas = nullptr;
+    // What the meeting needs of its room, and the slot suggestions.
+    QFrame* panSalaPedido = nullptr;
+    QSpinBox* spnLugares = nullptr;
+    QLineEdit* edtEquipamentos = nullptr;
+    TFlatButton* btnSugerirHorario = nullptr;
 
     // "Atividades": the participants grid.
     TDBGrid* dbgPadrao = nullptr;
@@ -539,6 +576,7 @@ class TfrmReuniao : public TSimpleFormBase {
     QAction* mnuImportar = nullptr;
     QAction* mnuCadPart = nullptr;
     QAction* mnuCanReuniao = nullptr;
+    QAction* mnuSugerirHorario = nullptr;
     TFlatButton* btnExpCalendario = nullptr;
     QAction* mnuExpCalendario = nullptr;
 
@@ -567,6 +605,7 @@ class TfrmReuniao : public TSimpleFormBase {
     void buildFormPage();
     void buildDateTimeRow(QWidget* parent);
     void buildRoomRow(QWidget* parent);
+    void buildRoomNeedsRow(QWidget* parent);
     void buildActivitiesPage();
     void buildAgendaPage();
     void buildMinutesPage();
@@ -664,6 +703,11 @@ class TfrmReuniao : public TSimpleFormBase {
     int ownBookingsInWindow(const std::string& code);
     // The booking's room as loaded (the value to compare the typed room with).
     std::string m_loadedRoom;
+    // The meeting the room needs were set for ("" none yet; a new one counts as "+").
+    std::string m_roomNeedsFor;
+    int m_roomNeedsPlaces = 0;  // the places it set, which the operator may have changed since
+    // The room request of the pick lists: places, tags, and "S" for only the rooms that fit.
+    std::vector<CallArg> roomRequestArgs() const;
 
     // Private parts of the activities page and the participants grid.
     void attachActivityHandlers();
@@ -682,6 +726,8 @@ class TfrmReuniao : public TSimpleFormBase {
     void checkParticipationPermission();
     void setCheckColumnReadOnly(bool readOnly);
     bool m_focusingActivityField = false;  // a check moves the focus: no column-exit check
+    std::map<std::string, std::string> m_respostas;  // activity number -> answer letter
+    bool m_respostasLidas = false;                   // read for the activities loaded
 
     // Private parts of the agenda and minutes pages.
     void attachAgendaHandlers();

@@ -182,4 +182,6 @@ void TfrmReuniao::pgcReuniaoChange() {
     for (auto [item, p] : pageMenuItems())
         item->setChecked(p == page);
     AfterScroll();
+    // The room rules reload the activities of an open meeting, and their answers with them.
+    if (page == tshParticipantes && !m_respostasLidas) CarregaRespostas();
 }

@@ -201,7 +201,9 @@ void TfrmReuniao::buildFormPage() {
     buildRepeatRow(g);
     grid->addWidget(panRepete, row++, 0, 1, 4);
     buildRoomRow(g);
-    grid->addWidget(panHoras, row, 0, 1, 4);
+    grid->addWidget(panHoras, row++, 0, 1, 4);
+    buildRoomNeedsRow(g);
+    grid->addWidget(panSalaPedido, row, 0, 1, 4);
 
     setTabOrder(dbeDsReferencia, dbeProcesso);
     setTabOrder(dbeProcesso, dbeAssunto);
@@ -280,6 +282,8 @@ void TfrmReuniao::buildActivitiesPage() {
         {"DTINPATIVTAR", "", 113},
         {"QTHRPATIVTARE", "", 64},
         {"DTFIPATIVTAR", "", 130, true},
+        // Not a field of the activities: the participant's answer to the invitation.
+        {"RESPOSTA", "Resposta", 70, true},
     });
     layout->addWidget(dbgPadrao);
 }

@@ -9,6 +9,7 @@
 #include "base/db_grid.h"
 #include "base/dialogs.h"
 #include "base/login_context.h"
+#include "base/page_control_ex.h"
 #include "base/routines.h"
 #include "meeting/cli_zel00400.h"
 #include "meeting/dataset_rows.h"
@@ -23,6 +24,8 @@ namespace {
 
 constexpr const char* kCheckField = "IDOPERPAREUNIAO";
 constexpr const char* kDurationMask = "9999:99;0; ";
+// The answers' column has no field: its cells are drawn from the answers read for the grid.
+constexpr const char* kAnswerColumn = "RESPOSTA";
 
 bool IsField(const TField* field, const char* name) {
     return field && field->FieldName() == name;
@@ -55,6 +58,10 @@ void TfrmReuniao::attachParticipantsGridHandlers() {
     dbgPadrao->SetColumns(std::move(columns));
 
     cdsAtividades.AfterScroll = [this](TClientDataSet&) { cdsAtividadesAfterScroll(); };
+    cdsAtividades.AfterOpen = [this](TClientDataSet&) {
+        followRoomNeeds();
+        CarregaRespostas();
+    };
     dbgPadrao->OnDrawColumnCell = [this](TCanvas& canvas, const QRect& rect, int col, TField* field,
                                          TGridDrawState state) {
         dbgPadraoDrawColumnCell(canvas, rect, col, field, state);
@@ -72,15 +79,20 @@ void TfrmReuniao::attachParticipantsGridHandlers() {
 
 void TfrmReuniao::dbgPadraoDrawColumnCell(TCanvas& canvas, const QRect& rect, int dataCol,
                                           TField* field, int state) {
-    if (!field) return;
+    const bool answer = !field && dataCol == GridColumnIndex(*dbgPadrao, kAnswerColumn);
+    if (!field && !answer) return;
     const bool selected = (state & gdSelected) != 0;
     const bool hasRows = cdsAtividades.Active() && !cdsAtividades.IsEmpty();
-    const std::string& name = field->FieldName();
+    const std::string name = field ? field->FieldName() : kAnswerColumn;
     canvas.Brush.Color =
         selected ? dbgPadrao->palette().color(QPalette::Highlight) : QColor(255, 255, 225);
     canvas.Font.Color = selected ? dbgPadrao->palette().color(QPalette::HighlightedText)
                                  : dbgPadrao->palette().color(QPalette::WindowText);
-    std::string text = field->DisplayText();
+    std::string text;
+    if (field)
+        text = field->DisplayText();
+    else if (hasRows)
+        text = RespostaAtividade(cdsAtividades.FieldByName("NRPLATIVTARE").AsString());
     if (name == "QTHRPATIVTARE") text = FormatMaskText(kDurationMask, field->AsString());
     if (hasRows) {
         const QColor status = StatusColor(cdsAtividades.FieldByName("IDSITATIVTAR").AsString());
@@ -106,6 +118,39 @@ void TfrmReuniao::dbgPadraoDrawColumnCell(TCanvas& canvas, const QRect& rect, in
         return;
     }
     canvas.TextRect(rect, rect.left() + 2, rect.top() + 2, text);
+}
+
+// --- the participants' answers ---
+
+void TfrmReuniao::CarregaRespostas() {
+    m_respostas.clear();
+    m_respostasLidas = false;
+    if (!pgcReuniao || pgcReuniao->ActivePage() != tshParticipantes) return;
+    if (!cdsControle.Active() || cdsControle.IsEmpty() || cdsControle.State() == dsInsert) return;
+    const Variant packet = CheckServerResult(
+        netReuniao.AppServer().Call("GetRespConvite",
+                                    {Arg(CurrentBranch()), Arg(RowText(cdsControle, "NRTAREFA"))}),
+        true, 0);
+    const DataPacket answers = DataPacketFromJson(packet.AsPacket());
+    const int activity = answers.FieldIndex("NRPLATIVTARE");
+    const int answer = answers.FieldIndex("IDRESPOSTA");
+    if (activity < 0 || answer < 0) return;
+    for (const PacketRow& row : answers.rows) {
+        const Variant& a = row.at(static_cast<size_t>(answer));
+        if (!a.IsNull())
+            m_respostas[row.at(static_cast<size_t>(activity)).AsString()] = a.AsString();
+    }
+    m_respostasLidas = true;
+    dbgPadrao->viewport()->update();
+}
+
+std::string TfrmReuniao::RespostaAtividade(const std::string& activity) const {
+    const auto it = m_respostas.find(activity);
+    if (it == m_respostas.end()) return {};
+    if (it->second == "A") return "Aceitou";
+    if (it->second == "T") return "Talvez";
+    if (it->second == "R") return "Recusou";
+    return {};
 }
 
 // --- lookups ---

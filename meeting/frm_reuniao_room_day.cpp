@@ -1,6 +1,7 @@
 // The rooms' day from the form page's room row: the window "Salas do Dia" over the branch's
 // bookings, with the meeting's window outlined; while the meeting is being inserted or edited a
-// free slot picked there is taken as if it had been typed.
+// free slot picked there is taken as if it had been typed (takeSlot, which the slot
+// suggestions use too).
 #include <QPointer>
 
 #include "base/date_picker_edit.h"
@@ -55,10 +56,12 @@ void TfrmReuniao::btnAgendaSalasClick() {
     const std::optional<RoomDayMeeting> meeting =
         TypedMeetingWindow(*depDataIni, *medHoraIni, *medQtdeHoras, *dbeCdSalas);
     const TDateTime day = meeting ? meeting->day : DateOf(HoraServidor());
-    auto fetch = [this](TDateTime d) {
+    // The rooms that fit what the meeting needs, as the free-room pick list narrows them.
+    auto fetch = [this, request = roomRequestArgs()](TDateTime d) {
+        std::vector<CallArg> args = {ArgDate(d)};
+        args.insert(args.end(), request.begin(), request.end());
         return DataPacketFromJson(
-            CheckServerResult(netReuniao.AppServer().Call("GetAgendaSalasDia", {ArgDate(d)}), true,
-                              0)
+            CheckServerResult(netReuniao.AppServer().Call("GetAgendaSalasDia", args), true, 0)
                 .AsPacket());
     };
     QPointer<TRoomDayDialog> dialog = new TRoomDayDialog(this, fetch, meeting);
@@ -67,27 +70,8 @@ void TfrmReuniao::btnAgendaSalasClick() {
     // Outside insert and edit, or while the room may not change, the view only shows.
     if (EditandoReuniao() && dbeCdSalas->isEnabled()) {
         dialog->OnFreeSlot = [this](const RoomDayPick& pick) {
-            if (cdsControle.State() == dsInsert) {
-                // A new meeting also takes the slot's start. A start in the past, or one the
-                // duration would carry past midnight, is refused before anything typed changes.
-                const std::string start =
-                    QString::asprintf("%02d:%02d", pick.minute / 60, pick.minute % 60)
-                        .toStdString();
-                vd_QtdeHoras(true);
-                if (HoraServidor() > MeetingStart(pick.day, start)) fail(depDataIni, "DTHR_MEN");
-                if (!MeetingEndTime(start, medQtdeHoras->Text())) fail(medHoraIni, "Reun_dia");
-                depDataIni->SetDate(pick.day);
-                medHoraIni->SetText(start);
-                vd_DataIni(true);
-                vd_HoraIni(true);
-                vd_dtHrIni();
-            }
-            checkMeetingWindow();
-            if (cdsControle.State() == dsBrowse) cdsControle.Edit();
-            if (cdsAgeAtiviSala.State() == dsBrowse) cdsAgeAtiviSala.Edit();
-            dbeCdSalas->SetText(pick.room);
-            dbeCdSalas->UpdateRecord();
-            dbeCdSalasExit();
+            // A new meeting also takes the slot's start.
+            takeSlot(pick.day, pick.minute, pick.room, cdsControle.State() == dsInsert);
         };
     }
     try {
@@ -97,4 +81,34 @@ void TfrmReuniao::btnAgendaSalasClick() {
         throw;
     }
     dialog->show();
+}
+
+void TfrmReuniao::takeSlot(TDateTime day, int minute, const std::string& room, bool withStart,
+                           const std::string& duration) {
+    if (withStart) {
+        const std::string start =
+            QString::asprintf("%02d:%02d", minute / 60, minute % 60).toStdString();
+        const std::string hours = duration.empty() ? medQtdeHoras->Text() : duration;
+        // A start in the past, or one the duration would carry past midnight, is refused
+        // before anything typed changes.
+        if (duration.empty()) vd_QtdeHoras(true);
+        if (HoraServidor() > MeetingStart(day, start)) fail(depDataIni, "DTHR_MEN");
+        if (!MeetingEndTime(start, hours)) fail(medHoraIni, "Reun_dia");
+        if (!duration.empty() && duration != medQtdeHoras->Text()) {
+            medQtdeHoras->SetText(duration);
+            meetingTimeChanged();
+            vd_QtdeHoras(true);
+        }
+        depDataIni->SetDate(day);
+        medHoraIni->SetText(start);
+        vd_DataIni(true);
+        vd_HoraIni(true);
+        vd_dtHrIni();
+    }
+    checkMeetingWindow();
+    if (cdsControle.State() == dsBrowse) cdsControle.Edit();
+    if (cdsAgeAtiviSala.State() == dsBrowse) cdsAgeAtiviSala.Edit();
+    dbeCdSalas->SetText(room);
+    dbeCdSalas->UpdateRecord();
+    dbeCdSalasExit();
 }

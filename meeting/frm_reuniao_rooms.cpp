@@ -1,21 +1,28 @@
 // Room booking: whether the date, time and room controls may be used, the free-room pick list,
 // the check of a typed room, dropping the room, and the booking written and sent with the
 // meeting.
+#include <QAction>
 #include <QFrame>
 #include <QLabel>
+#include <QLineEdit>
+#include <QMenu>
+#include <QSpinBox>
 
 #include "base/busy_scope.h"
 #include "base/date_picker_edit.h"
 #include "base/db_edit.h"
+#include "base/guard.h"
 #include "base/handler_scope.h"
 #include "base/login_context.h"
 #include "base/lookup_button.h"
 #include "base/mask_edit.h"
+#include "base/page_control_ex.h"
 #include "base/routines.h"
 #include "meeting/cli_zel00400.h"
 #include "meeting/dataset_rows.h"
 #include "meeting/date_time_rules.h"
 #include "meeting/frm_reuniao.h"
+#include "meeting/reuniao_datasets.h"
 #include "platform/routines.h"
 #include "server/check_server_result.h"
 
@@ -39,6 +46,23 @@ bool RecordChanged(const TClientDataSet& cds) {
     return false;
 }
 
+// cdsSalas holds the free rooms of the pick list, with what each offers in the order the
+// server ranked them, or the bookings getFindSala found for a typed room: its fields follow
+// what it is filled with.
+void FillSalas(TClientDataSet& cds, const Variant& packet, bool freeRooms) {
+    if ((cds.FindField("QTCAPACSALA") != nullptr) != freeRooms) {
+        cds.Close();
+        cds.ClearFields();
+        if (freeRooms) {
+            reuniao::DeclareSalasLivres(cds);
+            cds.SetIndexFieldNames("");
+        } else {
+            reuniao::DeclareSalas(cds);
+        }
+    }
+    cds.SetData(packet);
+}
+
 }  // namespace
 
 void TfrmReuniao::attachRoomHandlers() {
@@ -57,6 +81,17 @@ void TfrmReuniao::attachRoomHandlers() {
     cdsAgeAtiviSala.AfterDelete = [this](TClientDataSet&) { cdsAgeAtiviSalaAfterPost(); };
     cdsSalas.BeforeEdit = [this](TClientDataSet&) { cdsSalasBeforeEdit(); };
     btnAgendaSalas->OnClick = [this] { btnAgendaSalasClick(); };
+    btnSugerirHorario->OnClick = [this] { btnSugerirHorarioClick(); };
+    mnuSugerirHorario = mnuManutencao->addAction(QStringLiteral("Sugerir horário..."));
+    mnuSugerirHorario->setObjectName("mnuSugerirHorario");
+    connect(mnuSugerirHorario, &QAction::triggered, this, [this] {
+        Guard([this] {
+            // The form page first, as its tab would show it (what is typed elsewhere is kept
+            // by the page change's rule).
+            if (pgcReuniao->ActivePage() != tshFormulario) mnuFormularioClick();
+            if (pgcReuniao->ActivePage() == tshFormulario) btnSugerirHorarioClick();
+        });
+    });
 }
 
 // --- availability of the date, time and room controls ---
@@ -66,8 +101,9 @@ void TfrmReuniao::enableDateTimeRoom(bool enabled) {
     for (QWidget* w : panHoras->findChildren<QLabel*>())
         w->setEnabled(enabled);
     for (QWidget* w : std::initializer_list<QWidget*>{depDataIni, medHoraIni, medQtdeHoras,
-                                                      dbeCdSalas, btnPesqSalas})
+                                                      dbeCdSalas, btnPesqSalas, btnSugerirHorario})
         w->setEnabled(enabled);
+    if (mnuSugerirHorario) mnuSugerirHorario->setEnabled(enabled);
     depDataIni->SetFocusButton(enabled);
     const QColor colour = enabled ? QColor(255, 255, 225) : QColor(240, 240, 240);
     SetBase(depDataIni->Edit(), colour);
@@ -123,20 +159,28 @@ void TfrmReuniao::btnPesqSalasBeforePesq(bool&) {
     const std::string end = HourDigits(medHoraFin->Text());
     const TDateTime day = typedDay();
     const std::string room = RowText(cdsAgeAtiviSala, "CDSALA");
+    // Narrowed to the rooms that fit what the meeting needs, the smallest that fits first.
+    const std::vector<CallArg> request = roomRequestArgs();
     Variant result;
     if (IsBlank(room)) {
-        result = netReuniao.AppServer().Call(
-            "GetSalas", {Arg(CurrentBranch()), ArgDate(day), Arg(start), Arg(end)});
+        std::vector<CallArg> args = {Arg(CurrentBranch()), ArgDate(day), Arg(start), Arg(end)};
+        args.insert(args.end(), request.begin(), request.end());
+        result = netReuniao.AppServer().Call("GetSalas", args);
     } else {
         // The meeting's own room is offered too: its own booking would hide it.
         std::string own = cdsControle.State() == dsEdit
                               ? cdsAgeAtiviSala.FieldByName("CDSALA").OldValue().AsString()
                               : room;
-        result = netReuniao.AppServer().Call(
-            "GetSalas2", {Arg(CurrentBranch()), ArgDate(day), ArgRef(own), Arg(start), Arg(end)});
+        std::vector<CallArg> args = {Arg(CurrentBranch()), ArgDate(day), ArgRef(own), Arg(start),
+                                     Arg(end)};
+        args.insert(args.end(), request.begin(), request.end());
+        result = netReuniao.AppServer().Call("GetSalas2", args);
     }
-    cdsSalas.SetData(CheckServerResult(result, true, 0));
-    if (cdsSalas.IsEmpty()) ShowErrorMessage(Msg("salas_cad"), true);
+    FillSalas(cdsSalas, CheckServerResult(result, true, 0), true);
+    if (!cdsSalas.IsEmpty()) return;
+    const bool narrowed =
+        spnLugares->value() > 0 || !IsBlank(edtEquipamentos->text().toStdString());
+    ShowErrorMessage(Msg(narrowed ? "salas_n_atendem" : "salas_cad"), true);
 }
 
 void TfrmReuniao::btnPesqSalasAfterPesq() {
@@ -164,12 +208,14 @@ void TfrmReuniao::vd_sala() {
         cdsVdSala.SetData(CheckServerResult(
             netReuniao.AppServer().Call("getVdSala", {Arg(CurrentBranch()), Arg(code)}), true, 0));
         if (cdsVdSala.IsEmpty()) ShowErrorMessage(Msg("sala_n_cad"), true);
-        cdsSalas.SetData(CheckServerResult(
-            netReuniao.AppServer().Call(
-                "getFindSala",
-                {Arg(CurrentBranch()), ArgDate(typedDay()), Arg(HourDigits(medHoraIni->Text())),
-                 Arg(HourDigits(medHoraFin->Text())), Arg(code)}),
-            true, 0));
+        FillSalas(
+            cdsSalas,
+            CheckServerResult(netReuniao.AppServer().Call(
+                                  "getFindSala", {Arg(CurrentBranch()), ArgDate(typedDay()),
+                                                  Arg(HourDigits(medHoraIni->Text())),
+                                                  Arg(HourDigits(medHoraFin->Text())), Arg(code)}),
+                              true, 0),
+            false);
         // The meeting's own stored booking is no collision; any other booking found is.
         if (cdsSalas.RecordCount() > ownBookingsInWindow(code))
             ShowErrorMessage(Msg("sala_ja_cad"), true);

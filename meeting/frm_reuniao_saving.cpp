@@ -33,6 +33,7 @@ void TfrmReuniao::cdsControleBeforePost() {
     vd_QtdeHoras(true);
     vd_Confirma();
     vd_sala();
+    vd_Lotacao();
     // The checks widened codes and wrote names into the edits after the edits had written
     // their text into the record: the record takes them now.
     for (TDBEdit* e : {dbeProcesso, dbeAssunto, dbeCDProjeto, dbeResp, dbeNmProcesso, dbeNmAssunto,

@@ -8,6 +8,7 @@ constexpr TFieldType S = TFieldType::ftString;
 constexpr TFieldType FC = TFieldType::ftFixedChar;
 constexpr TFieldType DT = TFieldType::ftDateTime;
 constexpr TFieldType F = TFieldType::ftFloat;
+constexpr TFieldType I = TFieldType::ftInteger;
 constexpr TFieldType MEMO = TFieldType::ftMemo;
 
 // Flags of the fields that only locate a row on update, and of the key fields.
@@ -93,6 +94,20 @@ void DeclareSalas(TClientDataSet& cds) {
                        });
     cds.FieldByName("NMSALA").SetDisplayWidth(45);
     cds.SetIndexFieldNames("CDSALA");  // idxCdSala
+}
+
+void DeclareSalasLivres(TClientDataSet& cds) {
+    DeclareFields(cds, {
+                           hidden("CDFILIAL", S, 4),
+                           {"CDSALA", S, 5, "Código"},
+                           {"NMSALA", S, 30, "Nome"},
+                           {"QTCAPACSALA", I, 0, "Lugares"},
+                           {"DSEQUIPSALA", S, 700, "Equipamentos"},
+                           hidden("IDCABE", S, 1),
+                       });
+    cds.FieldByName("NMSALA").SetDisplayWidth(30);
+    cds.FieldByName("QTCAPACSALA").SetDisplayWidth(7);
+    cds.FieldByName("DSEQUIPSALA").SetDisplayWidth(40);
 }
 
 void DeclareVdSala(TClientDataSet& cds) {

@@ -42,6 +42,9 @@ void DeclareControle(TClientDataSet& cds);
 // Room booking of the current meeting and the room lookups.
 void DeclareAgeAtiviSala(TClientDataSet& cds);
 void DeclareSalas(TClientDataSet& cds);
+// The free rooms of the pick list with what each offers (places, equipment, whether it fits
+// what was asked), in the order the server ranked them.
+void DeclareSalasLivres(TClientDataSet& cds);
 void DeclareVdSala(TClientDataSet& cds);
 void DeclarePesqSala(TClientDataSet& cds);
 void DeclareSeqSalas(TClientDataSet& cds);

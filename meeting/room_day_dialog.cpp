@@ -16,22 +16,6 @@
 
 namespace {
 
-const char* const kWeekDays[] = {"Domingo",      "Segunda-feira", "Terça-feira", "Quarta-feira",
-                                 "Quinta-feira", "Sexta-feira",   "Sábado"};
-
-// Minutes since midnight of a four-digit HHMM text; -1 when it is none.
-int HhmmMinutes(const std::string& hhmm) {
-    if (hhmm.size() != 4) return -1;
-    for (char c : hhmm)
-        if (c < '0' || c > '9') return -1;
-    return std::stoi(hhmm.substr(0, 2)) * 60 + std::stoi(hhmm.substr(2, 2));
-}
-
-QString DayCaption(TDateTime day) {
-    return QString::fromUtf8(kWeekDays[DayOfWeek(day) - 1]) + ", " +
-           QString::fromStdString(DateToStr(day));
-}
-
 TDateTime MondayOf(TDateTime day) {
     return DateOf(day) - (DayOfWeek(day) + 5) % 7;
 }
@@ -100,6 +84,7 @@ std::vector<TRoomDayDialog::Row> TRoomDayDialog::load(TDateTime day) const {
     const int room = packet.FieldIndex("CDSALA"), name = packet.FieldIndex("NMSALA");
     const int meeting = packet.FieldIndex("NRTAREFA"), ref = packet.FieldIndex("DSREFETAREFA");
     const int start = packet.FieldIndex("HRINIAGESALA"), end = packet.FieldIndex("HRFINAGESALA");
+    const int places = packet.FieldIndex("QTCAPACSALA"), tags = packet.FieldIndex("DSEQUIPSALA");
     auto text = [](const PacketRow& r, int i) {
         return i < 0 || r.at(static_cast<size_t>(i)).IsNull()
                    ? std::string()
@@ -109,7 +94,7 @@ std::vector<TRoomDayDialog::Row> TRoomDayDialog::load(TDateTime day) const {
     rows.reserve(packet.rows.size());
     for (const PacketRow& r : packet.rows)
         rows.push_back({text(r, room), text(r, name), text(r, meeting), text(r, ref),
-                        text(r, start), text(r, end)});
+                        text(r, start), text(r, end), text(r, places), text(r, tags)});
     return rows;
 }
 
@@ -119,13 +104,18 @@ void TRoomDayDialog::ShowDay(TDateTime day) {
     m_day = DateOf(day);
     m_rooms.clear();
     m_roomNames.clear();
+    m_roomOffers.clear();
     std::vector<QString> labels;
     std::vector<RoomDayBooking> bookings;
     for (const Row& r : rows) {
         if (m_rooms.empty() || m_rooms.back() != r.room) {
             m_rooms.push_back(r.room);
             m_roomNames.push_back(r.name);
-            labels.push_back(QString::fromStdString(r.room + " - " + r.name));
+            std::string offers = r.places.empty() ? std::string() : r.places + " lugares";
+            if (!r.tags.empty()) offers += (offers.empty() ? "" : "; ") + r.tags;
+            m_roomOffers.push_back(offers);
+            labels.push_back(QString::fromStdString(
+                r.room + " - " + r.name + (r.places.empty() ? "" : " (" + r.places + ")")));
         }
         const int from = HhmmMinutes(r.start), to = HhmmMinutes(r.end);
         if (from >= 0 && to > from)
@@ -165,8 +155,10 @@ void TRoomDayDialog::fillRoomChoice() {
     const QString keep = cbxSala->currentData().toString();
     cbxSala->clear();
     for (size_t i = 0; i < m_rooms.size(); ++i)
-        cbxSala->addItem(QString::fromStdString(m_rooms[i] + " - " + m_roomNames[i]),
-                         QString::fromStdString(m_rooms[i]));
+        cbxSala->addItem(
+            QString::fromStdString(m_rooms[i] + " - " + m_roomNames[i] +
+                                   (m_roomOffers[i].empty() ? "" : " - ") + m_roomOffers[i]),
+            QString::fromStdString(m_rooms[i]));
     // The room chosen before, else the meeting's own.
     QString want = keep;
     if (want.isEmpty() && m_meeting) want = QString::fromStdString(m_meeting->room);

@@ -40,7 +40,8 @@ class TRoomDayDialog : public QDialog {
     Q_OBJECT
   public:
     // A day's rooms and active bookings: fields CDSALA, NMSALA, NRTAREFA, DSREFETAREFA,
-    // HRINIAGESALA, HRFINAGESALA; a room without bookings has one row with null times.
+    // HRINIAGESALA, HRFINAGESALA, and optionally the room's QTCAPACSALA and DSEQUIPSALA; a
+    // room without bookings has one row with null times.
     using Fetch = std::function<DataPacket(TDateTime day)>;
 
     TRoomDayDialog(QWidget* parent, Fetch fetch, std::optional<RoomDayMeeting> meeting);
@@ -75,7 +76,7 @@ class TRoomDayDialog : public QDialog {
 
   private:
     struct Row {
-        std::string room, name, meeting, reference, start, end;
+        std::string room, name, meeting, reference, start, end, places, tags;
     };
     std::vector<Row> load(TDateTime day) const;
     void fillRoomChoice();
@@ -90,5 +91,6 @@ class TRoomDayDialog : public QDialog {
     TDateTime m_day = 0;  // the day shown; in week mode its Monday
     std::vector<std::string> m_rooms;
     std::vector<std::string> m_roomNames;
+    std::vector<std::string> m_roomOffers;  // "12 lugares; projetor, quadro branco"
     std::string m_weekRoom;
 };

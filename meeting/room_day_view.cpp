@@ -19,7 +19,22 @@ const QColor kBookingBorder(70, 110, 170);
 const QColor kOutlinePen(200, 30, 30);
 const QColor kFixedBackground(236, 236, 236);
 
+const char* const kWeekDays[] = {"Domingo",      "Segunda-feira", "Terça-feira", "Quarta-feira",
+                                 "Quinta-feira", "Sexta-feira",   "Sábado"};
+
 }  // namespace
+
+int HhmmMinutes(const std::string& hhmm) {
+    if (hhmm.size() != 4) return -1;
+    for (char c : hhmm)
+        if (c < '0' || c > '9') return -1;
+    return std::stoi(hhmm.substr(0, 2)) * 60 + std::stoi(hhmm.substr(2, 2));
+}
+
+QString DayCaption(TDateTime day) {
+    return QString::fromUtf8(kWeekDays[DayOfWeek(day) - 1]) + ", " +
+           QString::fromStdString(DateToStr(day));
+}
 
 TRoomDayView::TRoomDayView(QWidget* parent) : QAbstractScrollArea(parent) {
     setObjectName("TRoomDayView");

@@ -11,6 +11,14 @@
 #include <string>
 #include <vector>
 
+#include "platform/date_time.h"
+
+// Minutes since midnight of a four-digit HHMM text as the server sends times; -1 when it is
+// none.
+int HhmmMinutes(const std::string& hhmm);
+// "Terça-feira, 15/12/2026".
+QString DayCaption(TDateTime day);
+
 // A booked interval [startMinute, endMinute) of one row, minutes since midnight.
 struct RoomDayBooking {
     int row = 0;

@@ -6,6 +6,7 @@
 #include <QDialog>
 #include <QDir>
 #include <QImage>
+#include <QLineEdit>
 #include <QPainter>
 #include <QProcess>
 #include <QSpinBox>
@@ -25,6 +26,7 @@
 #include "dialogs/frm_roti_part.h"
 #include "meeting/cli_zel00400.h"
 #include "meeting/frm_reuniao.h"
+#include "meeting/slot_suggestion_dialog.h"
 #include "platform/routines.h"
 #include "tests/dialogs/dialog_fixture.h"
 
@@ -194,6 +196,47 @@ TEST_F(ScreenshotTest, ActivitiesPageInSeveralStatuses) {
     ShowPage(W().tshParticipantes);
     W().cdsAtividades.First();
     Save(W(), "activities-page.png");
+
+    // The participants' answers to the invitation: two answered, the others not yet.
+    server->Impl().db().Transact(true, [&](zel::appserver::SqlConnection& c) {
+        const char* answers[][3] = {{"00050", "000000000003", "A"}, {"00051", "000000000004", "T"}};
+        for (const auto& a : answers)
+            c.Exec(
+                "INSERT INTO RESPCONVITE (CDFILIAL, NRTAREFA, NRPLATIVTARE, CDOPERADOR, "
+                "IDRESPOSTA, DTHRRESPOSTA) VALUES ('0001', ?, ?, ?, ?, ?)",
+                {nr, std::string(a[0]), std::string(a[1]), std::string(a[2]),
+                 Variant::FromDateTime(start - 2)});
+        return true;
+    });
+    W().sbtVerificarClick();
+    W().cdsAtividades.First();
+    Save(W(), "participants-answers.png");
+}
+
+// The free-room pick list narrowed to ten places with a projector, and the slot suggestions
+// of a pending meeting with their free/busy.
+TEST_F(ScreenshotTest, NarrowedRoomsAndSlotSuggestions) {
+    GoToMeeting("P", [this] { return W().cdsAtividades.RecordCount() >= 2; });
+    ShowPage(W().tshFormulario);
+    ASSERT_TRUE(W().sbtAlterar->Click()) << dialogs->ShownText();
+    W().spnLugares->setValue(10);
+    W().edtEquipamentos->setText(QStringLiteral("projetor"));
+    WithQtDialogs([this] {
+        WhenModal([this](QDialog& d) {
+            d.resize(640, 260);
+            Save(d, "room-pick-narrowed.png");
+        });
+        W().btnPesqSalas->Pesquisa();
+        WhenModal([this](QDialog& d) {
+            auto& s = static_cast<TSlotSuggestionDialog&>(d);
+            s.resize(980, 660);
+            if (s.Slots().size() > 2) s.SelectSlot(2);
+            QCoreApplication::processEvents();
+            Save(d, "slot-suggestions.png");
+        });
+        W().btnSugerirHorarioClick();
+    });
+    W().cdsControle.Cancel();
 }
 
 TEST_F(ScreenshotTest, RegistrationDialogWithItsPickList) {

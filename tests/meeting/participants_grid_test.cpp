@@ -8,6 +8,7 @@
 #include <QPainter>
 #include <QTest>
 #include <QTimer>
+#include <tuple>
 
 #include "base/db_grid.h"
 #include "base/dialogs.h"
@@ -173,6 +174,59 @@ TEST_F(ParticipantsGridTest, LookupPicksAWorkItemIntoTheEditedRow) {
     EXPECT_EQ("0000000002", w.cdsAtividades.FieldByName("CDITEMTRAB").AsString());
     EXPECT_EQ("Preparação de Pauta", w.cdsAtividades.FieldByName("NMITEMTRAB").AsString());
     EXPECT_EQ("search: Item de Trabalho", dialogs->ShownText());
+}
+
+// The participants' answers to the invitation: a column of their own after the activity's
+// columns, read with one call for the whole grid while the activities page is shown; a
+// participant without an answer shows nothing. Elsewhere the answers are not read.
+TEST_F(ParticipantsGridTest, AnswersColumnShowsEachReplyReadOnceForTheGrid) {
+    TfrmReuniao& w = OpenOn("P", true);
+    const std::string meeting = w.cdsControle.FieldByName("NRTAREFA").AsString();
+    const std::string accepted = AddActivity(w, Today(10), "000000000002");
+    const std::string maybe = AddActivity(w, Today(10), "000000000003");
+    const std::string declined = AddActivity(w, Today(10), "000000000004");
+    const std::string silent = AddActivity(w, Today(10), "000000000005");
+    server->Impl().db().Transact(true, [&](zel::appserver::SqlConnection& c) {
+        for (const auto& [activity, op, answer] :
+             {std::tuple<std::string, const char*, const char*>{accepted, "000000000002", "A"},
+              {maybe, "000000000003", "T"},
+              {declined, "000000000004", "R"}})
+            c.Exec(
+                "INSERT INTO RESPCONVITE (CDFILIAL, NRTAREFA, NRPLATIVTARE, CDOPERADOR, "
+                "IDRESPOSTA, DTHRRESPOSTA) VALUES ('0001', ?, ?, ?, ?, ?)",
+                {meeting, activity, std::string(op), std::string(answer),
+                 Variant::FromDateTime(clock)});
+        return true;
+    });
+    recorder->Clear();
+    w.sbtVerificarClick();
+    EXPECT_EQ(1, CallCount("GetRespConvite"));
+    EXPECT_EQ("Aceitou", w.RespostaAtividade(accepted));
+    EXPECT_EQ("Talvez", w.RespostaAtividade(maybe));
+    EXPECT_EQ("Recusou", w.RespostaAtividade(declined));
+    EXPECT_EQ("", w.RespostaAtividade(silent));
+    const TColumn& last = w.dbgPadrao->Columns().back();
+    EXPECT_EQ("RESPOSTA", last.FieldName);
+    EXPECT_EQ("Resposta", last.Title);
+    EXPECT_EQ(GridColumnIndex(*w.dbgPadrao, "DTFIPATIVTAR") + 1,
+              GridColumnIndex(*w.dbgPadrao, "RESPOSTA"));
+
+    // Painted in the row's status colour; the cell of no answer is the background alone.
+    const QImage answered = Paint(w, RowOf(w, accepted), "RESPOSTA");
+    EXPECT_GT(Count(answered, QColor(0, 0, 128)), 10);
+    const QImage blank = Paint(w, RowOf(w, silent), "RESPOSTA");
+    EXPECT_EQ(blank.width() * blank.height(), Count(blank, kInfo));
+
+    // Another page: the activities reloaded there read no answers, and keep none.
+    recorder->Clear();
+    w.pgcReuniao->SetActivePage(w.tshFormulario);
+    w.pgcReuniaoChange();
+    EXPECT_EQ(0, CallCount("GetRespConvite"));
+    EXPECT_EQ("", w.RespostaAtividade(accepted));
+    w.pgcReuniao->SetActivePage(w.tshParticipantes);
+    w.pgcReuniaoChange();
+    EXPECT_EQ(1, CallCount("GetRespConvite"));
+    EXPECT_EQ("Recusou", w.RespostaAtividade(declined));
 }
 
 // With a real message box in a real MDI area: a refused column exit shows the box once, keeps

@@ -78,8 +78,8 @@ THistoryDialog::THistoryDialog(QWidget* parent, const std::string& caption,
     tblHistorico->verticalHeader()->hide();
     tblHistorico->horizontalHeader()->setStretchLastSection(true);
     tblHistorico->setColumnWidth(0, 115);
-    tblHistorico->setColumnWidth(1, 150);
-    tblHistorico->setColumnWidth(2, 95);
+    tblHistorico->setColumnWidth(1, 175);
+    tblHistorico->setColumnWidth(2, 90);
     tblHistorico->setColumnWidth(3, 95);
     layout->addWidget(tblHistorico, 1);
 

@@ -3,26 +3,21 @@
 // private to the branch, append-only, and outlives the meeting.
 #include <gtest/gtest.h>
 
+#include <sstream>
+
+#include "appserver/history_csv.h"
 #include "appserver/methods_agenda.h"
+#include "appserver/rpc_error.h"
 #include "meeting_fixture.h"
 
 namespace zel::appserver::test {
 namespace {
 
 json Delta(const std::vector<FieldDef>& fields, json changes) {
-    json f = json::array();
-    for (const FieldDef& d : fields)
-        f.push_back(FieldDefToJson(d));
-    return {{"fields", f}, {"changes", std::move(changes)}};
+    return DeltaOfFields(fields, std::move(changes));
 }
-
 json Row(const std::vector<FieldDef>& fields, const Values& values) {
-    json row = json::array();
-    for (const FieldDef& f : fields) {
-        auto it = values.find(f.name);
-        row.push_back(it == values.end() ? json() : it->second);
-    }
-    return row;
+    return RowOfFields(fields, values);
 }
 
 class HistoryTest : public MeetingFixture {
@@ -220,6 +215,39 @@ TEST_P(HistoryTest, RecordsTheWorkstationAddressOfTheRequest) {
     const json r = json::parse(srv->Server().HandleRpc(request.dump(), srv->Token(), "192.0.2.15"));
     ASSERT_FALSE(r.contains("error")) << r.dump();
     EXPECT_EQ(Cell(srv->Result("GetHistorico", {"0001", nr}), 0, "DSENDERECO"), "192.0.2.15");
+}
+
+TEST_P(HistoryTest, AuditCsvQuotesAsRfc4180AndFiltersByDateAndMeeting) {
+    EXPECT_EQ("plain", CsvField("plain"));
+    EXPECT_EQ("\"a,b\"", CsvField("a,b"));
+    EXPECT_EQ("\"say \"\"hi\"\"\"", CsvField("say \"hi\""));
+    EXPECT_EQ("\"two\nlines\"", CsvField("two\nlines"));
+
+    FixClock("2026-12-07T10:00:00");
+    const std::string nr = NewMeeting("P");
+    ASSERT_FALSE(
+        srv->Call("GetUpdCancelTarefa", {"0001", nr, "Chuva, \"forte\""}).contains("error"));
+    const auto csv = [&](const std::string& since, const std::string& meeting) {
+        std::ostringstream out;
+        srv->Server().Impl().db().Transact(
+            false, [&](SqlConnection& c) { WriteHistoryCsv(c, out, "0001", since, meeting); });
+        return out.str();
+    };
+    const std::string all = csv("2026-12-07", std::to_string(std::stoll(nr)));
+    const std::string header =
+        "NRHISTREUNIAO,CDFILIAL,NRTAREFA,DTHRHISTORICO,CDOPERADOR,NMOPERADOR,DSENDERECO,NMMETODO,"
+        "IDTIPOHIST,IDOPERACAO,DSCHAVE,DSALTERACAO\r\n";
+    ASSERT_EQ(0u, all.find(header)) << all;
+    // The insert made outside a call, then the cancellation; its reason's quotes doubled.
+    EXPECT_NE(std::string::npos,
+              all.find(",0001," + nr +
+                       ",2026-12-07 10:00:00,000000000001,Operador Demonstração,,"
+                       "GetUpdCancelTarefa,meeting,U,,\"[[\"\"IDSITTAREFA\"\","))
+        << all;
+    EXPECT_NE(std::string::npos, all.find("Chuva, \\\"\"forte\\\"\"")) << all;
+    EXPECT_EQ(std::string::npos, csv("2026-12-08", nr).find("GetUpdCancelTarefa"))
+        << "the cancellation was on the 7th";
+    EXPECT_THROW(csv("07/12/2026", ""), RpcError);
 }
 
 INSTANTIATE_TEST_SUITE_P(Backends, HistoryTest, ::testing::Values(false, true), EngineName);

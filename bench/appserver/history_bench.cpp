@@ -109,6 +109,12 @@ Pair& Servers() {
         });
         q.withMeeting = NewMeeting(*q.with);
         q.withoutMeeting = NewMeeting(*q.without);
+        // Both databases warmed alike (the write-ahead log grown, the caches filled), so
+        // neither side pays for going first.
+        for (int i = 0; i < 500; ++i) {
+            Move(*q.with, q.withMeeting, i);
+            Move(*q.without, q.withoutMeeting, i);
+        }
         return q;
     }();
     return p;
@@ -133,7 +139,7 @@ BENCHMARK(BM_MeetingSave_Floor_NoHistory)->Unit(benchmark::kMicrosecond)->MinTim
 
 // A meeting with 1,000 recorded changes, read as the window opens its history.
 void BM_GetHistorico_1000Changes(benchmark::State& state) {
-    static bench::BenchServer& b = [] -> bench::BenchServer& {
+    static bench::BenchServer& b = []() -> bench::BenchServer& {
         static auto s = bench::MakeBenchServer(0, 1);
         static Meeting m = NewMeeting(*s);
         for (int i = 1; i < 1000; ++i)

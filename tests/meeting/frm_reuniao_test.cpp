@@ -157,11 +157,12 @@ TEST_F(FrmReuniaoTest, WindowCarriesItsCaptionsHintsPagesAndMenus) {
     for (const TColumn& c : w.dbgTarefas->Columns())
         columns << QString::fromStdString(c.FieldName + " " + c.Title + " " +
                                           std::to_string(c.Width));
-    EXPECT_EQ(QStringLiteral("IDSITTAREFA Sit. 27|NRTAREFA Reunião 75|DSREFETAREFA Referência "
-                             "200|DTHRREUNIAO Data/Hora Reunião 120|CDOPERRESP Responsável "
-                             "208|CDOPERABER Operador de Abertura 218|NRSERIETARE Série 75|NMOPERULTALT "
-                             "Alterada por 180"),
-              columns.join('|'));
+    EXPECT_EQ(
+        QStringLiteral("IDSITTAREFA Sit. 27|NRTAREFA Reunião 75|DSREFETAREFA Referência "
+                       "200|DTHRREUNIAO Data/Hora Reunião 120|CDOPERRESP Responsável "
+                       "208|CDOPERABER Operador de Abertura 218|NRSERIETARE Série 75|NMOPERULTALT "
+                       "Alterada por 180"),
+        columns.join('|'));
     EXPECT_TRUE(w.dbgTarefas->ReadOnly());
 
     QStringList items;

@@ -7,6 +7,7 @@
 #include "appserver/app_server_impl.h"
 #include "appserver/cli.h"
 #include "appserver/demo_data.h"
+#include "appserver/history_csv.h"
 #include "appserver/office_setup.h"
 #include "appserver/password_hash.h"
 #include "appserver/room_catalog.h"
@@ -27,6 +28,8 @@ struct Args {
     std::vector<std::string> tags, untags;
     // branch hours
     std::string start, end, days;
+    // history
+    std::string since, meeting;
 };
 
 // Opens (and migrates) the database, runs `fn` in one transaction, maps failures to exit codes.
@@ -278,6 +281,19 @@ void AddAdminCommands(CLI::App& app, const CliSettings& s, std::function<int()>&
         action = [&s, a] {
             return WithDatabase(s,
                                 [a](SqlConnection& c) { Print(office::ListRooms(c, a->branch)); });
+        };
+    });
+
+    CLI::App* hist =
+        app.add_subcommand("history", "Imprime o histórico das reuniões de uma filial em CSV");
+    hist->add_option("--branch", a->branch, "Filial (4)")->required();
+    hist->add_option("--since", a->since, "A partir de (AAAA-MM-DD)");
+    hist->add_option("--meeting", a->meeting, "Somente esta reunião");
+    hist->callback([&, a] {
+        action = [&s, a] {
+            return WithDatabase(s, [a](SqlConnection& c) {
+                WriteHistoryCsv(c, std::cout, a->branch, a->since, a->meeting);
+            });
         };
     });
 }

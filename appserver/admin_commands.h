@@ -1,4 +1,4 @@
-// Admin subcommands of zel-appserver (branches, operators, rooms, migrate, seed-demo).
+// Admin subcommands of zel-appserver (branches, operators, rooms, migrate, seed-demo, history).
 #pragma once
 
 #include <CLI/CLI.hpp>

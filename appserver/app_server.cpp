@@ -13,6 +13,7 @@
 #include "appserver/methods_agenda.h"
 #include "appserver/methods_calendar.h"
 #include "appserver/methods_cancellation.h"
+#include "appserver/methods_history.h"
 #include "appserver/methods_import.h"
 #include "appserver/methods_lookups.h"
 #include "appserver/methods_notices.h"
@@ -23,6 +24,7 @@
 #include "appserver/rpc_error.h"
 #include "appserver/schema.h"
 #include "appserver/server_queries.h"
+#include "appserver/sql_value.h"
 #include "platform/exceptions.h"
 
 using nlohmann::json;
@@ -90,6 +92,7 @@ AppServerImpl::AppServerImpl(AppServerOptions opts)
     RegisterSeriesMethods(m_methods);
     RegisterSchedulingMethods(m_methods);
     RegisterServerQueryMethods(m_methods);
+    RegisterHistoryMethods(m_methods);
 }
 
 TDateTime AppServerImpl::now() const {
@@ -202,6 +205,10 @@ std::string AppServerImpl::dispatch(const json& request, CallOrigin origin) {
     }
     const bool write = def->access == Access::Write;
     std::string reply = m_db->Transact(write, [&](SqlConnection& conn) {
+        // Every row the call writes is recorded in the meetings' history under this stamp.
+        if (write)
+            conn.SetWriteStamp({who ? who->operatorCode : std::string(),
+                                std::string(origin.address), def->name, SqlDateTimeText(now)});
         CallContext ctx(*m_db, &conn, who, args, deltas, now, origin);
         std::string out = respond(request, *def, ctx);
         // Calendars and invitations follow the meetings the call touched, in its transaction.

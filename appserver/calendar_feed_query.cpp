@@ -46,6 +46,7 @@ enum Col {
     kName,
     kEmail,
     kAnswer,
+    kCancelReason,
     kColumns
 };
 
@@ -89,8 +90,8 @@ std::string Filter(SqlQuery& q, const FeedSubject& s, TDateTime from, TDateTime 
 // filter left out is dropped as the rows are read.
 SqlQuery FeedQuery(const FeedSubject& s, TDateTime from, TDateTime to, TDateTime since) {
     SqlQuery q;
-    q.sql = std::string(kMeetingColumns) + "'R', O.CDOPERADOR, O.NMOPERADOR, O.DSEMAIL, NULL" +
-            kFilterJoins +
+    q.sql = std::string(kMeetingColumns) +
+            "'R', O.CDOPERADOR, O.NMOPERADOR, O.DSEMAIL, NULL, T.DSMOTCANCEL" + kFilterJoins +
             "JOIN FILIAL F ON F.CDFILIAL = T.CDFILIAL "
             "LEFT JOIN ASSUNTO A ON A.CDASSUNTO = T.CDASSUNTO "
             "LEFT JOIN SALA S ON S.CDFILIAL = B.CDFILIAL AND S.CDSALA = B.CDSALA "
@@ -100,7 +101,7 @@ SqlQuery FeedQuery(const FeedSubject& s, TDateTime from, TDateTime to, TDateTime
     q.sql += std::string(
                  " UNION ALL SELECT T.CDFILIAL, T.NRTAREFA, NULL, NULL, NULL, NULL, NULL, NULL, "
                  "NULL, NULL, NULL, NULL, 'P', O.CDOPERADOR, O.NMOPERADOR, O.DSEMAIL, "
-                 "R.IDRESPOSTA") +
+                 "R.IDRESPOSTA, NULL") +
              (whole ? kFilterJoins : " FROM TAREFA T ") +
              "JOIN PLANATIVTARE P ON P.CDFILIAL = T.CDFILIAL AND P.NRTAREFA = T.NRTAREFA AND "
              "(P.IDSITATIVTAR IS NULL OR P.IDSITATIVTAR <> 'X' OR T.IDSITTAREFA = 'X') "
@@ -187,6 +188,7 @@ class FeedReader {
         m.reference = Text(row[kReference]);
         m.subject = Text(row[kSubject]);
         m.status = Text(row[kStatus]);
+        m.cancelReason = Text(row[kCancelReason]);
         m.room = Text(row[kRoom]);
         if (m.room.empty()) m.room = Text(row[kRememberedRoom]);
         const double seq = Number(row[kSequence]);

@@ -64,7 +64,7 @@ std::optional<MeetingCalendarState> ReadMeetingCalendarState(SqlConnection& db,
         "B.IDSITAGESALA = 'A' ORDER BY B.DTATIAGESALA LIMIT 1), "
         "(SELECT S.NMSALA FROM AGEATIVISALA B JOIN SALA S ON S.CDFILIAL = B.CDFILIAL AND "
         "S.CDSALA = B.CDSALA WHERE B.CDFILIAL = T.CDFILIAL AND B.NRTAREFA = T.NRTAREFA AND "
-        "B.IDSITAGESALA = 'A' ORDER BY B.DTATIAGESALA LIMIT 1) "
+        "B.IDSITAGESALA = 'A' ORDER BY B.DTATIAGESALA LIMIT 1), T.DSMOTCANCEL "
         "FROM TAREFA T JOIN FILIAL F ON F.CDFILIAL = T.CDFILIAL "
         "LEFT JOIN ASSUNTO A ON A.CDASSUNTO = T.CDASSUNTO "
         "WHERE T.CDFILIAL = ? AND T.NRTAREFA = ? AND T.IDORIGTARE = '4'",
@@ -85,6 +85,7 @@ std::optional<MeetingCalendarState> ReadMeetingCalendarState(SqlConnection& db,
     s.zone = EffectiveTimeZone(Str(h[7]));
     s.roomCode = Str(h[8]);
     s.roomName = Str(h[9]);
+    s.cancelReason = Str(h[10]);
 
     if (!s.responsible.empty()) {
         const SqlResult o =
@@ -115,6 +116,7 @@ CalendarMeeting ToCalendarMeeting(const MeetingCalendarState& s, int sequence, T
     m.subject = s.subject;
     m.room = s.roomName;
     m.status = s.status;
+    m.cancelReason = s.cancelReason;
     m.zone = s.zone;
     m.start = s.start;
     m.end = s.End();

@@ -15,6 +15,7 @@ namespace zel::appserver {
 
 struct MeetingCalendarState {
     std::string branch, number, reference, subject, status, responsible, series;
+    std::string cancelReason;        // DSMOTCANCEL
     std::string roomCode, roomName;  // the active booking's room; empty when none
     std::string zone;                // the branch's zone; "" when it cannot be named
     bool hasStart = false;           // a meeting without a start is in no calendar

@@ -34,7 +34,8 @@ const std::vector<FieldDef>& CalendarFields() {
         StringField("IDPAPEL", 1),        StringField("CDOPERADOR", 12),
         StringField("NMOPERADOR", 40),    StringField("DSEMAIL", 100),
         Field("DTINICIO", T::ftDateTime), Field("DTFIM", T::ftDateTime),
-        StringField("DSFUSO", 64),        StringField("IDRESPOSTA", 1)};
+        StringField("DSFUSO", 64),        StringField("IDRESPOSTA", 1),
+        StringField("DSMOTCANCEL", 200)};
     return fields;
 }
 
@@ -69,7 +70,7 @@ Variant GetCalendReuniao(CallContext& ctx, const MailSettings* mail) {
                         startUtc, endUtc, stamp, Variant(s->status), Text(room), Variant(seq),
                         Variant(role), Text(p.code), Text(p.name), Text(p.email),
                         Variant::FromDateTime(s->start), Variant::FromDateTime(s->End()),
-                        Variant(s->zone), Text(p.answer)});
+                        Variant(s->zone), Text(p.answer), Text(s->cancelReason)});
     };
     add("R", s->organiser);
     for (const CalendarPerson& p : s->participants)

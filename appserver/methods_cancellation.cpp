@@ -142,16 +142,22 @@ Variant GetUpdCancelAtiv(CallContext& ctx) {
     return Variant(static_cast<long long>(CancelActivities(ctx, ctx.str(0), ctx.str(1))));
 }
 
-// Cancels the meeting. With it, in the same transaction, its remaining open activities are
-// cancelled and its room bookings removed: a cancelled meeting never keeps a room blocked,
-// even when the window's later room step does not run; a meeting of a series leaves its date
-// marked cancelled. Cancelling a cancelled meeting again changes nothing.
+// The longest reason a cancellation keeps.
+constexpr int kMaxCancelReason = 200;
+
+// Cancels the meeting, keeping the reason given (optional third argument; blank: none). With it, in
+// the same transaction, its remaining open activities are cancelled and its room bookings removed:
+// a cancelled meeting never keeps a room blocked, even when the window's later room step does not
+// run; a meeting of a series leaves its date marked cancelled. Cancelling a cancelled meeting again
+// changes nothing.
 Variant GetUpdCancelTarefa(CallContext& ctx) {
     const std::string branch = ctx.str(0), meeting = ctx.str(1);
     // Already cancelled: its bookings, if any are left, are its record and stay.
     if (RequireCancellable(ctx.db(), branch, meeting) == "X") return Variant(1);
-    ctx.db().Exec("UPDATE TAREFA SET IDSITTAREFA = 'X' WHERE CDFILIAL = ? AND NRTAREFA = ?",
-                  {branch, meeting});
+    const std::string reason = ctx.has(2) ? TrimAll(ctx.str(2)) : std::string();
+    ctx.db().Exec(
+        "UPDATE TAREFA SET IDSITTAREFA = 'X', DSMOTCANCEL = ? WHERE CDFILIAL = ? AND NRTAREFA = ?",
+        {reason.empty() ? Variant() : Variant(reason), branch, meeting});
     CancelActivities(ctx, branch, meeting);
     ctx.db().Exec("DELETE FROM AGEATIVISALA WHERE CDFILIAL = ? AND NRTAREFA = ?",
                   {branch, meeting});
@@ -175,8 +181,9 @@ void RegisterCancellationMethods(MethodRegistry& registry) {
                         GetInsAtivPessoal, Access::Write, -1));
     registry.add(Method("GetAtivPessoal", {op}, GetAtivPessoal, Access::Read, -1));
     registry.add(Method("GetUpdCancelAtiv", {branch, meeting}, GetUpdCancelAtiv, Access::Write, 0));
-    registry.add(
-        Method("GetUpdCancelTarefa", {branch, meeting}, GetUpdCancelTarefa, Access::Write, 0));
+    registry.add(Method("GetUpdCancelTarefa",
+                        {branch, meeting, Optional(StrParam("DSMOTCANCEL", kMaxCancelReason))},
+                        GetUpdCancelTarefa, Access::Write, 0));
 }
 
 }  // namespace zel::appserver

@@ -30,7 +30,10 @@ const char* const kControleSelectSql =
     "T.IDSITTAREFA, T.IDORIGTARE, T.DTHRREUNIAO, T.QTHRREUNIAO, P.CDARVPROCESS, "
     "P.NMPROCESSO, A.NMASSUNTO, AB.NMOPERADOR, "
     "(SELECT MIN(S.CDSALA) FROM AGEATIVISALA S WHERE S.CDFILIAL = T.CDFILIAL "
-    "AND S.NRTAREFA = T.NRTAREFA AND S.IDSITAGESALA = 'A'), T.NRSERIETARE "
+    "AND S.NRTAREFA = T.NRTAREFA AND S.IDSITAGESALA = 'A'), T.NRSERIETARE, "
+    "(SELECT COALESCE(HO.NMOPERADOR, H.CDOPERADOR) FROM HISTREUNIAO H "
+    "LEFT JOIN OPERADOR HO ON HO.CDOPERADOR = H.CDOPERADOR WHERE H.CDFILIAL = T.CDFILIAL "
+    "AND H.NRTAREFA = T.NRTAREFA ORDER BY H.NRHISTREUNIAO DESC LIMIT 1) "
     "FROM TAREFA T "
     "LEFT JOIN PROJETO PJ ON PJ.CDPROJETO = T.CDPROJETO "
     "LEFT JOIN OPERADOR R ON R.CDOPERADOR = T.CDOPERRESP "
@@ -68,6 +71,9 @@ const std::vector<FieldDef>& ControleFields() {
         StringField("CDSALA", 5),
         StringField("HORA", 5, kTravel),
         StringField("NRSERIETARE", 10),
+        // The name of who made the meeting's latest recorded change (its history); only
+        // travels.
+        StringField("NMOPERULTALT", 40),
     };
     return fields;
 }
@@ -158,8 +164,9 @@ std::string_view CellText(const SqlCell& cell, std::string& scratch) {
 }
 
 // Columns of the SELECT, then the computed DESCRICAO, DATA, CDSALA and HORA of the packet,
-// then the series the meeting belongs to.
-constexpr size_t kNr = 1, kReference = 2, kStart = 13, kSelectedRoom = 19, kSeries = 20;
+// then the series the meeting belongs to and who changed it last.
+constexpr size_t kNr = 1, kReference = 2, kStart = 13, kSelectedRoom = 19, kSeries = 20,
+                 kLastChange = 21;
 
 // Writes the selected columns as they are, then DESCRICAO (number and reference), DATA (the
 // start's day), CDSALA (the booked room) and HORA (the start's "hh:mm"); the series follows.
@@ -211,6 +218,7 @@ void WriteControleCells(PacketTextWriter& out, std::span<const SqlCell> raw, std
 void WriteControleRow(PacketTextWriter& out, std::span<const SqlCell> raw, std::string& scratch) {
     WriteControleCells(out, raw, scratch);
     out.Cell(raw[kSeries]);
+    out.Cell(raw[kLastChange]);
 }
 
 // The rows go from the database straight into the reply's text: a list of a thousand
@@ -225,7 +233,7 @@ Variant GetControle(CallContext& ctx) {
     PacketTextWriter out(ControleFields(), reply, expected + expected / 8);
     std::string scratch;
     ctx.db().Query(q.sql, q.params, [&](std::span<const SqlCell> raw) {
-        if (raw.size() != kSeries + 1)
+        if (raw.size() != kLastChange + 1)
             throw std::logic_error("GetControle: the SELECT's columns do not match its fields");
         WriteControleRow(out, raw, scratch);
         out.EndRow();

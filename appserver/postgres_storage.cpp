@@ -98,6 +98,7 @@ class PostgresConnection : public SqlConnection {
             return 0;
         });
         m_writing = write;
+        m_stamp = {};
     }
     void Commit() override {
         m_writing = false;
@@ -114,6 +115,15 @@ class PostgresConnection : public SqlConnection {
         } catch (...) {
         }
         m_tx.reset();
+    }
+    // The stamp travels as settings local to the transaction, which the history triggers read
+    // with current_setting; they vanish when it ends.
+    void SetWriteStamp(const WriteStamp& stamp) override {
+        SqlConnection::SetWriteStamp(stamp);
+        Exec(
+            "SELECT set_config('zel.oper', ?, true), set_config('zel.endereco', ?, true), "
+            "set_config('zel.metodo', ?, true), set_config('zel.quando', ?, true)",
+            {stamp.op, stamp.address, stamp.method, stamp.when});
     }
     bool Usable() const override { return !m_broken && m_conn.is_open(); }
     size_t PreparedStatements() const override { return m_names.size(); }

@@ -2,6 +2,8 @@
 
 #include <functional>
 
+#include "appserver/history_triggers.h"
+
 #include "appserver/schema_v1.sql.h"
 #include "appserver/schema_v2.sql.h"
 #include "appserver/schema_v5.sql.h"
@@ -9,6 +11,7 @@
 #include "appserver/schema_v6_rules.sql.h"
 #include "appserver/schema_v7_calendar.sql.h"
 #include "appserver/schema_v8_rooms.sql.h"
+#include "appserver/schema_v9_history.sql.h"
 #include "appserver/sql_value.h"
 
 namespace zel::appserver {
@@ -28,6 +31,9 @@ std::string ForDialect(const std::string& script, Dialect d) {
     s = ReplaceAll(s, "{BIGINT}", pg ? "BIGINT" : "INTEGER");
     return ReplaceAll(s, "{TEXT}", "TEXT");
 }
+
+// The version that brought the meetings' history; later migrations may change audited tables.
+constexpr int kHistoryVersion = 9;
 
 struct Migration {
     int version;
@@ -81,6 +87,17 @@ const std::vector<Migration>& Migrations() {
          }},
         {8, "capacidade e equipamentos das salas, expediente das filiais",
          [](SqlConnection& c) { c.ExecScript(ForDialect(kSchemaV8Rooms, c.dialect())); }},
+        {kHistoryVersion, "historico das reunioes e motivo do cancelamento",
+         [](SqlConnection& c) {
+             const bool pg = c.dialect() == Dialect::PostgreSQL;
+             c.ExecScript(
+                 ForDialect(ReplaceAll(kSchemaV9History, "{IDENTITY}",
+                                       pg ? "BIGSERIAL PRIMARY KEY" : "INTEGER PRIMARY KEY"),
+                            c.dialect()));
+             c.ExecScript(pg ? kHistoryGuardPostgres : kHistoryGuardSqlite);
+             if (pg) c.ExecScript(kHistoryFunctionPostgres);
+             InstallHistoryTriggers(c);
+         }},
     };
     return migrations;
 }
@@ -110,6 +127,7 @@ int MigrateTo(Database& db, int target) {
             "CREATE TABLE IF NOT EXISTS VERSAOESQUEMA (VERSAO INTEGER NOT NULL PRIMARY KEY, "
             "DTAPLICACAO VARCHAR(19) NOT NULL, DSMIGRACAO VARCHAR(100) NOT NULL)");
         int version = CurrentVersion(c);
+        const int before = version;
         if (version > LatestSchemaVersion())
             throw DbError(DbError::Kind::Other, "the database has schema version " +
                                                     std::to_string(version) +
@@ -122,6 +140,9 @@ int MigrateTo(Database& db, int target) {
                    {m.version, SqlDateTimeText(Now()), m.description});
             version = m.version;
         }
+        // The SQLite history triggers list the audited tables' columns: build them again
+        // after a later migration, which may have added some.
+        if (before >= kHistoryVersion && version > before) InstallHistoryTriggers(c);
         return version;
     });
 }

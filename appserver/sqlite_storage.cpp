@@ -85,6 +85,14 @@ class SqliteConnection : public SqlConnection {
 
     size_t PreparedStatements() const override { return m_statements.size(); }
 
+    // zel_stamp('op' | 'address' | 'method' | 'when'): the write stamp of the open
+    // transaction, null when unset. The history triggers call it; a connection of another
+    // program, which lacks the function, cannot write the audited tables unrecorded.
+    void RegisterStampFunction() {
+        sqlite3_create_function_v2(m_db, "zel_stamp", 1, SQLITE_UTF8, this, &StampFunction, nullptr,
+                                   nullptr, nullptr);
+    }
+
     void ExecScript(const std::string& sql) override {
         char* err = nullptr;
         const int rc = sqlite3_exec(m_db, sql.c_str(), nullptr, nullptr, &err);
@@ -98,6 +106,7 @@ class SqliteConnection : public SqlConnection {
     void Begin(bool write) override {
         ExecScript(write ? "BEGIN IMMEDIATE" : "BEGIN");
         m_writing = write;
+        m_stamp = {};
     }
     void Commit() override {
         ExecScript("COMMIT");
@@ -110,6 +119,23 @@ class SqliteConnection : public SqlConnection {
     }
 
   private:
+    static void StampFunction(sqlite3_context* context, int, sqlite3_value** argv) {
+        const auto* self = static_cast<const SqliteConnection*>(sqlite3_user_data(context));
+        const auto* name = reinterpret_cast<const char*>(sqlite3_value_text(argv[0]));
+        const std::string_view field = name ? name : "";
+        const WriteStamp& s = self->m_stamp;
+        const std::string* value = field == "op"        ? &s.op
+                                   : field == "address" ? &s.address
+                                   : field == "method"  ? &s.method
+                                   : field == "when"    ? &s.when
+                                                        : nullptr;
+        if (!value || value->empty())
+            sqlite3_result_null(context);
+        else
+            sqlite3_result_text(context, value->c_str(), static_cast<int>(value->size()),
+                                SQLITE_TRANSIENT);
+    }
+
     // Binds `params`, steps the statement and calls onRow(stmt, columns) for every row.
     template <class OnRow>
     void run(const std::string& sql, const SqlParams& params, OnRow&& onRow) {
@@ -234,6 +260,7 @@ std::unique_ptr<SqlConnection> Open(const std::string& name, int flags, bool fil
         throw DbError(DbError::Kind::Unavailable, msg);
     }
     auto conn = std::make_unique<SqliteConnection>(db);
+    conn->RegisterStampFunction();
     sqlite3_busy_timeout(db, static_cast<int>(busyWait.count()));
     sqlite3_extended_result_codes(db, 1);
     try {

@@ -85,6 +85,17 @@ class DbError : public std::runtime_error {
     std::string m_constraint;
 };
 
+// Who a write transaction runs for: the session's operator, the workstation's address, the
+// method called and the server clock of the call ("YYYY-MM-DD HH:MM:SS"). The meeting
+// history's triggers read it inside the transaction; empty fields when no call set it (start-up,
+// demo data, administration commands).
+struct WriteStamp {
+    std::string op;
+    std::string address;
+    std::string method;
+    std::string when;
+};
+
 // One open connection. Used by one thread at a time (the pool hands it out).
 class SqlConnection {
   public:
@@ -109,6 +120,10 @@ class SqlConnection {
     bool Writing() const { return m_writing; }
     // Prepared statements the connection holds now; never more than kMaxPreparedStatements.
     virtual size_t PreparedStatements() const { return 0; }
+    // Sets who the open transaction writes for; it holds until the transaction ends (the
+    // next Begin starts without one).
+    virtual void SetWriteStamp(const WriteStamp& stamp) { m_stamp = stamp; }
+    const WriteStamp& writeStamp() const { return m_stamp; }
 
   protected:
     // Throws DbError when a statement is run from inside a Query's sink.
@@ -116,6 +131,7 @@ class SqlConnection {
 
     bool m_writing = false;  // set by Begin, cleared by Commit and Rollback
     bool m_reading = false;  // a Query is handing rows to its sink
+    WriteStamp m_stamp;      // cleared by Begin
 };
 
 // A pool of connections to one database, and the transaction runner every method uses.

@@ -30,6 +30,9 @@ class Dialogs {
     // A question answered by one of `options` (button captions, in order): the index of the
     // one chosen, -1 when the operator cancelled.
     virtual int Choice(const std::string& text, const std::vector<std::string>& options) = 0;
+    // Asks for a short text of at most `maxLength` characters under the question `text`;
+    // `value` holds the text offered and, on OK, the one typed. False when cancelled.
+    virtual bool InputText(const std::string& text, int maxLength, std::string& value) = 0;
     // A read-only table under a heading `text`: `columns` captions, `rows` their cells; closed
     // with OK.
     virtual void Table(const std::string& title, const std::string& text,

@@ -72,6 +72,21 @@ int QtDialogs::Choice(const std::string& text, const std::vector<std::string>& o
     return -1;
 }
 
+bool QtDialogs::InputText(const std::string& text, int maxLength, std::string& value) {
+    QInputDialog dialog(activeParent());
+    dialog.setWindowTitle(QStringLiteral("Confirmação"));
+    dialog.setLabelText(QString::fromStdString(text));
+    dialog.setInputMode(QInputDialog::TextInput);
+    dialog.setTextValue(QString::fromStdString(value));
+    dialog.setOkButtonText(QStringLiteral("OK"));
+    dialog.setCancelButtonText(QStringLiteral("Cancelar"));
+    if (auto* edit = dialog.findChild<QLineEdit*>()) edit->setMaxLength(maxLength);
+    dialog.resize(420, dialog.sizeHint().height());
+    if (dialog.exec() != QDialog::Accepted) return false;
+    value = dialog.textValue().toStdString();
+    return true;
+}
+
 void QtDialogs::Table(const std::string& title, const std::string& text,
                       const std::vector<std::string>& columns,
                       const std::vector<std::vector<std::string>>& rows) {

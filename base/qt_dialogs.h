@@ -16,6 +16,7 @@ class QtDialogs : public Dialogs {
     bool Question(const std::string& text) override;
     void Notice(const std::string& text) override;
     int Choice(const std::string& text, const std::vector<std::string>& options) override;
+    bool InputText(const std::string& text, int maxLength, std::string& value) override;
     void Table(const std::string& title, const std::string& text,
                const std::vector<std::string>& columns,
                const std::vector<std::vector<std::string>>& rows) override;

@@ -6,6 +6,7 @@
 #include "base/multi_select_keys.h"
 #include "platform/client_data_set.h"
 #include "platform/data_source.h"
+#include "platform/routines.h"
 
 ScriptedDialogs& ScriptedDialogs::Install() {
     auto dialogs = std::make_unique<ScriptedDialogs>();
@@ -60,6 +61,22 @@ int ScriptedDialogs::Choice(const std::string& text, const std::vector<std::stri
     const bool valid = index >= 0 && index < static_cast<int>(options.size());
     m_shown.push_back(line + " -> " + (valid ? options[index] : std::string("(cancel)")));
     return valid ? index : -1;
+}
+
+bool ScriptedDialogs::InputText(const std::string& text, int maxLength, std::string& value) {
+    if (m_inputs.empty()) {
+        m_shown.push_back("unscripted input: " + text);
+        return false;
+    }
+    const std::optional<std::string> answer = m_inputs.front();
+    m_inputs.pop_front();
+    if (!answer) {
+        m_shown.push_back("input: " + text + " -> (cancel)");
+        return false;
+    }
+    value = std::string(Utf8Prefix(*answer, static_cast<size_t>(maxLength)));
+    m_shown.push_back("input: " + text + " -> " + value);
+    return true;
 }
 
 void ScriptedDialogs::Table(const std::string& title, const std::string& text,

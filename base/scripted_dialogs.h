@@ -12,6 +12,7 @@
 
 #include <deque>
 #include <functional>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -26,6 +27,9 @@ class ScriptedDialogs : public Dialogs {
     void AnswerQuestion(bool yes) { m_questions.push_back(yes); }
     // The next Choice picks option `index` (-1: cancels).
     void AnswerChoice(int index) { m_choices.push_back(index); }
+    // The next InputText answers `text` (cut to its length limit as the edit would), or
+    // cancels with std::nullopt.
+    void AnswerInput(std::optional<std::string> text) { m_inputs.push_back(std::move(text)); }
     // The next Search picks the row `pick` moves to (return false to cancel).
     void AnswerSearch(std::function<bool(TClientDataSet&)> pick) {
         m_searches.push_back(std::move(pick));
@@ -40,6 +44,7 @@ class ScriptedDialogs : public Dialogs {
 
     // --- record ---
     // Lines "error: ...", "question: ...", "notice: ...", "choice: text [a|b] -> a",
+    // "input: text -> typed" ("input: text -> (cancel)"),
     // "table: title", then "  text" and one "  cell | cell" line per row, "search: title",
     // "multiselect: title",
     // "find: text", "preview: title",
@@ -54,6 +59,7 @@ class ScriptedDialogs : public Dialogs {
     bool Question(const std::string& text) override;
     void Notice(const std::string& text) override;
     int Choice(const std::string& text, const std::vector<std::string>& options) override;
+    bool InputText(const std::string& text, int maxLength, std::string& value) override;
     void Table(const std::string& title, const std::string& text,
                const std::vector<std::string>& columns,
                const std::vector<std::vector<std::string>>& rows) override;
@@ -78,6 +84,7 @@ class ScriptedDialogs : public Dialogs {
   private:
     std::deque<bool> m_questions;
     std::deque<int> m_choices;
+    std::deque<std::optional<std::string>> m_inputs;
     std::deque<std::function<bool(TClientDataSet&)>> m_searches;
     std::deque<std::string> m_multi;
     std::deque<std::string> m_finds;

@@ -68,6 +68,7 @@ void BeginEvent(ICalText& w, const CalendarMeeting& m, const std::string& uid, P
     if (!m.subject.empty() && m.subject != summary) w.Text("DESCRIPTION", m.subject);
     if (!m.room.empty()) w.Text("LOCATION", m.room);
     if (status) w.Raw("STATUS", {}, m.Cancelled() ? "CANCELLED" : "CONFIRMED");
+    if (m.Cancelled() && !m.cancelReason.empty()) w.Text("COMMENT", m.cancelReason);
     if (!m.organiser.code.empty())
         w.Raw("ORGANIZER", NameParam(m.organiser), CalendarAddress(m.organiser));
     if (people == People::Only) {

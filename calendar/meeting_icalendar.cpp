@@ -92,6 +92,7 @@ CalendarMeeting CalendarMeetingFromPacket(const Variant& packet) {
     m.subject = Text(p, head, "NMASSUNTO");
     m.room = Text(p, head, "NMSALA");
     m.status = Text(p, head, "IDSITTAREFA");
+    m.cancelReason = Text(p, head, "DSMOTCANCEL");
     // The branch's zone and wall clock when the server names the zone; UTC otherwise.
     m.zone = Text(p, head, "DSFUSO");
     if (!m.zone.empty() && IsTimeZoneName(m.zone)) {

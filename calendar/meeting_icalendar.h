@@ -28,6 +28,7 @@ struct CalendarMeeting {
     std::string subject;         // the subject's name
     std::string room;            // the room's name; empty: none
     std::string status;          // IDSITTAREFA: "X" is cancelled
+    std::string cancelReason;    // DSMOTCANCEL: why it was cancelled; empty: not told
     // Start and end on the wall clock of `zone`, an IANA name; with an empty zone they are
     // UTC instants (the server could not name its zone).
     TDateTime start = 0, end = 0;

@@ -128,6 +128,7 @@ void TfrmReuniao::attachHandlers() {
     // Cancellation and import.
     attachCancellationAndImport();
     buildCalendarExport();
+    buildHistory();
     buildSeriesMenu();
 }
 

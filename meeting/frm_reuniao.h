@@ -396,6 +396,12 @@ class TfrmReuniao : public TSimpleFormBase {
     void btnExpCalendarioClick();
     void ExportaCalendario(std::string branch, std::string number);
 
+    // (frm_reuniao_history.cpp) btnHistorico and mnuHistorico: shows the current meeting's
+    // history ("Histórico", window-modal, newest first, filtered by kind). Refused with
+    // "hist_dig" while the meeting or one of its details is being typed: the history shows
+    // what is stored.
+    void btnHistoricoClick();
+
     // (frm_reuniao_import.cpp) sbtImpArq and mnuImportar: keeps the current meeting as the
     // destination of an agenda import and opens the import dialog.
     void sbtImpArqClick();
@@ -579,6 +585,8 @@ class TfrmReuniao : public TSimpleFormBase {
     QAction* mnuSugerirHorario = nullptr;
     TFlatButton* btnExpCalendario = nullptr;
     QAction* mnuExpCalendario = nullptr;
+    TFlatButton* btnHistorico = nullptr;
+    QAction* mnuHistorico = nullptr;
 
     // The repeat choice beside the date/time row and the series menu entry.
     QFrame* panRepete = nullptr;
@@ -743,6 +751,8 @@ class TfrmReuniao : public TSimpleFormBase {
     // a meeting current, not being edited).
     void buildCalendarExport();
     void updateCalendarExport();
+    void buildHistory();
+    void updateHistory();
     // The server steps of a cancellation: notices, activities, meeting, room.
     void enviaCancelamento(std::string& branch, std::string& number);
     // One personal notice per participant of cdsAtivReuniao other than the operator.
@@ -761,6 +771,11 @@ class TfrmReuniao : public TSimpleFormBase {
         std::vector<Notice> notices;
         bool cancelled = false;
     } cancelProgress;
+    // The reason given for the cancellation under way ("" for none), at most
+    // kMaxMotivoCancelamento characters; a notice text holds at most kMaxTextoAviso.
+    static constexpr int kMaxMotivoCancelamento = 200;
+    static constexpr size_t kMaxTextoAviso = 1000;
+    std::string motivoCancelamento;
     // Reloads the list as it was loaded (one exact day, or the parameter set) and makes
     // meeting `number` current again when the status filter shows it.
     void recarregaLista(const std::string& number);

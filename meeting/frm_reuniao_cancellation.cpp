@@ -59,6 +59,12 @@ void TfrmReuniao::CancelaReuniao(std::string branch, std::string number, bool fo
         ShowErrorMessage(Msg("Tare_Canc"), true);
     if (msgPadrao->ShowMsg("Cancel_Reu", TMsgDlgType::mtConfirmation, mbYes | mbNo) != mrYes)
         return;
+    // An optional reason, kept with the cancellation and told to the participants; backing
+    // out of the question backs out of the cancellation.
+    motivoCancelamento.clear();
+    if (!CurrentDialogs().InputText(Msg("Cancel_Mot"), kMaxMotivoCancelamento, motivoCancelamento))
+        return;
+    motivoCancelamento = TrimAll(motivoCancelamento);
     const TDateTime day = depDataIni->IsBlankDate() ? 0 : depDataIni->GetDate();
     cdsDadosSalas.SetData(netReuniao.AppServer().Call(
         "GetDadosSalas",
@@ -99,8 +105,9 @@ void TfrmReuniao::enviaCancelamento(std::string& branch, std::string& number) {
     CheckServerResult(
         netReuniao.AppServer().Call("GetUpdCancelAtiv", {ArgRef(branch), ArgRef(number)}), true, 0);
     CheckServerResult(
-        netReuniao.AppServer().Call("GetUpdCancelTarefa", {ArgRef(branch), ArgRef(number)}), true,
-        0);
+        netReuniao.AppServer().Call("GetUpdCancelTarefa",
+                                    {ArgRef(branch), ArgRef(number), Arg(motivoCancelamento)}),
+        true, 0);
     cancelProgress.cancelled = true;
     cdsDadosSalas.First();
     if (!cdsDadosSalas.IsEmpty() && !IsBlank(cdsDadosSalas.FieldByName("CDFILIAL").AsString())) {
@@ -119,10 +126,14 @@ void TfrmReuniao::avisaParticipantes() {
     for (cdsAtivReuniao.First(); !cdsAtivReuniao.Eof(); cdsAtivReuniao.Next()) {
         const std::string participant = cdsAtivReuniao.FieldByName("CDOPERRESP").AsString();
         if (participant == CurrentOperator()) continue;
-        const std::string text = Format(
+        std::string text = Format(
             Msg("Msg_Cancel"),
             {std::string(Utf8Prefix(cdsAtivReuniao.FieldByName("DSREFETAREFA").AsString(), 35)),
              DateToStr(cdsAtivReuniao.FieldByName("DTHRREUNIAO").AsDateTime()), name});
+        if (!motivoCancelamento.empty())
+            text += " " + Format(Msg("Msg_CancelMot"), {motivoCancelamento});
+        // A notice holds kMaxTextoAviso characters; the reason is what gives way.
+        text = std::string(Utf8Prefix(text, kMaxTextoAviso));
         int n = static_cast<int>(
             netReuniao.AppServer().Call("GetPrxAtivPessoal", {Arg(participant)}).AsInteger());
         const TDateTime now = HoraServidor();

@@ -132,6 +132,7 @@ void TfrmReuniao::buildListPage() {
         {"CDOPERRESP", "Responsável", 208},
         {"CDOPERABER", "Operador de Abertura", 218},
         {"NRSERIETARE", "Série", 75},
+        {"NMOPERULTALT", "Alterada por", 180},
     });
     pageLayout->addWidget(dbgTarefas);
 }

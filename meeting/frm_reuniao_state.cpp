@@ -127,5 +127,6 @@ void TfrmReuniao::dtsPadraoStateChange() {
     mnuFiltro->setEnabled(true);
     mnuCadPart->setEnabled(true);
     updateCalendarExport();
+    updateHistory();
     updateSeriesControls();
 }

@@ -66,6 +66,8 @@ void DeclareControle(TClientDataSet& cds) {
                            // The series the meeting belongs to: the server's to set, so it
                            // only travels.
                            {"NRSERIETARE", S, 10, "Série", "", false, 0},
+                           // Who changed the meeting last, from its history: only travels.
+                           {"NMOPERULTALT", S, 40, "Alterada por", "", false, 0},
                        });
 }
 

@@ -116,9 +116,12 @@ TEST_F(E2eNoticesTest, CancelledByOneOperatorReadByTheOthers) {
         << "the window talks HTTP to the started server";
     ASSERT_TRUE(w->cdsControle.Locate("NRTAREFA", {Variant(kMeeting)}));
     m_dialogs->AnswerQuestion(true);
+    m_dialogs->AnswerInput("");
     ASSERT_TRUE(w->btnCanReuniao->Click());
-    ASSERT_EQ("question: Deseja cancelar a reunião?\nnotice: Cancelamento realizado com sucesso.",
-              m_dialogs->ShownText());
+    ASSERT_EQ(
+        "question: Deseja cancelar a reunião?\ninput: Motivo do cancelamento (opcional): -> \n"
+        "notice: Cancelamento realizado com sucesso.",
+        m_dialogs->ShownText());
 
     const std::string text = "Revisão de metas, agendada para " + DateToStr(DateOf(Now()) + 50) +
                              " foi cancelada por Operador Demonstraçã.";

@@ -18,21 +18,11 @@ namespace {
 using Strings = std::vector<std::string>;
 using Values = std::map<std::string, json>;
 
-// One row of a packet with `fields`, null where `values` says nothing.
 json Row(const std::vector<FieldDef>& fields, const Values& values) {
-    json row = json::array();
-    for (const FieldDef& f : fields) {
-        auto it = values.find(f.name);
-        row.push_back(it == values.end() ? json() : it->second);
-    }
-    return row;
+    return RowOfFields(fields, values);
 }
-
 json Delta(const std::vector<FieldDef>& fields, json changes) {
-    json f = json::array();
-    for (const FieldDef& d : fields)
-        f.push_back(FieldDefToJson(d));
-    return {{"fields", f}, {"changes", std::move(changes)}};
+    return DeltaOfFields(fields, std::move(changes));
 }
 
 class AgendaTest : public BackendTest {

@@ -71,12 +71,13 @@ int Field(const char* name) {
 TEST_P(RpcMeetingsTest, ListCarriesTheMeetingRecordFieldsInOrder) {
     const json p = ListAll();
     const char* expected[] = {
-        "CDFILIAL",   "NRTAREFA",    "DSREFETAREFA", "CDPROCESSO",   "CDOPERRESP",   "CDPROJETO",
-        "NMPROJETO",  "NMOPERADOR",  "CDASSUNTO",    "CDOPERABER",   "DTABERTAREFA", "IDSITTAREFA",
-        "IDORIGTARE", "DTHRREUNIAO", "QTHRREUNIAO",  "CDARVPROCESS", "NMPROCESSO",   "NMASSUNTO",
-        "NMOPERABER", "DESCRICAO",   "DATA",         "CDSALA",       "HORA",         "NRSERIETARE"};
-    ASSERT_EQ(p["fields"].size(), 24u);
-    for (size_t i = 0; i < 24; ++i)
+        "CDFILIAL",     "NRTAREFA",    "DSREFETAREFA", "CDPROCESSO",  "CDOPERRESP",
+        "CDPROJETO",    "NMPROJETO",   "NMOPERADOR",   "CDASSUNTO",   "CDOPERABER",
+        "DTABERTAREFA", "IDSITTAREFA", "IDORIGTARE",   "DTHRREUNIAO", "QTHRREUNIAO",
+        "CDARVPROCESS", "NMPROCESSO",  "NMASSUNTO",    "NMOPERABER",  "DESCRICAO",
+        "DATA",         "CDSALA",      "HORA",         "NRSERIETARE", "NMOPERULTALT"};
+    ASSERT_EQ(p["fields"].size(), 25u);
+    for (size_t i = 0; i < 25; ++i)
         EXPECT_EQ(p["fields"][i]["name"], expected[i]);
     EXPECT_EQ(p["fields"][0]["size"], 4);
     EXPECT_EQ(p["fields"][2]["size"], 100);

@@ -146,6 +146,22 @@ json AllMeetingsParams(const std::string& branch) {
     return {branch, "", "T", "_P_A_C_X", "", "T", "", "T", 0, 0, "T"};
 }
 
+json RowOfFields(const std::vector<FieldDef>& fields, const std::map<std::string, json>& values) {
+    json row = json::array();
+    for (const FieldDef& f : fields) {
+        auto it = values.find(f.name);
+        row.push_back(it == values.end() ? json() : it->second);
+    }
+    return row;
+}
+
+json DeltaOfFields(const std::vector<FieldDef>& fields, json changes) {
+    json f = json::array();
+    for (const FieldDef& d : fields)
+        f.push_back(FieldDefToJson(d));
+    return {{"fields", f}, {"changes", std::move(changes)}};
+}
+
 json MeetingDelta(const json& changes) {
     json fields = json::array();
     for (const FieldDef& f : ControleFields())

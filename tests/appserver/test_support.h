@@ -6,6 +6,7 @@
 #include <gtest/gtest.h>
 
 #include <functional>
+#include <map>
 #include <memory>
 #include <nlohmann/json.hpp>
 #include <string>
@@ -102,6 +103,10 @@ json AllMeetingsParams(const std::string& branch = "0001");
 
 // A change packet over the meeting record with the given changes.
 json MeetingDelta(const json& changes);
+// One row of a packet with `fields`, null where `values` says nothing.
+json RowOfFields(const std::vector<FieldDef>& fields, const std::map<std::string, json>& values);
+// A change packet of `fields` carrying `changes`.
+json DeltaOfFields(const std::vector<FieldDef>& fields, json changes);
 // A full meeting row in the meeting record's field order (names and computed fields empty).
 json MeetingRow(const std::string& branch, const std::string& nr, const std::string& ref,
                 double start, double hours = 1.0);

@@ -37,6 +37,7 @@ class NoticesWindowTest : public MeetingWindowTest {
         ASSERT_TRUE(w.tbtPendente->Click());
         ASSERT_TRUE(w.cdsControle.Locate("NRTAREFA", {Variant(nr)}));
         dialogs->AnswerQuestion(true);
+        dialogs->AnswerInput("");
         ASSERT_TRUE(w.btnCanReuniao->Click());
         CloseWindow();
     }

@@ -35,7 +35,7 @@ constexpr int kDay = 61;
 
 // What a calendar program reads of an exported file.
 struct ReadBack {
-    std::string method, uid, status, location, summary, organiser;
+    std::string method, uid, status, location, summary, organiser, comment;
     int sequence = -1;
     time_t start = 0, end = 0;
     std::set<std::string> attendees;  // "CN <address>"
@@ -74,6 +74,8 @@ ReadBack Parse(const std::string& path) {
         r.location = icalcomponent_get_location(ev) ? icalcomponent_get_location(ev) : "";
         r.summary = icalcomponent_get_summary(ev) ? icalcomponent_get_summary(ev) : "";
         r.sequence = icalcomponent_get_sequence(ev);
+        if (icalproperty* c = icalcomponent_get_first_property(ev, ICAL_COMMENT_PROPERTY))
+            r.comment = icalproperty_get_comment(c);
         r.start = Instant(ev, ICAL_DTSTART_PROPERTY);
         r.end = Instant(ev, ICAL_DTEND_PROPERTY);
         if (icalproperty* o = icalcomponent_get_first_property(ev, ICAL_ORGANIZER_PROPERTY))
@@ -175,6 +177,7 @@ TEST_F(CalendarExportTest, InvitationAndItsCancellationShareTheUidAndTheCancella
               dialogs->ShownText());
 
     dialogs->AnswerQuestion(true);
+    dialogs->AnswerInput("Sala em reforma");
     ASSERT_TRUE(w.btnCanReuniao->Click());
     ASSERT_TRUE(w.cdsControle.Locate("NRTAREFA", {Variant("0000900101")}));
     const ReadBack cancel = Export(w, "cancelamento.ics");
@@ -185,6 +188,8 @@ TEST_F(CalendarExportTest, InvitationAndItsCancellationShareTheUidAndTheCancella
     EXPECT_EQ(invite.start, cancel.start);
     EXPECT_EQ(people, cancel.attendees) << "the cancelled activities still name who was invited";
     EXPECT_EQ("Auditório", cancel.location) << "the freed room is still named";
+    EXPECT_EQ("Sala em reforma", cancel.comment) << "the reason given at cancellation";
+    EXPECT_EQ("", invite.comment);
 }
 
 TEST_F(CalendarExportTest, RevisionRisesOnlyWhenTheMeetingChangedAndACancelledDialogDoesNothing) {

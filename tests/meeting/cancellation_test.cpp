@@ -82,10 +82,13 @@ TEST_F(CancellationTest, OnlyTheOperatorTakesPartSoNoNoticeAndNoRoomToFree) {
     seed.Activity("0000900001", "00001", CurrentOperator());
     TfrmReuniao& w = OpenOn("0000900001");
     dialogs->AnswerQuestion(true);
+    dialogs->AnswerInput("");
     ASSERT_TRUE(w.btnCanReuniao->Click());
 
-    EXPECT_EQ("question: Deseja cancelar a reunião?\nnotice: Cancelamento realizado com sucesso.",
-              dialogs->ShownText());
+    EXPECT_EQ(
+        "question: Deseja cancelar a reunião?\ninput: Motivo do cancelamento (opcional): -> \n"
+        "notice: Cancelamento realizado com sucesso.",
+        dialogs->ShownText());
     const std::vector<std::string> methods = recorder->Methods();
     const std::vector<std::string> steps(methods.begin(), methods.begin() + 5);
     EXPECT_EQ((std::vector<std::string>{"GetTestaReuniao", "GetDadosSalas", "GetAtivReuniao",
@@ -116,6 +119,7 @@ TEST_F(CancellationTest, EveryOtherParticipantGetsTheNoticeAndTheRoomIsFreed) {
     ASSERT_FALSE(Contains(FreeRooms("1400", "1500"), "00003"));
     TfrmReuniao& w = OpenOn("0000900002");
     dialogs->AnswerQuestion(true);
+    dialogs->AnswerInput("");
     ASSERT_TRUE(w.btnCanReuniao->Click());
 
     // Reference cut to 35 characters, the date without time, the operator's name
@@ -177,9 +181,11 @@ TEST_F(CancellationTest, AFailingServerStepIsShownThenReportedAsNotDone) {
     // Concluded meanwhile: the server refuses to cancel it.
     seed.Exec("UPDATE TAREFA SET IDSITTAREFA = 'C' WHERE NRTAREFA = '0000900004'");
     dialogs->AnswerQuestion(true);
+    dialogs->AnswerInput("");
     EXPECT_FALSE(w.btnCanReuniao->Click());
     EXPECT_EQ(
         "question: Deseja cancelar a reunião?\n"
+        "input: Motivo do cancelamento (opcional): -> \n"
         "error: Reunião concluída não pode ser cancelada.\n"
         "notice: Cancelamento não pôde ser realizado.",
         dialogs->ShownText());
@@ -197,6 +203,7 @@ TEST_F(CancellationTest, ACancellationThatFailsAfterTheNoticesWithdrawsThem) {
     // Concluded by someone else while the notices go out: the server refuses the cancel.
     seed.Exec("UPDATE TAREFA SET IDSITTAREFA = 'C' WHERE NRTAREFA = '0000900005'");
     dialogs->AnswerQuestion(true);
+    dialogs->AnswerInput("");
     EXPECT_FALSE(w.btnCanReuniao->Click());
     EXPECT_EQ("notice: Cancelamento não pôde ser realizado.", dialogs->Shown().back());
     EXPECT_EQ(2, CallCount("GetInsAtivPessoal"));
@@ -211,6 +218,7 @@ TEST_F(CancellationTest, ACancellationThatFailsAfterTheNoticesWithdrawsThem) {
     dialogs->ClearShown();
     dropNextCall = "GetUpdCancelTarefa";
     dialogs->AnswerQuestion(true);
+    dialogs->AnswerInput("");
     EXPECT_FALSE(w.btnCanReuniao->Click());
     EXPECT_EQ("notice: Cancelamento não pôde ser realizado.", dialogs->Shown().back());
     EXPECT_TRUE(Notices("000000000002").empty());
@@ -223,12 +231,13 @@ TEST_F(CancellationTest, ACancellationThatFailsAfterTheNoticesWithdrawsThem) {
     recorder->Clear();
     dropNextCall = "GetControle";
     dialogs->AnswerQuestion(true);
+    dialogs->AnswerInput("");
     EXPECT_FALSE(w.btnCanReuniao->Click());
     EXPECT_EQ("X", MeetingStatus("0000900005"));
     EXPECT_EQ(1u, Notices("000000000002").size());
     EXPECT_EQ(0, CallCount("GetDelAtivPessoal"));
-    EXPECT_EQ("notice: Cancelamento realizado com sucesso.", dialogs->Shown().at(1));
-    EXPECT_EQ(3u, dialogs->Shown().size()) << "the failed reload, not a failed cancel";
+    EXPECT_EQ("notice: Cancelamento realizado com sucesso.", dialogs->Shown().at(2));
+    EXPECT_EQ(4u, dialogs->Shown().size()) << "the failed reload, not a failed cancel";
 }
 
 // Not a check: saves a picture of the list with a meeting just cancelled, for the
@@ -242,6 +251,7 @@ TEST_F(CancellationTest, SavesAPictureOfTheCancelledMeeting) {
     ASSERT_TRUE(w.tbtPendente->Click());
     ASSERT_TRUE(w.cdsControle.Locate("IDSITTAREFA", {Variant("P")}));
     dialogs->AnswerQuestion(true);
+    dialogs->AnswerInput("");
     ASSERT_TRUE(w.btnCanReuniao->Click());
     w.cdsControle.Next();
     QApplication::processEvents();

@@ -55,9 +55,10 @@ TEST_F(FrmReuniaoTest, FirstActivationLoadsTheListWithTheDefaultParametersAndFil
 
 TEST_F(FrmReuniaoTest, LoadedMeetingsKeepTheDeclaredFieldsAndShowStatusLabels) {
     TfrmReuniao& w = Open();
-    ASSERT_EQ(24, w.cdsControle.FieldCount());
+    ASSERT_EQ(25, w.cdsControle.FieldCount());
     EXPECT_EQ("HORA", w.cdsControle.Fields(22).FieldName());
     EXPECT_EQ("NRSERIETARE", w.cdsControle.Fields(23).FieldName());
+    EXPECT_EQ("NMOPERULTALT", w.cdsControle.Fields(24).FieldName());
     EXPECT_EQ("Data/Hora Reunião", w.cdsControle.FieldByName("DTHRREUNIAO").DisplayLabel());
     ASSERT_TRUE(w.cdsControle.Locate("IDSITTAREFA", {Variant("P")}));
     EXPECT_EQ("Pe", w.cdsControle.FieldByName("IDSITTAREFA").DisplayText());
@@ -156,10 +157,12 @@ TEST_F(FrmReuniaoTest, WindowCarriesItsCaptionsHintsPagesAndMenus) {
     for (const TColumn& c : w.dbgTarefas->Columns())
         columns << QString::fromStdString(c.FieldName + " " + c.Title + " " +
                                           std::to_string(c.Width));
-    EXPECT_EQ(QStringLiteral("IDSITTAREFA Sit. 27|NRTAREFA Reunião 75|DSREFETAREFA Referência "
-                             "200|DTHRREUNIAO Data/Hora Reunião 120|CDOPERRESP Responsável "
-                             "208|CDOPERABER Operador de Abertura 218|NRSERIETARE Série 75"),
-              columns.join('|'));
+    EXPECT_EQ(
+        QStringLiteral("IDSITTAREFA Sit. 27|NRTAREFA Reunião 75|DSREFETAREFA Referência "
+                       "200|DTHRREUNIAO Data/Hora Reunião 120|CDOPERRESP Responsável "
+                       "208|CDOPERABER Operador de Abertura 218|NRSERIETARE Série 75|NMOPERULTALT "
+                       "Alterada por 180"),
+        columns.join('|'));
     EXPECT_TRUE(w.dbgTarefas->ReadOnly());
 
     QStringList items;

@@ -52,7 +52,8 @@ TEST(ReuniaoDatasets, ControleHasTheMeetingFieldsInOrderAndTheSeriesLast) {
         "DATA:datetime:0:::hidden\n"
         "CDSALA:string:5:::hidden\n"
         "HORA:string:5:::hidden\n"
-        "NRSERIETARE:string:10:Série::hidden\n",
+        "NRSERIETARE:string:10:Série::hidden\n"
+        "NMOPERULTALT:string:40:Alterada por::hidden\n",
         Layout(cds));
 }
 
@@ -67,6 +68,7 @@ TEST(ReuniaoDatasets, LocateOnlyFieldsAreNeverWritten) {
     EXPECT_TRUE(atividades.FieldByName("QTHRPATIVTAR").ProviderFlags() & pfInUpdate);
     EXPECT_TRUE(controle.FieldByName("NRTAREFA").ProviderFlags() & pfInKey);
     EXPECT_EQ(0u, controle.FieldByName("NRSERIETARE").ProviderFlags()) << "the server's to set";
+    EXPECT_EQ(0u, controle.FieldByName("NMOPERULTALT").ProviderFlags()) << "read from the history";
 }
 
 TEST(ReuniaoDatasets, AtividadesDeclaresGridLabelsMasksAndDefaultSizes) {

@@ -224,12 +224,14 @@ TEST_F(SeriesTest, CancellingThisAndTheFollowingNotifiesEachParticipantOncePerMe
     dialogs->ClearShown();
     dialogs->AnswerChoice(1);
     dialogs->AnswerQuestion(true);
+    dialogs->AnswerInput("");
     ASSERT_TRUE(w.btnCanReuniao->Click()) << dialogs->ShownText();
 
     EXPECT_EQ(
         "choice: Esta reunião faz parte de uma série. Cancelar: [Somente esta reunião|Esta e as "
         "seguintes] -> Esta e as seguintes\n"
         "question: Deseja cancelar a reunião?\n"
+        "input: Motivo do cancelamento (opcional): -> \n"
         "notice: Cancelamento realizado com sucesso.\n"
         "notice: 1 reunião seguinte da série também foi cancelada.",
         dialogs->ShownText());

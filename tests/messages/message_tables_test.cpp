@@ -11,7 +11,7 @@ namespace {
 
 TEST(MessageTables, EveryTableLoadsWithItsEntryCount) {
     const std::vector<std::pair<std::string, size_t>> expected = {
-        {"TfrmReuniao.msgPadrao", 82},       {"TfrmReuniao.msgMensagensPadroes", 2},
+        {"TfrmReuniao.msgPadrao", 85},       {"TfrmReuniao.msgMensagensPadroes", 2},
         {"TfrmFiltroReuniao.msgPadrao", 10}, {"TfrmImpReuniao.msgPadrao", 2},
         {"TfrmRelAta.msgPadrao", 4},         {"TfrmRotiPart.msgPadrao", 2},
     };
@@ -50,14 +50,15 @@ TEST(MeetingWindowTable, KeysResolveInAnyCase) {
 TEST(MeetingWindowTable, KeepsTableOrderAndTheTextsAsWritten) {
     const TMessageTable& t = MeetingWindowMessages();
     const std::vector<std::string> keys = t.Keys();
-    ASSERT_EQ(keys.size(), 82u);
+    ASSERT_EQ(keys.size(), 85u);
     EXPECT_EQ(keys.front(), "Data_deve");
     EXPECT_EQ(keys[17], "Tare_Canc");
     EXPECT_EQ(keys[75], "Atividade_Conc");
     // Keys of our own come after the table's.
     EXPECT_EQ(keys[76], "cad_part_ativ");
     EXPECT_EQ(keys[78], "canc_reun_dig");
-    EXPECT_EQ(keys.back(), "sug_sem_resp");
+    EXPECT_EQ(keys.back(), "hist_dig");
+    EXPECT_EQ(Format(t.Msg("Msg_CancelMot"), {"Sala fechada"}), "Motivo: Sala fechada");
     EXPECT_EQ(t.Msg("POUCA_DATA"),
               " é anterior à data atual. Não é possível alterar esta reunião.");
     EXPECT_EQ(t.Msg("HrInideve"), "Hora Inicío deve ser informada.");

@@ -47,7 +47,8 @@ TEST(DateText, ReadsFullShortAndTwoDigitYearDates) {
 }
 
 TEST(DateText, RejectsImpossibleOrMalformedDates) {
-    EXPECT_EQ(ConvertErrorOf([] { StrToDate("31/04/2030"); }), "'31/04/2030' não é uma data válida");
+    EXPECT_EQ(ConvertErrorOf([] { StrToDate("31/04/2030"); }),
+              "'31/04/2030' não é uma data válida");
     for (const char* bad :
          {"29/02/2027", "00/01/2026", "01/13/2026", "", "  /  /    ", "07/12", "07-12-2026",
           "07/12/2026x", "07/12/202", "07/12/2026 10:00", "007/12/2026", "07/12/00000"}) {
@@ -158,8 +159,7 @@ TEST(FloatText, ReadsCommaOrPointAndRejectsTheRest) {
     EXPECT_EQ(StrToFloat(",5"), 0.5);
     EXPECT_EQ(StrToFloat("+3"), 3);
     EXPECT_EQ(StrToFloat("1,5E3"), 1500);
-    EXPECT_EQ(ConvertErrorOf([] { StrToFloat("abc"); }),
-              "'abc' não é um número válido");
+    EXPECT_EQ(ConvertErrorOf([] { StrToFloat("abc"); }), "'abc' não é um número válido");
     for (const char* bad :
          {"1,5,5", "", " ", "abc", "1.000,50", "1e", "1,5x", "inf", "nan", "--1", ",", "1 5"}) {
         double out = -7;

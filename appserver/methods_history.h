@@ -21,6 +21,8 @@ std::vector<SqlRow> HistoryRows(SqlConnection& db, const std::string& branch,
                                 const std::string& meeting, const Variant& since);
 
 // GetHistorico(CDFILIAL, NRTAREFA): the meeting's history, newest first.
+// GetNomesHistorico(CDFILIAL, stOperadores, stSalas): IDTIPO ("O" operator, "S" room), CODIGO
+// and NOME of the listed codes the caller may see.
 void RegisterHistoryMethods(MethodRegistry& registry);
 
 }  // namespace zel::appserver

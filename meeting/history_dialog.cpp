@@ -9,7 +9,6 @@
 #include <QTableWidget>
 #include <QVBoxLayout>
 
-#include "meeting/history_text.h"
 #include "platform/date_time.h"
 #include "platform/routines.h"
 
@@ -31,7 +30,7 @@ QTableWidgetItem* Cell(const std::string& text) {
 }  // namespace
 
 THistoryDialog::THistoryDialog(QWidget* parent, const std::string& caption,
-                               const DataPacket& history)
+                               const DataPacket& history, const HistoryNames& names)
     : QDialog(parent) {
     setObjectName("dlgHistorico");
     setWindowTitle(QStringLiteral("Histórico"));
@@ -45,9 +44,9 @@ THistoryDialog::THistoryDialog(QWidget* parent, const std::string& caption,
         if (e.who.empty()) e.who = Text(history, row, "CDOPERADOR");
         e.address = Text(history, row, "DSENDERECO");
         e.kind = Text(history, row, "IDTIPOHIST");
-        e.what =
-            HistoryChangeText(e.kind, Text(history, row, "IDOPERACAO"),
-                              Text(history, row, "DSCHAVE"), Text(history, row, "DSALTERACAO"));
+        e.what = HistoryChangeText(e.kind, Text(history, row, "IDOPERACAO"),
+                                   Text(history, row, "DSCHAVE"), Text(history, row, "DSALTERACAO"),
+                                   names);
         m_entries.push_back(std::move(e));
     }
 
@@ -81,6 +80,10 @@ THistoryDialog::THistoryDialog(QWidget* parent, const std::string& caption,
     tblHistorico->setColumnWidth(1, 175);
     tblHistorico->setColumnWidth(2, 90);
     tblHistorico->setColumnWidth(3, 95);
+    // Wrapped changes take the height their column's width gives them, also once the table
+    // has laid its columns out anew (a resized dialog, a scroll bar come or gone).
+    connect(tblHistorico->horizontalHeader(), &QHeaderView::sectionResized, tblHistorico,
+            &QTableWidget::resizeRowsToContents, Qt::QueuedConnection);
     layout->addWidget(tblHistorico, 1);
 
     auto* buttons = new QDialogButtonBox(QDialogButtonBox::Close, this);

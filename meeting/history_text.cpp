@@ -87,6 +87,25 @@ bool IsHhmmField(const std::string& field) {
     return field == "HRINIAGESALA" || field == "HRFINAGESALA";
 }
 
+// One element of a record's changes: [field, old, new] (minutes: [field, old, new, "len"]).
+bool IsChange(const json& c) {
+    return c.is_array() && c.size() >= 3 && c[0].is_string();
+}
+
+bool IsOperatorField(const std::string& field) {
+    return field == "CDOPERRESP" || field == "CDOPERINCL" || field == "CDOPERADOR" ||
+           field == "CDOPERABER";
+}
+bool IsRoomField(const std::string& field) {
+    return field == "CDSALA";
+}
+
+// The name of an operator or a room code; the code itself when no name is known.
+std::string NameOf(const std::map<std::string, std::string>& names, const std::string& code) {
+    const auto it = names.find(code);
+    return it == names.end() || it->second.empty() ? code : it->second;
+}
+
 std::string StatusName(const std::string& letter) {
     if (letter == "P") return "Pendente";
     if (letter == "A") return "Em andamento";
@@ -111,7 +130,7 @@ bool DateText(const std::string& text, std::string& out) {
     }
 }
 
-std::string ValueText(const std::string& field, const json& v) {
+std::string ValueText(const std::string& field, const json& v, const HistoryNames& names) {
     if (v.is_null()) return "(vazio)";
     if (v.is_number()) {
         const double d = v.get<double>();
@@ -121,6 +140,8 @@ std::string ValueText(const std::string& field, const json& v) {
     if (!v.is_string()) return v.dump();
     const std::string s = TrimAll(v.get<std::string>());
     if (s.empty()) return "(vazio)";
+    if (IsOperatorField(field)) return NameOf(names.operators, s);
+    if (IsRoomField(field)) return NameOf(names.rooms, s);
     if (IsStatusField(field)) return StatusName(s);
     if (IsHhmmField(field) && s.size() == 4) return s.substr(0, 2) + ":" + s.substr(2, 2);
     std::string date;
@@ -147,6 +168,22 @@ std::string Headline(const std::string& kind, const std::string& op, const std::
 
 }  // namespace
 
+void CollectHistoryCodes(const std::string& changes, HistoryNames& codes) {
+    const json list = json::parse(changes, nullptr, false);
+    if (!list.is_array()) return;
+    for (const json& c : list) {
+        if (!IsChange(c)) continue;
+        const std::string field = c[0].get<std::string>();
+        auto* target = IsOperatorField(field) ? &codes.operators
+                       : IsRoomField(field)   ? &codes.rooms
+                                              : nullptr;
+        if (!target) continue;
+        for (int side = 1; side <= 2; ++side)
+            if (c[side].is_string() && !TrimAll(c[side].get<std::string>()).empty())
+                target->emplace(TrimAll(c[side].get<std::string>()), std::string());
+    }
+}
+
 const std::vector<std::string>& HistoryKinds() {
     static const std::vector<std::string> kinds = {"meeting", "room", "participants", "agenda",
                                                    "minutes"};
@@ -167,18 +204,20 @@ std::string HistoryFieldLabel(const std::string& field) {
     return it == FieldLabels().end() ? field : it->second;
 }
 
-std::string HistoryValueText(const std::string& field, const std::string& jsonValue) {
+std::string HistoryValueText(const std::string& field, const std::string& jsonValue,
+                             const HistoryNames& names) {
     const json v = json::parse(jsonValue, nullptr, false);
-    return v.is_discarded() ? jsonValue : ValueText(field, v);
+    return v.is_discarded() ? jsonValue : ValueText(field, v, names);
 }
 
 std::string HistoryChangeText(const std::string& kind, const std::string& op,
-                              const std::string& key, const std::string& changes) {
+                              const std::string& key, const std::string& changes,
+                              const HistoryNames& names) {
     const json list = json::parse(changes, nullptr, false);
     if (!list.is_array()) return Headline(kind, op, key) + ": " + changes;
     std::string out;
     for (const json& c : list) {
-        if (!c.is_array() || c.size() < 3 || !c[0].is_string()) continue;
+        if (!IsChange(c)) continue;
         const std::string field = c[0].get<std::string>();
         if (op != "U" ? !NamesTheRecord(field) : IsStamp(field)) continue;
         std::string part = HistoryFieldLabel(field) + ": ";
@@ -191,11 +230,11 @@ std::string HistoryChangeText(const std::string& kind, const std::string& op,
             part += op == "U" ? "alterada (" + chars(c[1]) + " → " + chars(c[2]) + ")"
                               : chars(op == "D" ? c[1] : c[2]);
         } else if (op == "I") {
-            part += ValueText(field, c[2]);
+            part += ValueText(field, c[2], names);
         } else if (op == "D") {
-            part += ValueText(field, c[1]);
+            part += ValueText(field, c[1], names);
         } else {
-            part += ValueText(field, c[1]) + " → " + ValueText(field, c[2]);
+            part += ValueText(field, c[1], names) + " → " + ValueText(field, c[2], names);
         }
         out += (out.empty() ? "" : "; ") + part;
     }

@@ -3,6 +3,7 @@
 // private to the branch, append-only, and outlives the meeting.
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <sstream>
 
 #include "appserver/history_csv.h"
@@ -177,6 +178,52 @@ TEST_P(HistoryTest, AnotherBranchsOperatorCannotReadIt) {
     ASSERT_TRUE(r.contains("error"));
     EXPECT_EQ(r["error"]["code"], "forbidden");
     EXPECT_EQ(srv->Result("GetHistorico", {"0002", nr})["rows"].size(), 1u);
+}
+
+TEST_P(HistoryTest, NamesAnswerOnlyTheOperatorsAndRoomsTheCallerMaySee) {
+    // Inactive: Carla (branch 0001 only), Bruno (also 0002) and a room of 0001; another
+    // branch's operator and room the branch-0001 caller may not see.
+    srv->Exec(
+        "UPDATE OPERADOR SET IDATIVO = 'N' WHERE CDOPERADOR IN ('000000000004', "
+        "'000000000003')");
+    srv->Exec(
+        "INSERT INTO OPERADOR (CDOPERADOR, NMOPERADOR, DSSENHA, IDATIVO) VALUES "
+        "('000000000031', 'Sul Inativo', 'x', 'N'), ('000000000032', 'Sul Ativo', 'x', 'S')");
+    srv->Exec(
+        "INSERT INTO OPERFILIAL (CDOPERADOR, CDFILIAL) VALUES ('000000000031', '0002'), "
+        "('000000000032', '0002')");
+    srv->Exec(
+        "INSERT INTO SALA (CDFILIAL, CDSALA, NMSALA, IDATIVO) VALUES ('0002', '00009', "
+        "'Sala Só do Sul', 'S')");
+    srv->Exec("UPDATE SALA SET IDATIVO = 'N' WHERE CDFILIAL = '0001' AND CDSALA = '00003'");
+    const auto names = [&](const json& h) {
+        Strings out;
+        for (size_t i = 0; i < h["rows"].size(); ++i)
+            out.push_back(Cell(h, i, "IDTIPO").get<std::string>() + " " +
+                          Cell(h, i, "CODIGO").get<std::string>() + " " +
+                          Cell(h, i, "NOME").get<std::string>());
+        std::sort(out.begin(), out.end());
+        return out;
+    };
+    const std::string ana = srv->Login(kBranchOnlyOperator, "0001");
+    const json r = srv->Call("GetNomesHistorico",
+                             {"0001",
+                              "'000000000002','000000000004','000000000003','000000000031',"
+                              "'000000000032','000000000099'",
+                              "'00001','00003','00009'"},
+                             ana);
+    ASSERT_FALSE(r.contains("error")) << r.dump();
+    EXPECT_EQ(names(r["result"]),
+              (Strings{"O 000000000002 Ana Souza", "O 000000000003 Bruno Lima",
+                       "O 000000000004 Carla Mendes", "O 000000000032 Sul Ativo",
+                       "S 00001 Sala de Reuniões 1", "S 00003 Auditório"}));
+    // The other branch's room of the same code is its own; nothing to look up, nothing found.
+    EXPECT_EQ(names(srv->Result("GetNomesHistorico", {"0002", "", "'00001'"})),
+              (Strings{"S 00001 Sala Sul"}));
+    EXPECT_EQ(names(srv->Result("GetNomesHistorico", {"0001", "", ""})), Strings{});
+    EXPECT_EQ(srv->Call("GetNomesHistorico", {"0002", "'000000000031'", ""}, ana)["error"]["code"],
+              "forbidden");
+    EXPECT_EQ(srv->Error("GetNomesHistorico", {"0001", "'000000000002", ""}), "bad_arguments");
 }
 
 TEST_P(HistoryTest, ClientCannotForgeOrRemoveIt) {

@@ -1,8 +1,8 @@
 // A meeting's history and the cancellation's reason from the meeting window against the real
 // application server: the reason asked at cancellation and told in the notices, the
 // "Histórico" dialog (a real window-modal dialog over the window in an MDI area) after the
-// meeting was moved, given another room, joined by a participant and cancelled, and the list's
-// "Alterada por" column.
+// meeting was moved, given another room, joined by a participant and cancelled, with people and
+// rooms by name, and the list's "Alterada por" column.
 #include <QApplication>
 #include <QComboBox>
 #include <QMdiArea>
@@ -151,6 +151,7 @@ TEST_F(HistoryWindowTest, ShowsAMoveARoomChangeAParticipantAndACancellationNewes
     recorder->Clear();
     w.mnuHistorico->trigger();
     EXPECT_EQ(1, CallCount("GetHistorico"));
+    EXPECT_EQ(1, CallCount("GetNomesHistorico")) << "the names in one call";
     QPointer<THistoryDialog> d = w.findChild<THistoryDialog*>("dlgHistorico");
     ASSERT_NE(nullptr, d.data());
     EXPECT_TRUE(d->isVisible());
@@ -161,8 +162,9 @@ TEST_F(HistoryWindowTest, ShowsAMoveARoomChangeAParticipantAndACancellationNewes
     const int cancelled = Find(lines, {"| Reunião |", "Situação: Pendente → Cancelada",
                                        "Motivo do cancelamento: (vazio) → Cliente desmarcou"});
     const int joined =
-        Find(lines, {"| Participantes |", "Atividade incluída", "Responsável: 000000000002"});
-    const int room = Find(lines, {"| Sala |", "Reserva alterada: Sala: 00001 → 00002"});
+        Find(lines, {"| Participantes |", "Atividade incluída", "Responsável: Ana Souza"});
+    const int room = Find(
+        lines, {"| Sala |", "Reserva alterada: Sala: Sala de Reuniões 1 → Sala de Reuniões 2"});
     const int moved =
         Find(lines, {"| Reunião |", "Data/Hora Reunião: " + when + " 09:00 → " + when + " 10:00"});
     const std::string all = Joined(lines);
@@ -171,6 +173,8 @@ TEST_F(HistoryWindowTest, ShowsAMoveARoomChangeAParticipantAndACancellationNewes
     EXPECT_LT(joined, room) << all;
     EXPECT_LT(room, moved) << all;
     EXPECT_NE(std::string::npos, lines[static_cast<size_t>(moved)].find(CurrentOperatorName()));
+    EXPECT_EQ(std::string::npos, all.find("Responsável: 0")) << all;
+    EXPECT_EQ(std::string::npos, all.find("Sala: 0")) << all;
 
     // Filtered by kind: only the room's records.
     d->SetKind("room");
@@ -189,6 +193,30 @@ TEST_F(HistoryWindowTest, ShowsAMoveARoomChangeAParticipantAndACancellationNewes
     d->close();
     QApplication::processEvents();
     EXPECT_TRUE(d.isNull()) << "the dialog goes when closed";
+}
+
+TEST_F(HistoryWindowTest, NamesOnlyWhomTheBranchMaySeeOthersByCode) {
+    // A former operator of the branch reads by name; one who only ever worked for another
+    // branch (and is no longer active) stays a code, as he does in every lookup of this branch.
+    seed.Exec("UPDATE OPERADOR SET IDATIVO = 'N' WHERE CDOPERADOR = '000000000004'");
+    seed.Exec(
+        "INSERT INTO OPERADOR (CDOPERADOR, NMOPERADOR, DSSENHA, IDATIVO) VALUES "
+        "('000000000031', 'Sul Inativo', 'x', 'N')");
+    seed.Exec("INSERT INTO OPERFILIAL (CDOPERADOR, CDFILIAL) VALUES ('000000000031', '0002')");
+    seed.Meeting("0000900204", "Com antigos", kDay);
+    seed.Activity("0000900204", "00001", "000000000004");
+    seed.Activity("0000900204", "00002", "000000000031");
+    TfrmReuniao& w = OpenOn("0000900204");
+    ASSERT_TRUE(w.btnHistorico->Click()) << dialogs->ShownText();
+    QPointer<THistoryDialog> d = w.findChild<THistoryDialog*>("dlgHistorico");
+    ASSERT_NE(nullptr, d.data());
+    const std::vector<std::string> lines = d->Lines();
+    EXPECT_GE(Find(lines, {"Atividade incluída 00001: Responsável: Carla Mendes"}), 0)
+        << Joined(lines);
+    EXPECT_GE(Find(lines, {"Atividade incluída 00002: Responsável: 000000000031"}), 0)
+        << Joined(lines);
+    EXPECT_EQ(std::string::npos, Joined(lines).find("Sul Inativo"));
+    d->close();
 }
 
 TEST_F(HistoryWindowTest, RefusedWhileTheMeetingIsBeingTyped) {

@@ -30,8 +30,9 @@ std::vector<std::string> SqliteColumns(SqlConnection& c, const std::string& tabl
     return columns;
 }
 
-// One SQLite trigger for one operation: a SELECT per column yields [field, old, new] when the
-// column changed; the record is written only when one did.
+// One SQLite trigger for one operation: one expression per column yields ',[field, old, new]'
+// when the column changed and '' when not, so the changes are one string concatenation (no
+// subquery per column, no aggregate); the record is written only when a column changed.
 std::string SqliteTrigger(const AuditedTable& t, const std::vector<std::string>& columns,
                           const std::string& op) {
     const bool ins = op == "I", del = op == "D";
@@ -49,7 +50,8 @@ std::string SqliteTrigger(const AuditedTable& t, const std::vector<std::string>&
             Contains(t.lengthOnly, col)
                 ? "json_array('" + col + "', length(" + o + "), length(" + n + "), 'len')"
                 : "json_array('" + col + "', " + o + ", " + n + ")";
-        parts.push_back("SELECT " + entry + " AS v WHERE " + o + " IS NOT " + n);
+        parts.push_back("CASE WHEN " + o + " IS NOT " + n + " THEN ',' || " + entry +
+                        " ELSE '' END");
     }
     std::vector<std::string> key;
     for (const std::string& k : t.key)
@@ -68,8 +70,8 @@ std::string SqliteTrigger(const AuditedTable& t, const std::vector<std::string>&
            ", COALESCE(zel_stamp('when'), datetime('now', 'localtime')), zel_stamp('op'), "
            "zel_stamp('address'), zel_stamp('method'), '" +
            t.kind + "', '" + op + "', " + (key.empty() ? "NULL" : Join(key, " || '/' || ")) +
-           ", c FROM (SELECT json_group_array(json(v)) AS c, COUNT(*) AS n FROM (" +
-           Join(parts, " UNION ALL ") + ")) WHERE n > 0;\nEND;\n";
+           ", '[' || substr(c, 2) || ']' FROM (SELECT " + Join(parts, "\n || ") +
+           " AS c) WHERE c <> '';\nEND;\n";
 }
 
 }  // namespace

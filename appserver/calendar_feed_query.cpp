@@ -85,30 +85,34 @@ std::string Filter(SqlQuery& q, const FeedSubject& s, TDateTime from, TDateTime 
 }
 
 // The responsible's row of each meeting carries the meeting's columns and is filtered whole;
-// each participant's row only the meeting's key and the person, filtered by the meeting's own
-// columns where it can be (his meetings, a series): a participant of a meeting the whole
-// filter left out is dropped as the rows are read.
+// each participant's row only the meeting's key and the person's code, filtered by the
+// meeting's own columns where it can be (his meetings, a series): a participant of a meeting
+// the whole filter left out is dropped as the rows are read. People's names and addresses
+// come once per operator in rows of their own, read in table order: a feed names the same few
+// people thousands of times, and one index search per person and meeting cost more than
+// reading the operators once.
 SqlQuery FeedQuery(const FeedSubject& s, TDateTime from, TDateTime to, TDateTime since) {
     SqlQuery q;
-    q.sql = std::string(kMeetingColumns) +
-            "'R', O.CDOPERADOR, O.NMOPERADOR, O.DSEMAIL, NULL, T.DSMOTCANCEL" + kFilterJoins +
+    q.sql = std::string(kMeetingColumns) + "'R', T.CDOPERRESP, NULL, NULL, NULL, T.DSMOTCANCEL" +
+            kFilterJoins +
             "JOIN FILIAL F ON F.CDFILIAL = T.CDFILIAL "
             "LEFT JOIN ASSUNTO A ON A.CDASSUNTO = T.CDASSUNTO "
-            "LEFT JOIN SALA S ON S.CDFILIAL = B.CDFILIAL AND S.CDSALA = B.CDSALA "
-            "LEFT JOIN OPERADOR O ON O.CDOPERADOR = T.CDOPERRESP ";
+            "LEFT JOIN SALA S ON S.CDFILIAL = B.CDFILIAL AND S.CDSALA = B.CDSALA ";
     q.sql += Filter(q, s, from, to, since, true);
     const bool whole = s.kind == "S";
     q.sql += std::string(
                  " UNION ALL SELECT T.CDFILIAL, T.NRTAREFA, NULL, NULL, NULL, NULL, NULL, NULL, "
-                 "NULL, NULL, NULL, NULL, 'P', O.CDOPERADOR, O.NMOPERADOR, O.DSEMAIL, "
+                 "NULL, NULL, NULL, NULL, 'P', P.CDOPERRESP, NULL, NULL, "
                  "R.IDRESPOSTA, NULL") +
              (whole ? kFilterJoins : " FROM TAREFA T ") +
              "JOIN PLANATIVTARE P ON P.CDFILIAL = T.CDFILIAL AND P.NRTAREFA = T.NRTAREFA AND "
              "(P.IDSITATIVTAR IS NULL OR P.IDSITATIVTAR <> 'X' OR T.IDSITTAREFA = 'X') "
-             "JOIN OPERADOR O ON O.CDOPERADOR = P.CDOPERRESP "
              "LEFT JOIN RESPCONVITE R ON R.CDFILIAL = P.CDFILIAL AND R.NRTAREFA = P.NRTAREFA "
              "AND R.NRPLATIVTARE = P.NRPLATIVTARE ";
     q.sql += Filter(q, s, from, to, since, whole);
+    q.sql +=
+        " UNION ALL SELECT NULL, NULL, NULL, NULL, NULL, NULL, NULL, NULL, NULL, NULL, NULL, "
+        "NULL, 'O', CDOPERADOR, NMOPERADOR, DSEMAIL, NULL, NULL FROM OPERADOR";
     // No ORDER BY: the rows are grouped and sorted as they are read, without the database
     // sorting (and spilling) thousands of rows first.
     return q;
@@ -144,10 +148,15 @@ class FeedReader {
     explicit FeedReader(TDateTime nowUtc) : m_nowUtc(nowUtc) {}
 
     void Row(std::span<const SqlCell> row) {
+        const std::string_view role =
+            row[kRole].kind == SqlCell::Kind::Text ? row[kRole].text : std::string_view();
+        if (role == "O") {
+            m_operators[Text(row[kCode])] = {Text(row[kName]), Text(row[kEmail])};
+            return;
+        }
         std::string key = Text(row[kBranch]) + "/" + Text(row[kNr]);
-        CalendarPerson person{Text(row[kCode]), Text(row[kName]), Text(row[kEmail]),
-                              Text(row[kAnswer])};
-        if (row[kRole].kind != SqlCell::Kind::Text || row[kRole].text != "R") {
+        CalendarPerson person{Text(row[kCode]), {}, {}, Text(row[kAnswer])};
+        if (role != "R") {
             if (!person.code.empty()) m_people[key].push_back(std::move(person));
             return;
         }
@@ -160,6 +169,8 @@ class FeedReader {
     // The meetings by start, each with its attendees by code: an operator with several
     // activities once, with the answer any of them carries.
     std::vector<CalendarMeeting> Take() {
+        for (CalendarMeeting& m : m_out)
+            if (!named(m.organiser)) m.organiser = {};
         for (auto& [key, people] : m_people) {
             const auto at = m_index.find(key);
             if (at == m_index.end()) continue;
@@ -169,7 +180,7 @@ class FeedReader {
                       });
             std::vector<CalendarPerson>& attendees = m_out[at->second].attendees;
             for (CalendarPerson& p : people)
-                if (attendees.empty() || attendees.back().code != p.code)
+                if ((attendees.empty() || attendees.back().code != p.code) && named(p))
                     attendees.push_back(std::move(p));
         }
         std::sort(m_out.begin(), m_out.end(),
@@ -202,6 +213,15 @@ class FeedReader {
         return m;
     }
 
+    // Fills in the person's name and address; false for a code no operator has.
+    bool named(CalendarPerson& p) const {
+        const auto it = m_operators.find(p.code);
+        if (it == m_operators.end()) return false;
+        p.name = it->second.first;
+        p.email = it->second.second;
+        return true;
+    }
+
     // The branch's zone, looked up once per stored value.
     const std::string& zone(const std::string& stored) {
         auto it = m_zones.find(stored);
@@ -214,6 +234,8 @@ class FeedReader {
     std::unordered_map<std::string, size_t> m_index;  // "branch/nr" -> meeting
     std::unordered_map<std::string, std::vector<CalendarPerson>> m_people;  // by meeting
     std::map<std::string, std::string> m_zones;
+    std::unordered_map<std::string, std::pair<std::string, std::string>>
+        m_operators;  // name, e-mail
 };
 
 }  // namespace

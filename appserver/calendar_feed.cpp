@@ -6,6 +6,7 @@
 #include "appserver/calendar_feed_query.h"
 #include "appserver/calendar_reconciler.h"
 #include "appserver/calendar_state.h"
+#include "appserver/http_encoding.h"
 #include "appserver/password_hash.h"
 #include "appserver/sql_value.h"
 #include "calendar/invitation_mail.h"
@@ -85,7 +86,8 @@ std::string ETag(const FeedRecord& f, TDateTime now) {
            FormatDateTime("yyyymmdd", now) + "-" + TextDigest(branches).substr(0, 8) + "\"";
 }
 
-// True when an If-None-Match header names `etag` (weak or strong) or is "*".
+// True when an If-None-Match header names `etag` (weak or strong, of the plain or the gzipped
+// form) or is "*".
 bool Matches(const std::string& header, const std::string& etag) {
     size_t at = 0;
     while (at <= header.size()) {
@@ -93,7 +95,7 @@ bool Matches(const std::string& header, const std::string& etag) {
         if (end == std::string::npos) end = header.size();
         std::string tag = TrimAll(header.substr(at, end - at));
         if (tag.rfind("W/", 0) == 0) tag.erase(0, 2);
-        if (tag == "*" || tag == etag) return true;
+        if (tag == "*" || tag == etag || tag == GzipETag(etag)) return true;
         at = end + 1;
     }
     return false;

@@ -19,6 +19,7 @@
 #include "appserver/app_server.h"
 #include "appserver/bounded_task_queue.h"
 #include "appserver/calendar_feed_route.h"
+#include "appserver/http_encoding.h"
 #include "appserver/rpc_error.h"
 
 #ifndef CPPHTTPLIB_OPENSSL_SUPPORT
@@ -248,6 +249,8 @@ void HttpServer::route(httplib::Server& s) {
     using Handled = httplib::Server::HandlerResponse;
     // Runs once the request's head is read, before any of its body.
     s.set_pre_routing_handler([](const Request& req, Response& res) {
+        // Only the feed's route compresses, and decides how (http_encoding.h).
+        if (req.path.rfind("/calendar/", 0) != 0) TakeGzipAcceptance(req);
         if (req.method == "POST" && req.path == "/rpc") return Handled::Unhandled;  // serveRpc
         if (BoundedTaskQueue::Refusing()) {
             AnswerAndClose(res, 503, "server busy\n", "text/plain");

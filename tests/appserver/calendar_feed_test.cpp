@@ -8,6 +8,7 @@
 #include <set>
 
 #include "appserver/app_server_impl.h"
+#include "appserver/http_encoding.h"
 #include "appserver/http_server.h"
 #include "appserver/office_setup.h"
 #include "calendar_test_support.h"
@@ -35,10 +36,13 @@ class CalendarFeedTest : public ::testing::Test {
         const json made = srv.Result("SetCalendario", {kind, "0001", key}, token);
         return Cell(made, 0, "TOKEN").get<std::string>();
     }
-    httplib::Result Get(const std::string& token, const std::string& ifNoneMatch = "") {
+    httplib::Result Get(const std::string& token, const std::string& ifNoneMatch = "",
+                        const std::string& acceptEncoding = "") {
         httplib::Client client("127.0.0.1", http->Port());
+        client.set_decompress(false);  // the bytes as they travel
         httplib::Headers headers;
         if (!ifNoneMatch.empty()) headers.emplace("If-None-Match", ifNoneMatch);
+        if (!acceptEncoding.empty()) headers.emplace("Accept-Encoding", acceptEncoding);
         return client.Get(("/calendar/" + token + ".ics").c_str(), headers);
     }
     // The feed as python3-icalendar reads it, rules expanded over the next year.
@@ -152,6 +156,70 @@ TEST_F(CalendarFeedTest, AnUnchangedFeedIs304AChangeIsSeenAndARevokedTokenIs404)
     EXPECT_EQ(Get(token, changed->get_header_value("ETag"))->status, 404);
     EXPECT_EQ(Get(std::string(64, '0'))->status, 404);
     EXPECT_EQ(Get("../../etc/passwd")->status, 404);
+}
+
+// The server alone decides how answers are compressed: the feed gzipped when the client admits
+// gzip (its own tag, 304 for either), nothing else compressed, brotli never (the library's
+// brotli would spend half a second of CPU on a large feed, for any client that asks).
+TEST_F(CalendarFeedTest, OnlyTheFeedIsCompressedAndOnlyWithGzip) {
+    EXPECT_TRUE(AcceptsGzip("gzip"));
+    EXPECT_TRUE(AcceptsGzip("br;q=1.0, GZIP;q=0.5"));
+    EXPECT_TRUE(AcceptsGzip("deflate, *"));
+    EXPECT_FALSE(AcceptsGzip(""));
+    EXPECT_FALSE(AcceptsGzip("br, deflate"));
+    EXPECT_FALSE(AcceptsGzip("gzip;q=0, br"));
+    EXPECT_FALSE(AcceptsGzip("*;q=1, gzip; q=0.000"));
+
+    const std::string nr = srv.NewMeeting(Day(40, 9), 1, "Alinhamento");
+    const std::string token = NewFeed("O");
+    const auto plain = Get(token);
+    ASSERT_TRUE(plain && plain->status == 200);
+    EXPECT_FALSE(plain->has_header("Content-Encoding"));
+    EXPECT_EQ(plain->get_header_value("Vary"), "Accept-Encoding");
+
+    const auto zipped = Get(token, "", "br, gzip");
+    ASSERT_TRUE(zipped && zipped->status == 200);
+    EXPECT_EQ(zipped->get_header_value("Content-Encoding"), "gzip");
+    EXPECT_EQ(zipped->get_header_value("Vary"), "Accept-Encoding");
+    ASSERT_GE(zipped->body.size(), 2u);
+    EXPECT_EQ(static_cast<unsigned char>(zipped->body[0]), 0x1f);
+    EXPECT_EQ(static_cast<unsigned char>(zipped->body[1]), 0x8b);
+    EXPECT_LT(zipped->body.size(), plain->body.size());
+    const std::string zipTag = zipped->get_header_value("ETag");
+    EXPECT_NE(zipTag, plain->get_header_value("ETag")) << "two forms, two strong tags";
+    {
+        httplib::Client inflating("127.0.0.1", http->Port());
+        const auto read =
+            inflating.Get(("/calendar/" + token + ".ics").c_str(), {{"Accept-Encoding", "gzip"}});
+        ASSERT_TRUE(read && read->status == 200);
+        EXPECT_EQ(read->body, plain->body);
+        EXPECT_NE(EventOf(ReadCalendarText(read->body), nr), nullptr);
+    }
+    for (const std::string& tag : {zipTag, plain->get_header_value("ETag")}) {
+        const auto same = Get(token, tag, "gzip");
+        ASSERT_TRUE(same);
+        EXPECT_EQ(same->status, 304) << tag;
+        EXPECT_EQ(same->get_header_value("ETag"), zipTag);
+    }
+
+    for (const char* refused : {"br", "gzip;q=0", "identity"}) {
+        const auto r = Get(token, "", refused);
+        ASSERT_TRUE(r && r->status == 200);
+        EXPECT_FALSE(r->has_header("Content-Encoding")) << refused;
+        EXPECT_EQ(r->body, plain->body) << refused;
+    }
+    // Nothing else is compressed, whatever the client asks.
+    httplib::Client client("127.0.0.1", http->Port());
+    client.set_decompress(false);
+    const httplib::Headers both = {{"Accept-Encoding", "br, gzip"}};
+    const auto health = client.Get("/health", both);
+    ASSERT_TRUE(health);
+    EXPECT_FALSE(health->has_header("Content-Encoding"));
+    const auto rpc = client.Post(
+        "/rpc", both, R"({"method":"GetAssunto","params":["00001"],"id":1})", "application/json");
+    ASSERT_TRUE(rpc);
+    EXPECT_FALSE(rpc->has_header("Content-Encoding"));
+    EXPECT_EQ(rpc->body.front(), '{');
 }
 
 TEST_F(CalendarFeedTest, ATokenNeverShowsWhatItsOwnerMayNotSee) {

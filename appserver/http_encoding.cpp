@@ -6,17 +6,11 @@
 #include <cctype>
 #include <stdexcept>
 
+#include "platform/text_view.h"
+
 namespace zel::appserver {
 
 namespace {
-
-std::string_view Trim(std::string_view s) {
-    while (!s.empty() && (s.front() == ' ' || s.front() == '\t'))
-        s.remove_prefix(1);
-    while (!s.empty() && (s.back() == ' ' || s.back() == '\t'))
-        s.remove_suffix(1);
-    return s;
-}
 
 bool SameLetters(std::string_view a, std::string_view b) {
     if (a.size() != b.size()) return false;
@@ -31,7 +25,7 @@ bool SameLetters(std::string_view a, std::string_view b) {
 bool RefusedByQ(std::string_view params) {
     while (!params.empty()) {
         const size_t semi = params.find(';');
-        std::string_view p = Trim(params.substr(0, semi));
+        std::string_view p = TrimBlanks(params.substr(0, semi));
         params = semi == std::string_view::npos ? std::string_view() : params.substr(semi + 1);
         if (p.size() < 2 || (p[0] != 'q' && p[0] != 'Q') || p[1] != '=') continue;
         p.remove_prefix(2);
@@ -52,7 +46,7 @@ bool AcceptsGzip(std::string_view header) {
         const std::string_view item = header.substr(0, comma);
         header = comma == std::string_view::npos ? std::string_view() : header.substr(comma + 1);
         const size_t semi = item.find(';');
-        const std::string_view coding = Trim(item.substr(0, semi));
+        const std::string_view coding = TrimBlanks(item.substr(0, semi));
         const bool admitted =
             !RefusedByQ(semi == std::string_view::npos ? std::string_view() : item.substr(semi));
         if (SameLetters(coding, "gzip") || SameLetters(coding, "x-gzip")) {

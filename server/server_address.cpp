@@ -2,15 +2,9 @@
 
 #include <charconv>
 
-namespace {
+#include "platform/text_view.h"
 
-std::string_view Trimmed(std::string_view s) {
-    while (!s.empty() && (s.front() == ' ' || s.front() == '\t'))
-        s.remove_prefix(1);
-    while (!s.empty() && (s.back() == ' ' || s.back() == '\t'))
-        s.remove_suffix(1);
-    return s;
-}
+namespace {
 
 bool StartsWithNoCase(std::string_view s, std::string_view prefix) {
     if (s.size() < prefix.size()) return false;
@@ -39,7 +33,7 @@ std::string ServerAddress::ToString() const {
 
 std::optional<ServerAddress> ServerAddress::Parse(std::string_view text, std::string* error) {
     const std::string shown(text);
-    std::string_view rest = Trimmed(text);
+    std::string_view rest = TrimBlanks(text);
     ServerAddress a;
     if (StartsWithNoCase(rest, "https://")) {
         a.tls = true;

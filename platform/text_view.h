@@ -1,0 +1,13 @@
+// Small helpers over string views, for parsers of headers and addresses.
+#pragma once
+
+#include <string_view>
+
+// `s` without the spaces and tabs around it.
+inline std::string_view TrimBlanks(std::string_view s) {
+    while (!s.empty() && (s.front() == ' ' || s.front() == '\t'))
+        s.remove_prefix(1);
+    while (!s.empty() && (s.back() == ' ' || s.back() == '\t'))
+        s.remove_suffix(1);
+    return s;
+}

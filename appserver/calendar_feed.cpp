@@ -89,13 +89,14 @@ std::string ETag(const FeedRecord& f, TDateTime now) {
 // True when an If-None-Match header names `etag` (weak or strong, of the plain or the gzipped
 // form) or is "*".
 bool Matches(const std::string& header, const std::string& etag) {
+    const std::string zipped = GzipETag(etag);
     size_t at = 0;
     while (at <= header.size()) {
         size_t end = header.find(',', at);
         if (end == std::string::npos) end = header.size();
         std::string tag = TrimAll(header.substr(at, end - at));
         if (tag.rfind("W/", 0) == 0) tag.erase(0, 2);
-        if (tag == "*" || tag == etag || tag == GzipETag(etag)) return true;
+        if (tag == "*" || tag == etag || tag == zipped) return true;
         at = end + 1;
     }
     return false;

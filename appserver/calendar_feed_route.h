@@ -14,6 +14,8 @@ class AppServer;
 
 // The route's pattern; the token is its first group.
 inline constexpr const char* kCalendarFeedRoute = R"(/calendar/([0-9A-Za-z]+)\.ics)";
+// What every path of the route begins with.
+inline constexpr const char* kCalendarFeedPrefix = "/calendar/";
 
 // Answers one feed request: 200 with the calendar, 304, 404 for an unknown or revoked token,
 // 503 while the database cannot be reached.

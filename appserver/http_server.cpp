@@ -250,7 +250,7 @@ void HttpServer::route(httplib::Server& s) {
     // Runs once the request's head is read, before any of its body.
     s.set_pre_routing_handler([](const Request& req, Response& res) {
         // Only the feed's route compresses, and decides how (http_encoding.h).
-        if (req.path.rfind("/calendar/", 0) != 0) TakeGzipAcceptance(req);
+        if (req.path.rfind(kCalendarFeedPrefix, 0) != 0) TakeGzipAcceptance(req);
         if (req.method == "POST" && req.path == "/rpc") return Handled::Unhandled;  // serveRpc
         if (BoundedTaskQueue::Refusing()) {
             AnswerAndClose(res, 503, "server busy\n", "text/plain");
